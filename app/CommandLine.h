@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace muralto::app {
+
+/// The run modes; the numbers are those the program has always used.
+enum RunMode : std::int32_t {
+    kWallpaperMode = 0,
+    kSaverMode = 1,
+    kOptionsMode = 2,
+    kPreviewMode = 3,
+};
+
+/// What the command line asks for.
+struct CommandLine {
+    std::string text;  ///< the arguments joined by blanks
+    std::int32_t runMode = kWallpaperMode;
+    bool passwordChange = false;  ///< "/a": serve the password change and end
+    bool help = false;
+    bool version = false;
+    /// "/a": the window that owns the password dialog.
+    std::int32_t passwordParent = 0;
+    /// "/p": the host's preview window (the text after the first blank).
+    std::int32_t previewHost = 0;
+    /// "/p": the window whose client area the preview covers (the text from its third
+    /// character on).
+    std::int32_t previewRectWindow = 0;
+    /// -root / -window-id: the X11 window to draw into, as xscreensaver hands it over.
+    std::optional<std::uint32_t> embedWindow;
+    /// -root without $XSCREENSAVER_WINDOW: draw into the root window.
+    bool embedInRoot = false;
+};
+
+/// Decides the run mode. "/c", "/s", "/a" and "/p" are found by a case-sensitive substring
+/// search of the joined text, in that order, the first hit winning; no text is ever rejected
+/// (anything else is the wallpaper mode). Without one of those, "-root"/"--root" and
+/// "-window-id ID"/"--window-id ID" (decimal, or hexadecimal after "0x") select the preview
+/// mode drawing into the window xscreensaver names. "--help" and "--version" win over all.
+CommandLine parseCommandLine(const std::vector<std::string>& arguments,
+                             const char* xscreensaverWindow);
+
+/// A window id as xscreensaver writes it: decimal, or hexadecimal after "0x".
+std::optional<std::uint32_t> parseWindowId(const std::string& text);
+
+/// The text of --help.
+std::string usageText();
+
+}  // namespace muralto::app

@@ -1,0 +1,69 @@
+// The composition root: creates the real host services, wires them and starts the program.
+
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+
+#include "HiveFile.h"
+#include "Program.h"
+#include "QtMessageBoxes.h"
+
+namespace {
+
+using namespace muralto;
+
+/// Saver installation lands with the screen-saver run; until then the answer is only recorded.
+class PendingInstaller : public platform::ScreenSaverInstaller {
+public:
+    void install(const std::string&) override {}
+};
+
+bool haveDisplay() {
+    for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        if (const char* value = std::getenv(variable); value && *value) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const app::CommandLine commandLine =
+        app::parseCommandLine(arguments, std::getenv("XSCREENSAVER_WINDOW"));
+    if (commandLine.help) {
+        std::fputs(app::usageText().c_str(), stdout);
+        return 0;
+    }
+    if (commandLine.version) {
+        std::printf("muralto %s\n", MURALTO_VERSION);
+        return 0;
+    }
+
+    // The password change needs no window: it is served before anything else is set up.
+    std::optional<QApplication> application;
+    if (!commandLine.passwordChange) {
+        if (!haveDisplay()) {
+            std::fputs("muralto: no display to run on (DISPLAY and WAYLAND_DISPLAY are not set)\n",
+                       stderr);
+            return 1;
+        }
+        application.emplace(argc, argv);
+        QApplication::setApplicationName("Muralto");
+        QApplication::setApplicationVersion(MURALTO_VERSION);
+    }
+
+    auto registry = platform::HiveRegistry::forCurrentUser();
+    platform::QtMessageBoxes boxes;
+    platform::LinuxSystemInfo system;
+    platform::NoPasswordServices passwords;
+    platform::TimeOfDayRandom random;
+    PendingInstaller installer;
+    const i18n::StringTable strings(i18n::languageFromEnvironment());
+
+    app::Program program(
+        {*registry, boxes, system, passwords, random, installer, strings});
+    program.Main(commandLine);
+    return 0;
+}

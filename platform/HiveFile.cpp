@@ -1,0 +1,247 @@
+#include "HiveFile.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <ctime>
+#include <utility>
+
+namespace muralto::platform {
+namespace {
+
+/// A hive larger than this is not one of ours; it is treated as unreadable and left alone.
+constexpr off_t kMaxHiveBytes = 64 * 1024 * 1024;
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    int get() const { return fd_; }
+    /// Closes now and reports the error a delayed write may only show here.
+    int close() {
+        const int rc = ::close(std::exchange(fd_, -1));
+        return rc == 0 ? 0 : errno;
+    }
+
+private:
+    int fd_;
+};
+
+int readAll(int fd, std::string& out) {
+    char buffer[65536];
+    while (true) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0) return 0;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        out.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
+int writeAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return 0;
+}
+
+int syncDirectory(const std::filesystem::path& dir) {
+    FileDescriptor fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() < 0) return errno;
+    return ::fsync(fd.get()) == 0 ? 0 : errno;
+}
+
+/// Creates the folder and its parents with mode 0700 where they are missing.
+int makeFolders(const std::filesystem::path& dir) {
+    std::filesystem::path partial;
+    for (const auto& part : dir) {
+        partial /= part;
+        if (::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST) return errno;
+    }
+    struct stat st {};
+    if (::stat(dir.c_str(), &st) != 0) return errno;
+    return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+}
+
+std::string utcTimestamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    ::gmtime_r(&now, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &utc);
+    return text;
+}
+
+
+int lockExclusive(int fd) {
+    while (::flock(fd, LOCK_EX) != 0) {
+        if (errno != EINTR) return errno;
+    }
+    return 0;
+}
+
+}  // namespace
+
+HiveFile::Identity HiveFile::identityOf(const struct stat& st) {
+    auto ns = [](const timespec& t) {
+        return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+    };
+    return {st.st_dev, st.st_ino, st.st_size, ns(st.st_mtim), ns(st.st_ctim)};
+}
+
+HiveFile::HiveFile(std::filesystem::path file, std::string rootName, bool readOnly)
+    : file_(std::move(file)), rootName_(std::move(rootName)), readOnly_(readOnly) {}
+
+int HiveFile::read(const std::function<void(const HiveTree&)>& reader) {
+    const int err = refresh();
+    reader(tree_);
+    return err;
+}
+
+void HiveFile::forget() {
+    tree_ = HiveTree();
+    haveIdentity_ = false;
+    corrupt_ = false;
+    corruptBytes_.clear();
+}
+
+int HiveFile::refresh() {
+    struct stat st {};
+    if (::stat(file_.c_str(), &st) != 0) {
+        const int err = errno;
+        forget();
+        return err == ENOENT ? 0 : err;
+    }
+    if (haveIdentity_ && identityOf(st) == identity_) return 0;
+    FileDescriptor fd(::open(file_.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (fd.get() < 0) {
+        const int err = errno;
+        forget();
+        return err == ENOENT ? 0 : err;
+    }
+    return load(fd.get());
+}
+
+int HiveFile::load(int fd) {
+    forget();
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return errno;
+    if (S_ISDIR(st.st_mode)) return EISDIR;
+    if (!S_ISREG(st.st_mode)) return EINVAL;
+    if (st.st_size > kMaxHiveBytes) return EFBIG;
+    std::string bytes;
+    if (const int err = readAll(fd, bytes)) return err;
+    ParsedHive parsed = parseHive(bytes, rootName_);
+    ++parseCount_;
+    tree_ = std::move(parsed.tree);
+    corrupt_ = parsed.badLines > 0;
+    if (corrupt_) corruptBytes_ = std::move(bytes);
+    identity_ = identityOf(st);
+    haveIdentity_ = true;
+    return 0;
+}
+
+int HiveFile::modify(const std::function<int(HiveTree&)>& change) {
+    if (readOnly_) return EACCES;
+    if (const int err = makeFolders(file_.parent_path())) return err;
+    const std::filesystem::path lockPath = file_.string() + ".lock";
+    FileDescriptor lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    if (lock.get() < 0) return errno;
+    if (const int err = lockExclusive(lock.get())) return err;
+
+    // What cannot be read is not replaced: the write fails and the file stays as it is.
+    if (const int err = refresh()) return err;
+    removeStaleTemporaries();
+    HiveTree next = tree_;
+    if (const int err = change(next)) return err;
+    if (corrupt_) {
+        if (const int err = keepCorruptCopy()) return err;
+    }
+    return writeTree(next);
+}
+
+int HiveFile::keepCorruptCopy() const {
+    const std::string base = file_.string() + ".corrupt-" + utcTimestamp();
+    std::string name = base;
+    int fdNumber = -1;
+    for (int n = 2; (fdNumber = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                                       0600)) < 0;
+         ++n) {
+        if (errno != EEXIST) return errno;
+        name = base + "-" + std::to_string(n);
+    }
+    FileDescriptor fd(fdNumber);
+    if (const int err = writeAll(fd.get(), corruptBytes_)) return err;
+    if (::fsync(fd.get()) != 0) return errno;
+    return fd.close();
+}
+
+int HiveFile::writeTree(const HiveTree& tree) {
+    std::string temporary = file_.string() + ".tmp-XXXXXX";
+    FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (fd.get() < 0) return errno;
+    auto fail = [&](int err) {
+        ::unlink(temporary.c_str());
+        return err;
+    };
+    if (::fchmod(fd.get(), 0600) != 0) return fail(errno);
+    if (const int err = writeAll(fd.get(), serializeHive(tree, rootName_))) return fail(err);
+    if (::fsync(fd.get()) != 0) return fail(errno);
+    if (const int err = fd.close()) return fail(err);
+    if (::rename(temporary.c_str(), file_.c_str()) != 0) return fail(errno);
+    syncDirectory(file_.parent_path());
+
+    tree_ = tree;
+    corrupt_ = false;
+    corruptBytes_.clear();
+    struct stat st {};
+    haveIdentity_ = ::stat(file_.c_str(), &st) == 0;
+    identity_ = identityOf(st);
+    return 0;
+}
+
+void HiveFile::removeStaleTemporaries() const {
+    // Only a writer holding the lock creates temporaries, so any found now were left by a
+    // writer that died.
+    const std::string prefix = file_.filename().string() + ".tmp-";
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(file_.parent_path(), ec)) {
+        if (entry.path().filename().string().starts_with(prefix)) {
+            std::filesystem::remove(entry.path(), ec);
+        }
+    }
+}
+
+std::filesystem::path currentUserHivePath() {
+    std::filesystem::path base;
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config && config[0] == '/') {
+        base = config;
+    } else {
+        const char* home = std::getenv("HOME");
+        if (!home || home[0] != '/') {
+            const passwd* pw = ::getpwuid(::geteuid());
+            home = pw ? pw->pw_dir : "/";
+        }
+        base = std::filesystem::path(home) / ".config";
+    }
+    return base / "Brenwick" / "Muralto" / "HKCU.reg";
+}
+
+}  // namespace muralto::platform

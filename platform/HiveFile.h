@@ -1,0 +1,73 @@
+#pragma once
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "HiveTree.h"
+
+namespace muralto::platform {
+
+/// One hive kept in a text file. Reads parse the file again only when it changed; writes are
+/// atomic and safe between processes: under an flock on "<file>.lock" the current file is read,
+/// the change applied, a temporary file in the same folder written and synced, renamed over the
+/// file and the folder synced. A process killed at any point leaves the old or the new file and
+/// no lock behind. A file with lines that do not parse keeps its good lines; before a write
+/// replaces it, its bytes are copied to "<file>.corrupt-<UTC timestamp>".
+///
+/// All results are 0 or an errno value.
+class HiveFile {
+public:
+    HiveFile(std::filesystem::path file, std::string rootName, bool readOnly = false);
+
+    /// Brings the tree up to date with the file and hands it to reader. A missing file is an
+    /// empty hive; a file that cannot be read gives an empty tree and its error.
+    int read(const std::function<void(const HiveTree&)>& reader);
+
+    /// Applies change to the current tree and writes the result. change returns 0 to write, or
+    /// an errno value to give up without writing. A read-only hive refuses with EACCES.
+    int modify(const std::function<int(HiveTree&)>& change);
+
+    const std::filesystem::path& path() const { return file_; }
+    /// How often the file was parsed; tells whether an unchanged file was read again.
+    std::uint64_t parseCount() const { return parseCount_; }
+
+private:
+    struct Identity {
+        dev_t device = 0;
+        ino_t inode = 0;
+        off_t size = -1;
+        std::int64_t mtimeNs = -1;
+        std::int64_t ctimeNs = -1;
+        bool operator==(const Identity&) const = default;
+    };
+
+    static Identity identityOf(const struct stat& st);
+
+    int refresh();
+    int load(int fd);
+    int keepCorruptCopy() const;
+    int writeTree(const HiveTree& tree);
+    void removeStaleTemporaries() const;
+    void forget();
+
+    std::filesystem::path file_;
+    std::string rootName_;
+    bool readOnly_;
+
+    HiveTree tree_;
+    Identity identity_;
+    bool haveIdentity_ = false;
+    bool corrupt_ = false;
+    std::string corruptBytes_;
+    std::uint64_t parseCount_ = 0;
+};
+
+/// Where the current user's hive lives: ${XDG_CONFIG_HOME:-$HOME/.config}/Brenwick/Muralto/HKCU.reg.
+std::filesystem::path currentUserHivePath();
+
+}  // namespace muralto::platform

@@ -1,0 +1,79 @@
+#include <cerrno>
+#include <cstring>
+
+#include "HiveFile.h"
+#include "Registry.h"
+
+namespace muralto::platform {
+
+HiveRegistry::HiveRegistry(std::shared_ptr<HiveFile> currentUser,
+                           std::shared_ptr<HiveFile> localMachine)
+    : currentUser_(std::move(currentUser)), localMachine_(std::move(localMachine)) {}
+
+std::unique_ptr<HiveRegistry> HiveRegistry::forCurrentUser() {
+    return std::make_unique<HiveRegistry>(
+        std::make_shared<HiveFile>(currentUserHivePath(), "HKEY_CURRENT_USER"),
+        std::make_shared<HiveFile>("/etc/Brenwick/Muralto/HKLM.reg", "HKEY_LOCAL_MACHINE",
+                                   /*readOnly=*/true));
+}
+
+HiveFile& HiveRegistry::hive(RootKey root) {
+    return root == RootKey::CurrentUser ? *currentUser_ : *localMachine_;
+}
+
+int HiveRegistry::openKey(RootKey root, std::string_view path) {
+    bool found = false;
+    const int err = hive(root).read([&](const HiveTree& tree) { found = tree.find(path); });
+    if (err) return err;
+    return found ? 0 : ENOENT;
+}
+
+int HiveRegistry::queryValue(RootKey root, std::string_view path, std::string_view name,
+                             std::string& data) {
+    int result = ENOENT;
+    const int err = hive(root).read([&](const HiveTree& tree) {
+        const HiveKey* key = tree.find(path);
+        const std::string* value = key ? key->findValue(name) : nullptr;
+        if (value) {
+            data = *value;
+            result = 0;
+        }
+    });
+    return err ? err : result;
+}
+
+int HiveRegistry::setValue(RootKey root, std::string_view path, std::string_view name,
+                           std::string_view data) {
+    if (!HiveTree::isValidPath(path)) return EINVAL;
+    return hive(root).modify([&](HiveTree& tree) {
+        tree.create(path).setValue(name, data);
+        return 0;
+    });
+}
+
+int HiveRegistry::enumSubKeys(RootKey root, std::string_view path,
+                              std::vector<std::string>& names) {
+    int result = ENOENT;
+    const int err = hive(root).read([&](const HiveTree& tree) {
+        const HiveKey* key = tree.find(path);
+        if (!key) return;
+        for (const auto& [name, child] : key->children) names.push_back(child.name);
+        result = 0;
+    });
+    return err ? err : result;
+}
+
+int HiveRegistry::deleteKey(RootKey root, std::string_view path) {
+    if (path.empty()) return EACCES;  // the root itself is never deleted
+    return hive(root).modify([&](HiveTree& tree) {
+        const HiveKey* key = tree.find(path);
+        if (!key) return ENOENT;
+        if (!key->children.empty()) return ENOTEMPTY;
+        tree.remove(path);
+        return 0;
+    });
+}
+
+std::string HiveRegistry::errorText(int code) { return std::strerror(code); }
+
+}  // namespace muralto::platform

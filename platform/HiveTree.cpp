@@ -1,0 +1,309 @@
+#include "HiveTree.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace muralto::platform {
+namespace {
+
+constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+char foldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool isControl(unsigned char c) { return c < 0x20; }
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    c = foldCase(c);
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+std::string_view trimRight(std::string_view s) {
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) {
+        s.remove_suffix(1);
+    }
+    return s;
+}
+
+std::string_view trimLeft(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    return s;
+}
+
+/// Reads a quoted string at the start of s; on success s is left behind the closing quote.
+std::optional<std::string> readQuoted(std::string_view& s) {
+    if (s.empty() || s.front() != '"') return std::nullopt;
+    std::string out;
+    std::size_t i = 1;
+    while (i < s.size()) {
+        const char c = s[i];
+        if (c == '"') {
+            s.remove_prefix(i + 1);
+            return out;
+        }
+        if (c != '\\') {
+            if (isControl(static_cast<unsigned char>(c)) && c != '\t') return std::nullopt;
+            out += c;
+            ++i;
+            continue;
+        }
+        if (i + 1 >= s.size()) return std::nullopt;
+        const char e = s[i + 1];
+        i += 2;
+        switch (e) {
+            case '\\': out += '\\'; break;
+            case '"': out += '"'; break;
+            case 'r': out += '\r'; break;
+            case 'n': out += '\n'; break;
+            case 't': out += '\t'; break;
+            case '0': out += '\0'; break;
+            case 'x': {
+                if (i + 1 >= s.size()) return std::nullopt;
+                const int hi = hexDigit(s[i]);
+                const int lo = hexDigit(s[i + 1]);
+                if (hi < 0 || lo < 0) return std::nullopt;
+                out += static_cast<char>(hi * 16 + lo);
+                i += 2;
+                break;
+            }
+            default: return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+struct ValueLine {
+    std::string name;
+    std::string data;
+};
+
+std::optional<ValueLine> parseValueLine(std::string_view line) {
+    ValueLine v;
+    if (!line.empty() && line.front() == '@') {
+        line.remove_prefix(1);
+    } else {
+        auto name = readQuoted(line);
+        if (!name) return std::nullopt;
+        v.name = std::move(*name);
+    }
+    line = trimLeft(line);
+    if (line.empty() || line.front() != '=') return std::nullopt;
+    line = trimLeft(line.substr(1));
+    auto data = readQuoted(line);
+    if (!data || !trimLeft(line).empty()) return std::nullopt;
+    v.data = std::move(*data);
+    return v;
+}
+
+/// The key path of a `[ROOT\path]` line relative to the root, or nothing when the line names
+/// another root or is not a key line.
+std::optional<std::string_view> parseKeyLine(std::string_view line, std::string_view rootName) {
+    if (line.size() < 2 || line.front() != '[' || line.back() != ']') return std::nullopt;
+    std::string_view path = line.substr(1, line.size() - 2);
+    if (!equalsIgnoringCase(path.substr(0, rootName.size()), rootName)) return std::nullopt;
+    path.remove_prefix(std::min(rootName.size(), path.size()));
+    if (path.empty()) return path;
+    if (path.front() != '\\') return std::nullopt;
+    path.remove_prefix(1);
+    if (!HiveTree::isValidPath(path)) return std::nullopt;
+    return path;
+}
+
+void appendKey(std::string& out, const HiveKey& key, const std::string& path,
+               std::string_view rootName, bool isRoot) {
+    if (!isRoot || !key.values.empty()) {
+        out += '[';
+        out += rootName;
+        if (!path.empty()) {
+            out += '\\';
+            out += path;
+        }
+        out += "]\n";
+        for (const auto& v : key.values) {
+            if (v.name.empty()) {
+                out += '@';
+            } else {
+                out += quoteHiveString(v.name);
+            }
+            out += '=';
+            out += quoteHiveString(v.data);
+            out += '\n';
+        }
+        out += '\n';
+    }
+    for (const auto& [name, child] : key.children) {
+        appendKey(out, child, path.empty() ? child.name : path + '\\' + child.name, rootName,
+                  false);
+    }
+}
+
+}  // namespace
+
+bool CaseInsensitiveLess::operator()(std::string_view a, std::string_view b) const {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [](char x, char y) {
+                                            return static_cast<unsigned char>(foldCase(x)) <
+                                                   static_cast<unsigned char>(foldCase(y));
+                                        });
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [](char x, char y) { return foldCase(x) == foldCase(y); });
+}
+
+const std::string* HiveKey::findValue(std::string_view valueName) const {
+    for (const auto& v : values) {
+        if (equalsIgnoringCase(v.name, valueName)) return &v.data;
+    }
+    return nullptr;
+}
+
+void HiveKey::setValue(std::string_view valueName, std::string_view data) {
+    for (auto& v : values) {
+        if (equalsIgnoringCase(v.name, valueName)) {
+            v.data = data;
+            return;
+        }
+    }
+    values.push_back({std::string(valueName), std::string(data)});
+}
+
+std::vector<std::string_view> HiveTree::splitPath(std::string_view path) {
+    std::vector<std::string_view> names;
+    if (path.empty()) return names;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = path.find('\\', start);
+        names.push_back(path.substr(start, end == std::string_view::npos ? end : end - start));
+        if (end == std::string_view::npos) break;
+        start = end + 1;
+    }
+    return names;
+}
+
+bool HiveTree::isValidPath(std::string_view path) {
+    for (auto name : splitPath(path)) {
+        if (name.empty()) return false;
+        if (std::any_of(name.begin(), name.end(),
+                        [](char c) { return isControl(static_cast<unsigned char>(c)); })) {
+            return false;
+        }
+    }
+    return true;
+}
+
+const HiveKey* HiveTree::find(std::string_view path) const {
+    const HiveKey* key = &root_;
+    for (auto name : splitPath(path)) {
+        auto it = key->children.find(name);
+        if (it == key->children.end()) return nullptr;
+        key = &it->second;
+    }
+    return key;
+}
+
+HiveKey& HiveTree::create(std::string_view path) {
+    HiveKey* key = &root_;
+    for (auto name : splitPath(path)) {
+        auto it = key->children.find(name);
+        if (it == key->children.end()) {
+            it = key->children.emplace(std::string(name), HiveKey{}).first;
+            it->second.name = std::string(name);
+        }
+        key = &it->second;
+    }
+    return *key;
+}
+
+bool HiveTree::remove(std::string_view path) {
+    auto names = splitPath(path);
+    if (names.empty()) return false;
+    const std::string_view last = names.back();
+    names.pop_back();
+    HiveKey* parent = &root_;
+    for (auto name : names) {
+        auto it = parent->children.find(name);
+        if (it == parent->children.end()) return false;
+        parent = &it->second;
+    }
+    auto it = parent->children.find(last);
+    if (it == parent->children.end()) return false;
+    parent->children.erase(it);
+    return true;
+}
+
+ParsedHive parseHive(std::string_view text, std::string_view rootName) {
+    ParsedHive result;
+    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+        text.remove_prefix(kByteOrderMark.size());
+    }
+    bool sawHeader = false;
+    bool sawContent = false;
+    HiveKey* current = nullptr;  // null before the first key line and under a bad key line
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find('\n', pos);
+        if (end == std::string_view::npos) end = text.size();
+        const std::string_view line = trimRight(text.substr(pos, end - pos));
+        pos = end + 1;
+        if (line.empty() || line.front() == ';') continue;
+        if (!sawHeader && !sawContent && line == kHeader) {
+            sawHeader = true;
+            continue;
+        }
+        sawContent = true;
+        if (line.front() == '[') {
+            auto path = parseKeyLine(line, rootName);
+            current = path ? &result.tree.create(*path) : nullptr;
+            if (!path) ++result.badLines;
+            continue;
+        }
+        auto value = parseValueLine(line);
+        if (!value || !current) {
+            ++result.badLines;
+            continue;
+        }
+        current->setValue(value->name, value->data);
+    }
+    if (sawContent && !sawHeader) ++result.badLines;
+    return result;
+}
+
+std::string serializeHive(const HiveTree& tree, std::string_view rootName) {
+    std::string out(kHeader);
+    out += "\n\n";
+    appendKey(out, tree.root(), std::string(), rootName, true);
+    return out;
+}
+
+std::string quoteHiveString(std::string_view text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out = "\"";
+    for (const char c : text) {
+        switch (c) {
+            case '\\': out += "\\\\"; break;
+            case '"': out += "\\\""; break;
+            case '\r': out += "\\r"; break;
+            case '\n': out += "\\n"; break;
+            case '\t': out += "\\t"; break;
+            case '\0': out += "\\0"; break;
+            default:
+                if (isControl(static_cast<unsigned char>(c))) {
+                    const auto b = static_cast<unsigned char>(c);
+                    out += "\\x";
+                    out += kHex[b >> 4];
+                    out += kHex[b & 0xF];
+                } else {
+                    out += c;
+                }
+        }
+    }
+    out += '"';
+    return out;
+}
+
+}  // namespace muralto::platform

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace muralto::platform {
+
+/// Orders names the way the registry does: ASCII letters compare without regard to case.
+struct CaseInsensitiveLess {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const;
+};
+
+/// True when the two names are equal but for ASCII letter case.
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
+
+/// One key of a hive: its name as created, its values in creation order and its sub-keys in
+/// case-insensitive alphabetical order. Names compare without regard to case and keep the case
+/// they were created with.
+struct HiveKey {
+    struct Value {
+        std::string name;
+        std::string data;
+    };
+
+    std::string name;
+    std::vector<Value> values;
+    std::map<std::string, HiveKey, CaseInsensitiveLess> children;
+
+    /// The value's data, or null when the key has no value of that name.
+    const std::string* findValue(std::string_view valueName) const;
+    /// Sets or adds a value; an existing value keeps the case of its name.
+    void setValue(std::string_view valueName, std::string_view data);
+};
+
+/// A whole hive in memory. Key paths are relative to the root and separated by backslashes;
+/// the empty path names the root itself.
+class HiveTree {
+public:
+    /// The key at path, or null when any key along it is missing.
+    const HiveKey* find(std::string_view path) const;
+    /// The key at path, created with the keys along it when missing.
+    HiveKey& create(std::string_view path);
+    /// Removes the key at path with everything below it; false when it does not exist.
+    bool remove(std::string_view path);
+
+    const HiveKey& root() const { return root_; }
+
+    /// Splits a key path into its names; an empty path gives no names.
+    static std::vector<std::string_view> splitPath(std::string_view path);
+    /// True when every name of the path can be stored: not empty, no control characters.
+    static bool isValidPath(std::string_view path);
+
+private:
+    HiveKey root_;
+};
+
+/// What parsing a hive file gave: the tree of every line that could be read, and how many
+/// lines could not.
+struct ParsedHive {
+    HiveTree tree;
+    int badLines = 0;
+};
+
+/// Parses the registry export format ("Windows Registry Editor Version 5.00", `[ROOT\path]`
+/// key lines, `"name"="data"` value lines). Lines that do not parse are counted and skipped;
+/// a key line under another root counts as bad and its values are skipped with it.
+ParsedHive parseHive(std::string_view text, std::string_view rootName);
+
+/// Writes the tree in the format parseHive reads, every key (also one with no values) on a
+/// line of its own, sub-keys in case-insensitive order, values in creation order.
+std::string serializeHive(const HiveTree& tree, std::string_view rootName);
+
+/// Quotes text for a value line: `\\`, `\"`, `\r`, `\n`, `\t`, `\0` and other bytes below
+/// 0x20 as `\xHH`; every other byte as it is.
+std::string quoteHiveString(std::string_view text);
+
+}  // namespace muralto::platform

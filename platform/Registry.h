@@ -1,0 +1,63 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace muralto::platform {
+
+/// Which hive an operation works on.
+enum class RootKey { CurrentUser, LocalMachine };
+
+/// The per-user registry-like store: keys named by backslash-separated paths below a root, each
+/// holding text values. Results are 0 on success, ENOENT for a missing key or value, or another
+/// errno value; errorText gives the system's text for any of them.
+class Registry {
+public:
+    virtual ~Registry() = default;
+
+    /// 0 when the key exists.
+    virtual int openKey(RootKey root, std::string_view path) = 0;
+    /// The whole stored data of a value, NUL bytes included.
+    virtual int queryValue(RootKey root, std::string_view path, std::string_view name,
+                           std::string& data) = 0;
+    /// Creates the key and the keys along its path when missing, then sets the value.
+    virtual int setValue(RootKey root, std::string_view path, std::string_view name,
+                         std::string_view data) = 0;
+    /// The names of the key's direct sub-keys, in case-insensitive alphabetical order.
+    virtual int enumSubKeys(RootKey root, std::string_view path,
+                            std::vector<std::string>& names) = 0;
+    /// Deletes the key with its values; a key that still has sub-keys is refused (ENOTEMPTY).
+    virtual int deleteKey(RootKey root, std::string_view path) = 0;
+    /// The system's text for a result code.
+    virtual std::string errorText(int code) = 0;
+};
+
+class HiveFile;
+
+/// The registry kept in hive files: the current user's hive in the user's configuration folder
+/// and a read-only machine hive whose writes fail with EACCES.
+class HiveRegistry : public Registry {
+public:
+    HiveRegistry(std::shared_ptr<HiveFile> currentUser, std::shared_ptr<HiveFile> localMachine);
+    /// The hives at their standard places.
+    static std::unique_ptr<HiveRegistry> forCurrentUser();
+
+    int openKey(RootKey root, std::string_view path) override;
+    int queryValue(RootKey root, std::string_view path, std::string_view name,
+                   std::string& data) override;
+    int setValue(RootKey root, std::string_view path, std::string_view name,
+                 std::string_view data) override;
+    int enumSubKeys(RootKey root, std::string_view path, std::vector<std::string>& names) override;
+    int deleteKey(RootKey root, std::string_view path) override;
+    std::string errorText(int code) override;
+
+private:
+    HiveFile& hive(RootKey root);
+
+    std::shared_ptr<HiveFile> currentUser_;
+    std::shared_ptr<HiveFile> localMachine_;
+};
+
+}  // namespace muralto::platform

@@ -1,0 +1,27 @@
+#include "QtMessageBoxes.h"
+
+#include <QMessageBox>
+#include <QString>
+
+namespace muralto::platform {
+namespace {
+
+QString toQString(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+void QtMessageBoxes::showMessage(std::string_view title, std::string_view text) {
+    QMessageBox box(QMessageBox::Warning, toQString(title), toQString(text), QMessageBox::Ok);
+    box.exec();
+}
+
+MessageBoxes::Answer QtMessageBoxes::askYesNo(std::string_view title, std::string_view text) {
+    QMessageBox box(QMessageBox::Question, toQString(title), toQString(text),
+                    QMessageBox::Yes | QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
+}  // namespace muralto::platform

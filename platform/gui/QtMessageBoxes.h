@@ -1,0 +1,14 @@
+#pragma once
+
+#include "MessageBoxes.h"
+
+namespace muralto::platform {
+
+/// Message boxes shown with Qt's standard dialogs.
+class QtMessageBoxes : public MessageBoxes {
+public:
+    void showMessage(std::string_view title, std::string_view text) override;
+    Answer askYesNo(std::string_view title, std::string_view text) override;
+};
+
+}  // namespace muralto::platform

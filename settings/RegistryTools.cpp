@@ -1,0 +1,105 @@
+#include "RegistryTools.h"
+
+#include <cerrno>
+#include <utility>
+
+namespace muralto::settings {
+namespace {
+
+platform::RootKey rootOf(bool currentUser) {
+    return currentUser ? platform::RootKey::CurrentUser : platform::RootKey::LocalMachine;
+}
+
+std::string_view trimBlanks(std::string_view s) {
+    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    return s;
+}
+
+}  // namespace
+
+std::string TakeToken(std::string& source, std::string_view delimiter) {
+    const std::size_t at = source.find(delimiter);
+    if (at == std::string::npos) return std::exchange(source, std::string());
+    std::string token = source.substr(0, at);
+    source.erase(0, at + delimiter.size());
+    return token;
+}
+
+std::string RegistryTools::BuildKeyPath(std::string_view application,
+                                        std::string_view section) const {
+    std::string path;
+    if (!section.empty() && section.front() == '\\') {
+        path = section.substr(1);
+    } else {
+        std::string_view app = trimBlanks(application);
+        if (app.empty()) app = kAppTitle;
+        path.append("Software\\").append(kCompanyName).append("\\");
+        path.append(app).append("\\").append(section);
+    }
+    if (!path.empty() && path.back() == '\\') path.pop_back();
+    return path;
+}
+
+std::string RegistryTools::errorText(int code, long bufferLength) {
+    std::string text = registry_.errorText(code);
+    if (bufferLength >= 0 && text.size() > static_cast<std::size_t>(bufferLength)) {
+        text.resize(static_cast<std::size_t>(bufferLength));
+    }
+    return text;
+}
+
+std::string RegistryTools::GetINIValue(std::string_view application, std::string_view section,
+                                       std::string_view valueName, std::string_view defaultValue,
+                                       long bufferLength, bool currentUser, bool showErrors) {
+    const std::string path = BuildKeyPath(application, section);
+    const auto root = rootOf(currentUser);
+    int code = registry_.openKey(root, path);
+    if (code == 0) {
+        std::string data;
+        code = registry_.queryValue(root, path, valueName, data);
+        if (code == 0) {
+            if (bufferLength > 0 && data.size() + 1 <= static_cast<std::size_t>(bufferLength)) {
+                return TakeToken(data, std::string_view("\0", 1));
+            }
+            code = EOVERFLOW;  // the value does not fit the buffer offered
+        }
+    }
+    if (code == ENOENT) return std::string(defaultValue);
+    if (showErrors) boxes_.showMessage(kRegistryErrorTitle, errorText(code, bufferLength));
+    return std::string(defaultValue);
+}
+
+void RegistryTools::PutINIValue(std::string_view application, std::string_view section,
+                                std::string_view valueName, std::string_view text,
+                                bool currentUser) {
+    const int code =
+        registry_.setValue(rootOf(currentUser), BuildKeyPath(application, section), valueName,
+                           text);
+    if (code != 0) boxes_.showMessage(kRegistryErrorTitle, errorText(code, 255));
+}
+
+int RegistryTools::EnumKeys(std::string_view application, std::string_view section,
+                            std::vector<std::string>& names, bool currentUser, bool showErrors) {
+    names.assign(1, std::string());
+    const std::string path = BuildKeyPath(application, section);
+    const auto root = rootOf(currentUser);
+    const int code = registry_.openKey(root, path);
+    if (code != 0) {
+        if (code != ENOENT && showErrors) {
+            boxes_.showMessage(kRegistryErrorTitle, errorText(code, 255));
+        }
+        return code;
+    }
+    std::vector<std::string> found;
+    registry_.enumSubKeys(root, path, found);  // a failure part-way ends the list there
+    for (auto& name : found) names.push_back(TakeToken(name, std::string_view("\0", 1)));
+    return 0;
+}
+
+int RegistryTools::DeleteKey(std::string_view application, std::string_view section,
+                             bool currentUser) {
+    return registry_.deleteKey(rootOf(currentUser), BuildKeyPath(application, section));
+}
+
+}  // namespace muralto::settings
