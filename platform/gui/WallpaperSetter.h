@@ -1,0 +1,80 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace muralto::platform {
+
+class ProcessRunner;
+class PlasmaShell;
+
+/// How the desktop shows the bitmap.
+enum class Placement {
+    Centred,  ///< once, in the middle of the screen, on black
+    Tiled,    ///< repeated from the top-left corner of the screen
+};
+
+/// The placement that matches a ScaleFactor: centred for 1 (or less), tiled for 2 or more,
+/// where the bitmap is one tile of the grid.
+Placement placementForScaleFactor(long scaleFactor);
+
+/// Makes a bitmap file the desktop's wallpaper.
+class WallpaperSetter {
+public:
+    virtual ~WallpaperSetter() = default;
+
+    /// Shows the bitmap at bitmapPath (the system's bytes) as the wallpaper with the given
+    /// placement. Returns false and puts a readable reason into *error (when error is not
+    /// null) when the desktop could not be told; never throws for a bad file or a missing tool.
+    virtual bool setWallpaper(const std::string& bitmapPath, Placement placement,
+                              std::string* error) = 0;
+    /// The backend's short name, as MURALTO_WALLPAPER_BACKEND spells it.
+    virtual std::string_view name() const = 0;
+};
+
+/// A backend for sessions whose wallpaper cannot be set: it does nothing and reports success.
+class NullWallpaperSetter : public WallpaperSetter {
+public:
+    bool setWallpaper(const std::string&, Placement, std::string*) override { return true; }
+    std::string_view name() const override { return "none"; }
+};
+
+/// The backends the chooser knows.
+enum class WallpaperBackend { None, X11, Gnome, Cinnamon, Mate, Xfce, Kde, Lxqt, Lxde, Sway };
+
+/// The backend's name: "none", "x11", "gnome", "cinnamon", "mate", "xfce", "kde", "lxqt",
+/// "lxde" or "sway".
+std::string_view backendName(WallpaperBackend backend);
+/// The backend a name stands for (ASCII letter case ignored); nothing for an unknown name.
+std::optional<WallpaperBackend> backendFromName(std::string_view name);
+
+/// The session variables the chooser reads. An unset variable is absent from the map.
+struct Environment {
+    std::map<std::string, std::string> variables;
+
+    /// The variable's value; empty when it is unset.
+    std::string value(const std::string& name) const;
+    /// The chooser's variables as this process sees them.
+    static Environment fromProcess();
+};
+
+/// Picks the backend for a session. A known name in MURALTO_WALLPAPER_BACKEND wins (an
+/// unknown one is ignored). Otherwise the entries of XDG_CURRENT_DESKTOP (colon-separated,
+/// lower-cased, matched by substring) are tried in order, then KDE_SESSION_VERSION (Plasma)
+/// and SWAYSOCK (sway). What is left is a Wayland session (XDG_SESSION_TYPE "wayland"), which
+/// gets the null backend, or an X11 session, which gets the root-window pixmap.
+WallpaperBackend chooseWallpaperBackend(const Environment& environment);
+
+/// Makes the setter for a backend. The tool backends run their tools through runner and the
+/// Plasma backend talks through plasma; either may be null when that backend is not asked for.
+std::unique_ptr<WallpaperSetter> makeWallpaperSetter(WallpaperBackend backend,
+                                                     std::shared_ptr<ProcessRunner> runner,
+                                                     std::shared_ptr<PlasmaShell> plasma);
+
+/// The setter for a session, running real tools and talking to the real session bus.
+std::unique_ptr<WallpaperSetter> chooseWallpaperSetter(const Environment& environment);
+
+}  // namespace muralto::platform

@@ -1,0 +1,79 @@
+#include <gtest/gtest.h>
+
+#include "CommandLine.h"
+
+namespace muralto::app {
+namespace {
+
+struct ModeCase {
+    std::vector<std::string> args;
+    std::int32_t mode;
+    bool passwordChange;
+};
+
+class SwitchDetection : public testing::TestWithParam<ModeCase> {};
+
+TEST_P(SwitchDetection, FindsTheFirstSwitchInFixedOrder) {
+    const CommandLine cl = parseCommandLine(GetParam().args, nullptr);
+    EXPECT_EQ(cl.runMode, GetParam().mode) << cl.text;
+    EXPECT_EQ(cl.passwordChange, GetParam().passwordChange) << cl.text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, SwitchDetection,
+    testing::Values(ModeCase{{}, kWallpaperMode, false}, ModeCase{{"/S"}, kWallpaperMode, false},
+                    ModeCase{{"/s"}, kSaverMode, false}, ModeCase{{"/c"}, kOptionsMode, false},
+                    ModeCase{{"/c:1234"}, kOptionsMode, false},
+                    ModeCase{{"/s", "/c"}, kOptionsMode, false},
+                    ModeCase{{"/p", "/s"}, kSaverMode, false},
+                    ModeCase{{"/a", "/s"}, kSaverMode, false},
+                    ModeCase{{"x/sy"}, kSaverMode, false},
+                    ModeCase{{"/a", "77"}, kWallpaperMode, true},
+                    ModeCase{{"/p", "42"}, kPreviewMode, false},
+                    ModeCase{{"--unknown"}, kWallpaperMode, false}));
+
+TEST(CommandLineTest, ReadsWindowHandlesAsNumbers) {
+    struct Case {
+        std::vector<std::string> args;
+        std::int32_t parent, host, rectWindow;
+    };
+    for (const Case& c : {Case{{"/a", "1234"}, 1234, 0, 0}, Case{{"/a"}, 0, 0, 0},
+                          Case{{"/a", "x12"}, 0, 0, 0}, Case{{"/p", "5678"}, 0, 5678, 5678},
+                          Case{{"/p"}, 0, 0, 0}, Case{{"/p:99", "5678"}, 0, 5678, 0},
+                          Case{{"/p", "12.5"}, 0, 12, 12}}) {
+        const CommandLine cl = parseCommandLine(c.args, nullptr);
+        EXPECT_EQ(cl.passwordParent, c.parent) << cl.text;
+        EXPECT_EQ(cl.previewHost, c.host) << cl.text;
+        EXPECT_EQ(cl.previewRectWindow, c.rectWindow) << cl.text;
+    }
+}
+
+TEST(CommandLineTest, XScreenSaverSwitchesEmbedAsAPreview) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* environment;
+        std::optional<std::uint32_t> window;
+        bool root;
+    };
+    for (const Case& c : {Case{{"-root"}, "0x2a", 42u, false}, Case{{"--root"}, "42", 42u, false},
+                          Case{{"-root"}, nullptr, std::nullopt, true},
+                          Case{{"-root"}, "bogus", std::nullopt, true},
+                          Case{{"-window-id", "0x10"}, nullptr, 16u, false},
+                          Case{{"--window-id", "300"}, nullptr, 300u, false},
+                          Case{{"-window-id"}, nullptr, 0u, false}}) {
+        const CommandLine cl = parseCommandLine(c.args, c.environment);
+        EXPECT_EQ(cl.runMode, kPreviewMode) << cl.text;
+        EXPECT_EQ(cl.embedWindow, c.window) << cl.text;
+        EXPECT_EQ(cl.embedInRoot, c.root) << cl.text;
+    }
+    EXPECT_EQ(parseCommandLine({"/s", "-root"}, nullptr).runMode, kSaverMode);
+}
+
+TEST(CommandLineTest, HelpAndVersionAreRecognisedAnywhere) {
+    EXPECT_TRUE(parseCommandLine({"/s", "--help"}, nullptr).help);
+    EXPECT_TRUE(parseCommandLine({"--version"}, nullptr).version);
+    EXPECT_FALSE(parseCommandLine({"-help"}, nullptr).help);
+}
+
+}  // namespace
+}  // namespace muralto::app

@@ -1,0 +1,54 @@
+# Shared helpers of the end-to-end tests. Each test runs under its own X server (xvfb-run) and
+# gets private XDG folders, so nothing touches the real user's files.
+
+set -euo pipefail
+
+work=$(mktemp -d)
+export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/run
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
+mkdir -m 0700 "$XDG_RUNTIME_DIR"
+hive=$XDG_CONFIG_HOME/Brenwick/Muralto/HKCU.reg
+started_pids=()
+
+cleanup() {
+    for p in "${started_pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# wait_until SECONDS COMMAND...: polls COMMAND until it succeeds; fails the test at the deadline.
+wait_until() {
+    local limit=$1
+    shift
+    local deadline=$((SECONDS + limit))
+    until "$@"; do
+        [ $SECONDS -lt $deadline ] || fail "timed out after ${limit}s waiting for: $*"
+        sleep 0.1
+    done
+}
+
+process_gone() { ! kill -0 "$1" 2>/dev/null; }
+
+# wait_exit PID SECONDS: waits for the process to end and returns its exit status.
+wait_exit() {
+    wait_until "$2" process_gone "$1"
+    local status=0
+    wait "$1" || status=$?
+    return $status
+}
+
+# hive_value SECTION NAME: the quoted data of a value in the hive file (empty when missing).
+hive_value() {
+    [ -f "$hive" ] || return 0
+    awk -v key="[HKEY_CURRENT_USER\\\\Software\\\\Brenwick\\\\Muralto\\\\$1]" -v name="\"$2\"" '
+        /^\[/ { inside = ($0 == key); next }
+        inside && index($0, name "=") == 1 { print substr($0, length(name) + 2) }
+    ' "$hive"
+}
+
+window_named() { xdotool search --name "$1" >/dev/null 2>&1; }

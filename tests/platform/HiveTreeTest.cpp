@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "HiveTree.h"
+
+namespace muralto::platform {
+namespace {
+
+constexpr std::string_view kRoot = "HKEY_CURRENT_USER";
+
+std::string valueAt(const HiveTree& tree, std::string_view path, std::string_view name) {
+    const HiveKey* key = tree.find(path);
+    const std::string* value = key ? key->findValue(name) : nullptr;
+    return value ? *value : "<missing>";
+}
+
+TEST(HiveTree, WritesTheExportFormatWithEveryKeyOnItsOwnLine) {
+    HiveTree tree;
+    tree.create("Software\\Brenwick\\Muralto\\Settings").setValue("Delay", "60");
+    tree.create("Software\\Brenwick\\Muralto\\Settings").setValue("Preview hWnd", "");
+    tree.create("Software\\Brenwick\\Muralto\\Windows\\frmMuralto");
+    EXPECT_EQ(serializeHive(tree, kRoot),
+              "Windows Registry Editor Version 5.00\n\n"
+              "[HKEY_CURRENT_USER\\Software]\n\n"
+              "[HKEY_CURRENT_USER\\Software\\Brenwick]\n\n"
+              "[HKEY_CURRENT_USER\\Software\\Brenwick\\Muralto]\n\n"
+              "[HKEY_CURRENT_USER\\Software\\Brenwick\\Muralto\\Settings]\n"
+              "\"Delay\"=\"60\"\n"
+              "\"Preview hWnd\"=\"\"\n\n"
+              "[HKEY_CURRENT_USER\\Software\\Brenwick\\Muralto\\Windows]\n\n"
+              "[HKEY_CURRENT_USER\\Software\\Brenwick\\Muralto\\Windows\\frmMuralto]\n\n");
+}
+
+TEST(HiveTree, EscapesRoundTripEveryByte) {
+    std::string allBytes;
+    for (int b = 0; b < 256; ++b) allBytes += static_cast<char>(b);
+    const std::vector<std::string> values = {
+        "", "plain", "back\\slash \"quoted\"", "cr\rlf\ntab\t", std::string("nul\0in", 6),
+        allBytes, "\xff\xfe not UTF-8 \xc3", "]["};
+    HiveTree tree;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        tree.create("K").setValue("v" + std::to_string(i), values[i]);
+    }
+    tree.create("K").setValue("", "default value");
+    const std::string text = serializeHive(tree, kRoot);
+    EXPECT_EQ(quoteHiveString(std::string("\x01\x1f\x7f", 3)), "\"\\x01\\x1F\x7f\"");
+
+    const ParsedHive parsed = parseHive(text, kRoot);
+    EXPECT_EQ(parsed.badLines, 0);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        EXPECT_EQ(valueAt(parsed.tree, "K", "v" + std::to_string(i)), values[i]) << i;
+    }
+    EXPECT_EQ(valueAt(parsed.tree, "k", ""), "default value");
+}
+
+TEST(HiveTree, NamesIgnoreCaseButKeepTheirFirstSpelling) {
+    HiveTree tree;
+    tree.create("Software\\Muralto").setValue("Delay", "60");
+    tree.create("SOFTWARE\\muralto").setValue("DELAY", "90");
+    for (const char* name : {"b", "A", "c", "a2", "B1"}) tree.create(std::string("Keys\\") + name);
+
+    const HiveKey* key = tree.find("software\\MURALTO");
+    ASSERT_NE(key, nullptr);
+    ASSERT_EQ(key->values.size(), 1u);
+    EXPECT_EQ(key->values[0].name, "Delay");
+    EXPECT_EQ(key->values[0].data, "90");
+    EXPECT_EQ(tree.find("SOFTWARE")->name, "Software");
+
+    std::vector<std::string> order;
+    for (const auto& [n, child] : tree.find("Keys")->children) order.push_back(child.name);
+    EXPECT_EQ(order, (std::vector<std::string>{"A", "a2", "b", "B1", "c"}));
+}
+
+struct BadInput {
+    const char* name;
+    std::string text;
+    int badLines;
+    std::string delay;  // what "Delay" of key K reads as
+};
+
+class HiveParsing : public testing::TestWithParam<BadInput> {};
+
+TEST_P(HiveParsing, KeepsEveryGoodLineAndCountsTheRest) {
+    const ParsedHive parsed = parseHive(GetParam().text, kRoot);
+    EXPECT_EQ(parsed.badLines, GetParam().badLines);
+    EXPECT_EQ(valueAt(parsed.tree, "K", "Delay"), GetParam().delay);
+}
+
+const std::string kHead = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\K]\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, HiveParsing,
+    testing::Values(
+        BadInput{"empty", "", 0, "<missing>"},
+        BadInput{"clean", kHead + "\"Delay\"=\"60\"\n", 0, "60"},
+        BadInput{"crlf_and_bom", "\xEF\xBB\xBF" + kHead + "\"Delay\"=\"60\"\r\n", 0, "60"},
+        BadInput{"comment", kHead + "; a note\n\"Delay\"=\"60\"\n", 0, "60"},
+        BadInput{"no_header", "[HKEY_CURRENT_USER\\K]\n\"Delay\"=\"60\"\n", 1, "60"},
+        BadInput{"value_before_key", "Windows Registry Editor Version 5.00\n\"Delay\"=\"1\"\n", 1,
+                 "<missing>"},
+        BadInput{"other_root", kHead + "[HKEY_LOCAL_MACHINE\\K]\n\"Delay\"=\"5\"\n", 2, "<missing>"},
+        BadInput{"unknown_escape", kHead + "\"Delay\"=\"\\q\"\n\"Other\"=\"1\"\n", 1, "<missing>"},
+        BadInput{"unterminated", kHead + "\"Other\"=\"1\"\n\"Delay\"=\"60\n", 1, "<missing>"},
+        BadInput{"dword", kHead + "\"Delay\"=dword:0000003c\n", 1, "<missing>"},
+        BadInput{"trailing_garbage", kHead + "\"Delay\"=\"60\" x\n", 1, "<missing>"},
+        BadInput{"raw_control_byte", kHead + "\"Delay\"=\"6\x01\"\n", 1, "<missing>"},
+        BadInput{"empty_key_name", kHead + "[HKEY_CURRENT_USER\\K\\\\X]\n", 1, "<missing>"},
+        BadInput{"later_wins", kHead + "\"Delay\"=\"1\"\n\"delay\"=\"2\"\n", 0, "2"}),
+    [](const auto& p) { return p.param.name; });
+
+TEST(HiveParsing, ATruncatedFileNeverYieldsAChangedValue) {
+    HiveTree tree;
+    tree.create("Software\\Brenwick\\Muralto\\Settings").setValue("Path", "/home/jo/Pictures \"x\"");
+    tree.create("Software\\Brenwick\\Muralto\\Settings").setValue("Delay", "600");
+    tree.create("Software\\Brenwick\\Muralto\\Settings\\Newsgroups\\alt.pictures")
+        .setValue("Types", "*.jpg;\t*.gif");
+    const std::string text = serializeHive(tree, kRoot);
+    for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+        const ParsedHive parsed = parseHive(text.substr(0, cut), kRoot);
+        for (auto [path, name] :
+             {std::pair{"Software\\Brenwick\\Muralto\\Settings", "Path"},
+              {"Software\\Brenwick\\Muralto\\Settings", "Delay"},
+              {"Software\\Brenwick\\Muralto\\Settings\\Newsgroups\\alt.pictures", "Types"}}) {
+            const std::string got = valueAt(parsed.tree, path, name);
+            if (got != "<missing>") {
+                EXPECT_EQ(got, valueAt(tree, path, name)) << "cut at " << cut;
+            }
+        }
+    }
+}
+
+TEST(HiveParsing, RandomBytesNeverCrashAndCountAsCorrupt) {
+    std::mt19937 rng(1234);
+    for (int round = 0; round < 300; ++round) {
+        std::string bytes(rng() % 400 + 20, '\0');
+        for (char& c : bytes) c = static_cast<char>(rng() % 256);
+        bytes[0] = 'x';  // not a comment line, which would make the whole text harmless
+        const ParsedHive parsed = parseHive(bytes, kRoot);
+        EXPECT_GT(parsed.badLines, 0) << round;
+    }
+}
+
+}  // namespace
+}  // namespace muralto::platform

@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include "Fakes.h"
+#include "HiveFile.h"
+#include "ProgramSettings.h"
+#include "TestSupport.h"
+
+namespace muralto::settings {
+namespace {
+
+class RecordingHost : public SettingsHost {
+public:
+    std::int32_t runMode() const override { return mode; }
+    bool timerEnabled() const override { return enabled; }
+    void StartTimer() override { calls += "start;"; }
+    void StopTimer() override { calls += "stop;"; }
+    void resetImageList() override { calls += "reset;"; }
+
+    std::int32_t mode = 0;
+    bool enabled = false;
+    std::string calls;
+};
+
+class ProgramSettingsTest : public testing::Test {
+protected:
+    test::TempDir dir;
+    platform::HiveRegistry registry{
+        std::make_shared<platform::HiveFile>(dir.path() / "HKCU.reg", "HKEY_CURRENT_USER"),
+        std::make_shared<platform::HiveFile>(dir.path() / "HKLM.reg", "HKEY_LOCAL_MACHINE", true)};
+    test::FakeMessageBoxes boxes;
+    RegistryTools tools{registry, boxes};
+
+    void store(std::string_view name, std::string_view value) {
+        tools.PutINIValue(kAppTitle, kSettingsSection, name, value);
+    }
+    ProgramSettings load() {
+        ProgramSettings s(tools);
+        s.LoadSettings("/opt/muralto");
+        return s;
+    }
+};
+
+TEST_F(ProgramSettingsTest, AFreshUserGetsTheInstallationDefaults) {
+    const ProgramSettings s = load();
+    const ImageSettings expected{true, "/opt/muralto/", 60, false, false, 1, false};
+    EXPECT_EQ(s.WallpaperSettings, expected);
+    EXPECT_EQ(s.SaverSettings, expected);
+    EXPECT_FALSE(s.ScanNews);
+}
+
+TEST_F(ProgramSettingsTest, StoredValuesAreCorrectedAndSaverValuesFollowTheWallpaper) {
+    struct Case {
+        std::vector<std::pair<std::string, std::string>> stored;
+        ImageSettings wallpaper, saver;
+    };
+    const std::vector<Case> cases = {
+        {{{"ScaleFactor", "0"}, {"Path", "/pics"}, {"Delay", "90"}, {"AddPath", "True"}},
+         {true, "/pics/", 90, false, true, 1, false},
+         {true, "/pics/", 90, false, true, 1, false}},
+        {{{"ScaleFactor", "-3"}, {"SSScaleFactor", "3"}, {"SSPath", "/saver"}, {"StartupOnly", "-1"}},
+         {true, "/opt/muralto/", 60, false, false, 1, true},
+         {true, "/saver/", 60, false, false, 3, false}},
+        {{{"Path", "/pics/"}, {"SSPath", ""}, {"SSDelay", "5"}, {"SSReScan", "1"}},
+         {true, "/pics/", 60, false, false, 1, false},
+         {true, "/opt/muralto/", 5, true, false, 1, false}},
+        {{{"Delay", "99999999999"}, {"ReScan", "yes"}, {"SSScaleFactor", "-1"}, {"SSAddPath", "0"}},
+         {true, "/opt/muralto/", 60, false, false, 1, false},
+         {true, "/opt/muralto/", 60, false, false, 1, false}},
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        std::filesystem::remove(dir.path() / "HKCU.reg");
+        for (const auto& [name, value] : cases[i].stored) store(name, value);
+        const ProgramSettings s = load();
+        EXPECT_EQ(s.WallpaperSettings, cases[i].wallpaper) << "case " << i;
+        EXPECT_EQ(s.SaverSettings, cases[i].saver) << "case " << i;
+    }
+}
+
+TEST_F(ProgramSettingsTest, SavedSettingsLoadBackAsTheyWere) {
+    ProgramSettings s = load();
+    s.WallpaperSettings = {true, "/home/jo/Bilder \xe4/", 15, true, false, 2, true};
+    s.SaverSettings = {true, "/srv/saver/", 7, false, true, 4, false};
+    s.ScanNews = true;
+    RecordingHost host;
+    s.SaveSettings(host);
+
+    const ProgramSettings loaded = load();
+    EXPECT_EQ(loaded.WallpaperSettings, s.WallpaperSettings);
+    EXPECT_EQ(loaded.SaverSettings, s.SaverSettings);
+    EXPECT_TRUE(loaded.ScanNews);
+    EXPECT_EQ(tools.GetINIValue(kAppTitle, kSettingsSection, "ReScan", ""), "-1");
+    EXPECT_EQ(tools.GetINIValue(kAppTitle, kSettingsSection, "SSReScan", ""), "0");
+    EXPECT_EQ(tools.GetINIValue(kAppTitle, kSettingsSection, "ScaleFactor", ""), "2");
+}
+
+TEST_F(ProgramSettingsTest, SavingAnotherFolderEmptiesTheImageList) {
+    store("Path", "/pics/");
+    struct Case {
+        std::string newPath;
+        bool reset;
+    };
+    for (const Case& c : {Case{"/pics/", false}, Case{"/Pics/", true}, Case{"/other/", true}}) {
+        store("Path", "/pics/");
+        ProgramSettings s = load();
+        s.WallpaperSettings.Path = c.newPath;
+        RecordingHost host;
+        host.enabled = true;
+        s.SaveSettings(host);
+        EXPECT_EQ(host.calls, c.reset ? "reset;" : "") << c.newPath;
+    }
+}
+
+TEST_F(ProgramSettingsTest, SavingMatchesTheWallpaperTimerToStartupOnly) {
+    struct Case {
+        std::int32_t mode;
+        bool startupOnly, enabled;
+        std::string calls;
+    };
+    for (const Case& c : {Case{0, true, true, "stop;"}, Case{0, false, false, "start;"},
+                          Case{0, false, true, ""}, Case{1, true, true, ""},
+                          Case{2, false, false, ""}, Case{3, false, false, ""}}) {
+        ProgramSettings s = load();
+        store("Path", s.WallpaperSettings.Path);
+        s.WallpaperSettings.StartupOnly = c.startupOnly;
+        RecordingHost host;
+        host.mode = c.mode;
+        host.enabled = c.enabled;
+        s.SaveSettings(host);
+        EXPECT_EQ(host.calls, c.calls) << "mode " << c.mode << " startup " << c.startupOnly;
+    }
+}
+
+TEST_F(ProgramSettingsTest, AFailedSaveReportsEachValueAndKeepsTheSettings) {
+    ProgramSettings s = load();
+    std::filesystem::create_directories(dir.path() / "HKCU.reg");
+    s.WallpaperSettings.Delay = 5;
+    RecordingHost host;
+    s.SaveSettings(host);
+    EXPECT_EQ(boxes.shown.size(), 12u);
+    EXPECT_EQ(s.WallpaperSettings.Delay, 5);
+}
+
+}  // namespace
+}  // namespace muralto::settings

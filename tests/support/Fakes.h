@@ -1,0 +1,49 @@
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "MessageBoxes.h"
+#include "RandomSource.h"
+#include "SystemInfo.h"
+
+namespace muralto::test {
+
+/// Records every box and answers questions from a script (No once the script runs out).
+class FakeMessageBoxes : public platform::MessageBoxes {
+public:
+    struct Shown {
+        std::string title;
+        std::string text;
+    };
+
+    void showMessage(std::string_view title, std::string_view text) override {
+        shown.push_back({std::string(title), std::string(text)});
+    }
+    Answer askYesNo(std::string_view title, std::string_view text) override {
+        asked.push_back({std::string(title), std::string(text)});
+        if (answers.empty()) return Answer::No;
+        const Answer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+
+    std::vector<Shown> shown;
+    std::vector<Shown> asked;
+    std::deque<Answer> answers;
+};
+
+class FakeSystemInfo : public platform::SystemInfo {
+public:
+    std::optional<std::string> userName() override { return user; }
+    std::string programDirectory() override { return directory; }
+    std::string programFileName() override { return "muralto"; }
+    bool isWinNT() override { return winNT; }
+
+    std::optional<std::string> user = "jdoe";
+    std::string directory = "/opt/muralto";
+    bool winNT = true;
+};
+
+}  // namespace muralto::test
