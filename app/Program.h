@@ -1,17 +1,22 @@
 #pragma once
 
+#include <QSize>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "CommandLine.h"
+#include "ImageUpdater.h"
 #include "MessageBoxes.h"
+#include "ProgramHost.h"
 #include "ProgramSettings.h"
 #include "RandomSource.h"
-#include "ScreenSaverInstaller.h"
 #include "Registry.h"
 #include "RegistryTools.h"
+#include "ScreenSaverInstaller.h"
 #include "StringTables.h"
 #include "SystemInfo.h"
+#include "UpdateTimer.h"
 
 namespace muralto::app {
 
@@ -26,45 +31,81 @@ struct Services {
     const i18n::StringTable& strings;
 };
 
+/// What the running program needs of its windows beyond ending: set up by the composition
+/// root once the windows exist.
+class ProgramWindows : public ProgramHost {
+public:
+    /// Height and width of "W" in the canvas font.
+    virtual imaging::CharMetrics measureCanvasFont() = 0;
+    /// Puts the options window where it was when the program last ended.
+    virtual void restoreOptionsWindowPlacement() = 0;
+    virtual void addTrayIcon() = 0;
+    virtual void showOptionsWindow() = 0;
+    /// Brings a minimised options window back to its normal state.
+    virtual void restoreOptionsWindowIfMinimised() = 0;
+    /// The primary screen in device pixels.
+    virtual QSize screenSize() = 0;
+};
+
 /// The text of the question asked once per user in the wallpaper mode.
 inline constexpr std::string_view kDefaultSaverQuestion =
     "Do you wish to make Muraltor your default screen saver?";
 
-/// The program's state for one run and the start-up procedure.
+/// The program's state for one run: start-up, the update timer, the image updates and the end.
 class Program : public settings::SettingsHost {
 public:
     explicit Program(Services services);
+    ~Program() override;
 
     enum class Outcome {
         EndNow,   ///< the command line was served; the process ends
         Running,  ///< the windows are up; the process lives on their events
     };
 
-    /// Starts the program as the command line asks.
-    Outcome Main(const CommandLine& commandLine);
+    /// Starts the program as the command line asks. windows (may be null until the modes that
+    /// need them are built) receive the program's window steps; imageOutput shows pictures.
+    Outcome Main(const CommandLine& commandLine, ProgramWindows* windows = nullptr,
+                 imaging::ImageOutput* imageOutput = nullptr);
+
+    /// Chooses, composes and shows the next picture for the settings in force.
+    imaging::UpdateResult UpdateImage();
+    /// The one orderly way out: removes the icon, unloads the windows, tells the session the
+    /// saver stopped (saver mode) and ends the event loop. Later calls return at once.
+    void EndProgram();
 
     // settings::SettingsHost
     std::int32_t runMode() const override { return glRunMode; }
-    bool timerEnabled() const override { return timerEnabled_; }
-    void StartTimer() override;
-    void StopTimer() override;
-    void resetImageList() override {}
+    bool timerEnabled() const override { return timer_.enabled(); }
+    void StartTimer() override { timer_.StartTimer(); }
+    void StopTimer() override { timer_.StopTimer(); }
+    void resetImageList() override;
 
     std::int32_t glRunMode = kWallpaperMode;
     bool gbSaverPage = false;
-    bool gbTimerStarted = false;
     std::string DefaultFileTypes;
+    imaging::CharMetrics chars;
 
     settings::RegistryTools& tools() { return tools_; }
     settings::ProgramSettings& settings() { return settings_; }
+    UpdateTimer& timer() { return timer_; }
+    imaging::Catalogue* catalogue() { return catalogue_.get(); }
+    imaging::ImageUpdater* updater() { return updater_.get(); }
 
 private:
     void askDefaultScreenSaver();
+    void startWindows();
+    /// The settings record in force: the saver's in the saver and preview modes.
+    const settings::ImageSettings& settingsInForce() const;
 
     Services services_;
     settings::RegistryTools tools_;
     settings::ProgramSettings settings_;
-    bool timerEnabled_ = false;
+    UpdateTimer timer_;
+    ProgramWindows* windows_ = nullptr;
+    std::unique_ptr<imaging::DirectoryLists> lists_;
+    std::unique_ptr<imaging::Catalogue> catalogue_;
+    std::unique_ptr<imaging::ImageUpdater> updater_;
+    bool bEnding = false;
 };
 
 }  // namespace muralto::app

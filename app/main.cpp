@@ -8,6 +8,7 @@
 #include "HiveFile.h"
 #include "Program.h"
 #include "QtMessageBoxes.h"
+#include "QtWindows.h"
 
 namespace {
 
@@ -52,6 +53,7 @@ int main(int argc, char** argv) {
         application.emplace(argc, argv);
         QApplication::setApplicationName("Muralto");
         QApplication::setApplicationVersion(MURALTO_VERSION);
+        QApplication::setQuitOnLastWindowClosed(false);
     }
 
     auto registry = platform::HiveRegistry::forCurrentUser();
@@ -62,8 +64,13 @@ int main(int argc, char** argv) {
     PendingInstaller installer;
     const i18n::StringTable strings(i18n::languageFromEnvironment());
 
-    app::Program program(
-        {*registry, boxes, system, passwords, random, installer, strings});
-    program.Main(commandLine);
-    return 0;
+    app::Program program({*registry, boxes, system, passwords, random, installer, strings});
+    if (commandLine.passwordChange) return program.Main(commandLine) == app::Program::Outcome::EndNow ? 0 : 1;
+
+    app::QtWindows windows(program, strings);
+    app::WallpaperOutput output(
+        platform::chooseWallpaperSetter(platform::Environment::fromProcess()));
+    program.Main(commandLine, &windows, &output);
+    if (commandLine.runMode != app::kWallpaperMode) return 0;  // these modes land later
+    return QApplication::exec();
 }

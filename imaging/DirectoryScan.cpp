@@ -28,13 +28,14 @@ constexpr std::uint32_t kMqueueMagic = 0x19800202;
 /// through the mount table.
 bool isPseudoMagic(std::uint32_t type) {
     static constexpr std::array<std::uint32_t, 19> kPseudoMagics = {
-        PROC_SUPER_MAGIC, SYSFS_MAGIC,      DEVPTS_SUPER_MAGIC, CGROUP_SUPER_MAGIC,
-        CGROUP2_SUPER_MAGIC, DEBUGFS_MAGIC, TRACEFS_MAGIC,      SECURITYFS_MAGIC,
-        PSTOREFS_MAGIC,   BPF_FS_MAGIC,     kConfigfsMagic,     kFusectlMagic,
-        kMqueueMagic,     HUGETLBFS_MAGIC,  BINFMTFS_MAGIC,     NSFS_MAGIC,
-        EFIVARFS_MAGIC,   SELINUX_MAGIC,    AUTOFS_SUPER_MAGIC};
+        PROC_SUPER_MAGIC,    SYSFS_MAGIC,     DEVPTS_SUPER_MAGIC, CGROUP_SUPER_MAGIC,
+        CGROUP2_SUPER_MAGIC, DEBUGFS_MAGIC,   TRACEFS_MAGIC,      SECURITYFS_MAGIC,
+        PSTOREFS_MAGIC,      BPF_FS_MAGIC,    kConfigfsMagic,     kFusectlMagic,
+        kMqueueMagic,        HUGETLBFS_MAGIC, BINFMTFS_MAGIC,     NSFS_MAGIC,
+        EFIVARFS_MAGIC,      SELINUX_MAGIC,   AUTOFS_SUPER_MAGIC};
     for (std::uint32_t magic : kPseudoMagics) {
-        if (type == magic) return true;
+        if (type == magic)
+            return true;
     }
     return false;
 }
@@ -52,8 +53,10 @@ EntryKind kindOf(const dirent& entry, int directoryFd) {
         case DT_LNK:
         case DT_UNKNOWN: {
             struct stat st;
-            if (::fstatat(directoryFd, entry.d_name, &st, 0) != 0) return EntryKind::Other;
-            if (S_ISDIR(st.st_mode)) return EntryKind::Directory;
+            if (::fstatat(directoryFd, entry.d_name, &st, 0) != 0)
+                return EntryKind::Other;
+            if (S_ISDIR(st.st_mode))
+                return EntryKind::Directory;
             return S_ISREG(st.st_mode) ? EntryKind::File : EntryKind::Other;
         }
         default:
@@ -73,8 +76,9 @@ struct FolderId {
 
 struct FolderIdHash {
     std::size_t operator()(const FolderId& id) const {
-        return std::hash<std::uint64_t>()(static_cast<std::uint64_t>(id.inode) * 0x9E3779B97F4A7C15u ^
-                                          static_cast<std::uint64_t>(id.device));
+        const auto inode = static_cast<std::uint64_t>(id.inode);
+        const auto device = static_cast<std::uint64_t>(id.device);
+        return std::hash<std::uint64_t>()(inode * 0x9E3779B97F4A7C15u ^ device);
     }
 };
 
@@ -104,7 +108,8 @@ private:
     /// subfolders, in the order the file system lists them.
     void listFolder(const std::string& folder, std::vector<std::string>& subfolders) {
         const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd < 0) return;
+        if (fd < 0)
+            return;
         DIR* listing = mayEnter(fd) ? ::fdopendir(fd) : nullptr;
         if (!listing) {
             ::close(fd);
@@ -112,9 +117,11 @@ private:
         }
         std::string path = folder;
         while (const dirent* entry = ::readdir(listing)) {
-            if (isDotOrDotDot(entry->d_name)) continue;
+            if (isDotOrDotDot(entry->d_name))
+                continue;
             const EntryKind kind = kindOf(*entry, fd);
-            if (kind == EntryKind::Other) continue;
+            if (kind == EntryKind::Other)
+                continue;
             path.resize(folder.size());
             path.append(entry->d_name);
             if (kind == EntryKind::File) {
@@ -130,14 +137,16 @@ private:
     /// Whether the open folder is walked: not seen before and not on a pseudo file system.
     bool mayEnter(int fd) {
         struct stat st;
-        if (::fstat(fd, &st) != 0 || isPseudoDevice(st.st_dev, fd)) return false;
+        if (::fstat(fd, &st) != 0 || isPseudoDevice(st.st_dev, fd))
+            return false;
         return visited_.insert({st.st_dev, st.st_ino}).second;
     }
 
     /// Classifies the device of an open folder; the answer is kept per device, so only a
     /// change of device costs a look.
     bool isPseudoDevice(dev_t device, int fd) {
-        if (lastDevice_ && *lastDevice_ == device) return lastPseudo_;
+        if (lastDevice_ && *lastDevice_ == device)
+            return lastPseudo_;
         auto known = pseudoByDevice_.find(device);
         if (known == pseudoByDevice_.end()) {
             known = pseudoByDevice_.emplace(device, classify(device, fd)).first;
@@ -149,13 +158,18 @@ private:
 
     bool classify(dev_t device, int fd) {
         struct statfs info;
-        if (::fstatfs(fd, &info) != 0) return false;
+        if (::fstatfs(fd, &info) != 0)
+            return false;
         const auto type = static_cast<std::uint32_t>(info.f_type);
-        if (isPseudoMagic(type)) return true;
-        if (type != TMPFS_MAGIC && type != RAMFS_MAGIC) return false;
-        if (!mounts_) mounts_ = ReadMountTable();
+        if (isPseudoMagic(type))
+            return true;
+        if (type != TMPFS_MAGIC && type != RAMFS_MAGIC)
+            return false;
+        if (!mounts_)
+            mounts_ = ReadMountTable();
         for (const Mount& mount : *mounts_) {
-            if (mount.device == device) return IsPseudoFileSystemType(mount.fileSystemType);
+            if (mount.device == device)
+                return IsPseudoFileSystemType(mount.fileSystemType);
         }
         return false;
     }
@@ -168,31 +182,39 @@ private:
     std::optional<std::vector<Mount>> mounts_;
 };
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char lowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 }  // namespace
 
 void ScanDirectory(std::string directory, std::vector<std::string>& files) {
-    if (files.empty()) files.emplace_back();
-    if (directory.empty() || directory.back() != '/') directory.push_back('/');
+    if (files.empty())
+        files.emplace_back();
+    if (directory.empty() || directory.back() != '/')
+        directory.push_back('/');
     TreeWalk(files).run(std::move(directory));
 }
 
 bool IsCandidateImage(std::string_view path) {
-    if (path.size() < 4) return false;
+    if (path.size() < 4)
+        return false;
     std::array<char, 4> tail{};
-    for (std::size_t i = 0; i < 4; ++i) tail[i] = lowerAscii(path[path.size() - 4 + i]);
+    for (std::size_t i = 0; i < 4; ++i)
+        tail[i] = lowerAscii(path[path.size() - 4 + i]);
     const std::string_view extension(tail.data(), tail.size());
     return extension == ".jpg" || extension == ".bmp" || extension == ".gif" ||
            extension == ".wmf" || extension == ".eps";
 }
 
 void AddImageFiles(std::string directory, std::vector<std::string>& gsImageList) {
-    if (gsImageList.empty()) gsImageList.emplace_back();
+    if (gsImageList.empty())
+        gsImageList.emplace_back();
     std::vector<std::string> files{""};
     ScanDirectory(std::move(directory), files);
     for (std::size_t i = 1; i < files.size(); ++i) {
-        if (IsCandidateImage(files[i])) gsImageList.push_back(std::move(files[i]));
+        if (IsCandidateImage(files[i]))
+            gsImageList.push_back(std::move(files[i]));
     }
 }
 

@@ -16,14 +16,18 @@ std::vector<std::string_view> fields(std::string_view line) {
     std::size_t start = 0;
     while (start < line.size()) {
         std::size_t end = line.find(' ', start);
-        if (end == std::string_view::npos) end = line.size();
-        if (end > start) result.push_back(line.substr(start, end - start));
+        if (end == std::string_view::npos)
+            end = line.size();
+        if (end > start)
+            result.push_back(line.substr(start, end - start));
         start = end + 1;
     }
     return result;
 }
 
-bool isOctal(char c) { return c >= '0' && c <= '7'; }
+bool isOctal(char c) {
+    return c >= '0' && c <= '7';
+}
 
 /// Decodes the kernel's "\ooo" escapes of blanks, tabs, newlines and backslashes.
 std::string unescape(std::string_view text) {
@@ -32,8 +36,8 @@ std::string unescape(std::string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\\' && i + 3 < text.size() && isOctal(text[i + 1]) &&
             isOctal(text[i + 2]) && isOctal(text[i + 3])) {
-            result.push_back(static_cast<char>((text[i + 1] - '0') * 64 +
-                                               (text[i + 2] - '0') * 8 + (text[i + 3] - '0')));
+            result.push_back(static_cast<char>((text[i + 1] - '0') * 64 + (text[i + 2] - '0') * 8 +
+                                               (text[i + 3] - '0')));
             i += 3;
         } else {
             result.push_back(text[i]);
@@ -44,13 +48,15 @@ std::string unescape(std::string_view text) {
 
 bool parseDevice(std::string_view text, dev_t& device) {
     const std::size_t colon = text.find(':');
-    if (colon == std::string_view::npos) return false;
+    if (colon == std::string_view::npos)
+        return false;
     unsigned int major = 0;
     unsigned int minor = 0;
     const char* begin = text.data();
     const auto majorEnd = std::from_chars(begin, begin + colon, major);
     const auto minorEnd = std::from_chars(begin + colon + 1, begin + text.size(), minor);
-    if (majorEnd.ptr != begin + colon || minorEnd.ptr != begin + text.size()) return false;
+    if (majorEnd.ptr != begin + colon || minorEnd.ptr != begin + text.size())
+        return false;
     device = makedev(major, minor);
     return true;
 }
@@ -59,10 +65,13 @@ bool parseDevice(std::string_view text, dev_t& device) {
 /// source superoptions".
 bool parseLine(std::string_view line, Mount& mount) {
     const auto parts = fields(line);
-    if (parts.size() < 7 || !parseDevice(parts[2], mount.device)) return false;
+    if (parts.size() < 7 || !parseDevice(parts[2], mount.device))
+        return false;
     std::size_t separator = 6;
-    while (separator < parts.size() && parts[separator] != "-") ++separator;
-    if (separator + 1 >= parts.size()) return false;
+    while (separator < parts.size() && parts[separator] != "-")
+        ++separator;
+    if (separator + 1 >= parts.size())
+        return false;
     mount.mountPoint = unescape(parts[4]);
     mount.fileSystemType = std::string(parts[separator + 1]);
     return !mount.mountPoint.empty() && mount.mountPoint.front() == '/';
@@ -70,8 +79,10 @@ bool parseLine(std::string_view line, Mount& mount) {
 
 /// Whether mountPoint is path itself or one of its parent folders.
 bool holds(std::string_view mountPoint, std::string_view path) {
-    if (mountPoint == "/") return true;
-    if (path.substr(0, mountPoint.size()) != mountPoint) return false;
+    if (mountPoint == "/")
+        return true;
+    if (path.substr(0, mountPoint.size()) != mountPoint)
+        return false;
     return path.size() == mountPoint.size() || path[mountPoint.size()] == '/';
 }
 
@@ -82,7 +93,8 @@ std::vector<Mount> ParseMountInfo(std::string_view text) {
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
+        if (end == std::string_view::npos)
+            end = text.size();
         if (Mount mount; parseLine(text.substr(start, end - start), mount)) {
             table.push_back(std::move(mount));
         }
@@ -93,7 +105,8 @@ std::vector<Mount> ParseMountInfo(std::string_view text) {
 
 std::vector<Mount> ReadMountTable(const std::string& mountInfoPath) {
     std::ifstream in(mountInfoPath, std::ios::binary);
-    if (!in) return {};
+    if (!in)
+        return {};
     std::ostringstream text;
     text << in.rdbuf();
     return ParseMountInfo(text.str());
@@ -105,17 +118,21 @@ bool IsPseudoFileSystemType(std::string_view type) {
         "tracefs",   "securityfs",  "pstore", "bpf",      "configfs",  "fusectl", "mqueue",
         "hugetlbfs", "binfmt_misc", "nsfs",   "efivarfs", "selinuxfs", "autofs"};
     for (std::string_view pseudo : kPseudoTypes) {
-        if (type == pseudo) return true;
+        if (type == pseudo)
+            return true;
     }
     return false;
 }
 
 const Mount* MountHolding(const std::vector<Mount>& table, std::string_view absolutePath) {
-    if (absolutePath.empty() || absolutePath.front() != '/') return nullptr;
+    if (absolutePath.empty() || absolutePath.front() != '/')
+        return nullptr;
     const Mount* best = nullptr;
     for (const Mount& mount : table) {
-        if (!holds(mount.mountPoint, absolutePath)) continue;
-        if (!best || mount.mountPoint.size() >= best->mountPoint.size()) best = &mount;
+        if (!holds(mount.mountPoint, absolutePath))
+            continue;
+        if (!best || mount.mountPoint.size() >= best->mountPoint.size())
+            best = &mount;
     }
     return best;
 }

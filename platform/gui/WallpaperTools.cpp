@@ -18,12 +18,15 @@ namespace {
 
 std::string firstLine(const std::string& text) {
     const auto start = text.find_first_not_of(" \t\r\n");
-    if (start == std::string::npos) return {};
+    if (start == std::string::npos)
+        return {};
     const auto end = text.find_first_of("\r\n", start);
     return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
 
-std::string toBytes(const QByteArray& bytes) { return std::string(bytes.constData(), bytes.size()); }
+std::string toBytes(const QByteArray& bytes) {
+    return std::string(bytes.constData(), bytes.size());
+}
 
 /// A copy of the bitmap with its number, as found in the bitmap's folder.
 struct NumberedCopy {
@@ -35,14 +38,17 @@ struct NumberedCopy {
 std::optional<std::uint64_t> copyNumber(const std::string& name, const std::string& stem,
                                         const std::string& extension) {
     const std::string prefix = stem + "~";
-    if (name.size() <= prefix.size() + extension.size()) return std::nullopt;
-    if (name.compare(0, prefix.size(), prefix) != 0) return std::nullopt;
+    if (name.size() <= prefix.size() + extension.size())
+        return std::nullopt;
+    if (name.compare(0, prefix.size(), prefix) != 0)
+        return std::nullopt;
     if (name.compare(name.size() - extension.size(), extension.size(), extension) != 0) {
         return std::nullopt;
     }
     const std::string digits =
         name.substr(prefix.size(), name.size() - prefix.size() - extension.size());
-    if (digits.size() > 18) return std::nullopt;
+    if (digits.size() > 18)
+        return std::nullopt;
     if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
         return std::nullopt;
     }
@@ -57,7 +63,8 @@ std::vector<NumberedCopy> findCopies(const fs::path& bitmap) {
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         const auto number = copyNumber(it->path().filename().string(), stem, extension);
-        if (number) copies.push_back({*number, it->path()});
+        if (number)
+            copies.push_back({*number, it->path()});
     }
     std::sort(copies.begin(), copies.end(),
               [](const NumberedCopy& a, const NumberedCopy& b) { return a.number > b.number; });
@@ -72,13 +79,15 @@ fs::path copyName(const fs::path& bitmap, std::uint64_t number) {
 }  // namespace
 
 void reportError(std::string* error, std::string text) {
-    if (error) *error = std::move(text);
+    if (error)
+        *error = std::move(text);
 }
 
 ProcessResult QProcessRunner::run(const std::string& program,
                                   const std::vector<std::string>& arguments) {
     QStringList list;
-    for (const auto& argument : arguments) list << QFile::decodeName(argument.c_str());
+    for (const auto& argument : arguments)
+        list << QFile::decodeName(argument.c_str());
     QProcess process;
     process.start(QFile::decodeName(program.c_str()), list);
     ProcessResult result;
@@ -107,7 +116,8 @@ ProcessResult QProcessRunner::run(const std::string& program,
 bool runTool(ProcessRunner& runner, const std::string& program,
              const std::vector<std::string>& arguments, std::string* error, std::string* output) {
     const ProcessResult result = runner.run(program, arguments);
-    if (output) *output = result.output;
+    if (output)
+        *output = result.output;
     if (!result.ran) {
         reportError(error, program + " " + result.failure);
         return false;
@@ -115,7 +125,8 @@ bool runTool(ProcessRunner& runner, const std::string& program,
     if (result.exitCode != 0) {
         std::string text = program + " failed with exit code " + std::to_string(result.exitCode);
         const std::string reason = firstLine(result.errorOutput);
-        if (!reason.empty()) text += ": " + reason;
+        if (!reason.empty())
+            text += ": " + reason;
         reportError(error, std::move(text));
         return false;
     }
@@ -136,7 +147,8 @@ std::optional<std::string> makeFreshCopy(const std::string& bitmapPath, std::str
         return std::nullopt;
     }
     // The new copy is the newest; the one before it may still be on screen. Older ones go.
-    for (std::size_t i = 1; i < copies.size(); ++i) fs::remove(copies[i].path, ec);
+    for (std::size_t i = 1; i < copies.size(); ++i)
+        fs::remove(copies[i].path, ec);
     return copy.string();
 }
 
@@ -145,8 +157,8 @@ std::string fileUri(const std::string& path) {
     std::string uri = "file://";
     for (const unsigned char c : path) {
         const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-                           (c >= '0' && c <= '9') || c == '-' || c == '.' || c == '_' ||
-                           c == '~' || c == '/';
+                           (c >= '0' && c <= '9') || c == '-' || c == '.' || c == '_' || c == '~' ||
+                           c == '/';
         if (plain) {
             uri += static_cast<char>(c);
         } else {
@@ -161,7 +173,8 @@ std::string fileUri(const std::string& path) {
 std::string gvariantString(const std::string& text) {
     std::string quoted = "'";
     for (const char c : text) {
-        if (c == '\\' || c == '\'') quoted += '\\';
+        if (c == '\\' || c == '\'')
+            quoted += '\\';
         quoted += c;
     }
     return quoted + "'";

@@ -8,11 +8,11 @@ namespace muralto::platform {
 
 /// What became of one run of an external program.
 struct ProcessResult {
-    bool ran = false;          ///< the program started and ended on its own
-    int exitCode = 0;          ///< its exit code, when it ran
-    std::string output;        ///< what it wrote to standard output
-    std::string errorOutput;   ///< what it wrote to standard error
-    std::string failure;       ///< why it did not run or did not end, when ran is false
+    bool ran = false;         ///< the program started and ended on its own
+    int exitCode = 0;         ///< its exit code, when it ran
+    std::string output;       ///< what it wrote to standard output
+    std::string errorOutput;  ///< what it wrote to standard error
+    std::string failure;      ///< why it did not run or did not end, when ran is false
 };
 
 /// Runs external programs with an argument list; no shell ever sees the arguments.

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QIcon>
+#include <QSystemTrayIcon>
+
+#include "frmMuralto.h"
+
+namespace muralto::app {
+
+/// The notification-area icon. Its clicks reach the options window as icon messages: a double
+/// click (or a plain click, which is all a StatusNotifier host sends) restores the window, the
+/// right button opens the popup menu.
+class TrayIcon {
+public:
+    TrayIcon(ui::frmMuralto& form, const QIcon& icon);
+
+    /// Shows the icon, its tooltip the window's caption cut to 64 characters. Where a
+    /// StatusNotifier host draws the icon, the menu goes with it, since such hosts only show
+    /// menus they are handed.
+    void add();
+    void remove();
+    bool shown() const { return icon_.isVisible(); }
+
+private:
+    void activated(QSystemTrayIcon::ActivationReason reason);
+
+    ui::frmMuralto& form_;
+    QSystemTrayIcon icon_;
+};
+
+/// The program's icon, drawn in code: a framed landscape.
+QIcon programIcon();
+
+}  // namespace muralto::app

@@ -1,0 +1,215 @@
+#include "BitmapWriter.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+#include "RegistryTools.h"
+
+namespace muralto::imaging {
+
+namespace {
+
+constexpr std::uint32_t kHeaderSize = 14 + 40;   // file header and BITMAPINFOHEADER
+constexpr std::uint32_t kPixelsPerMetre = 3780;  // 96 dots per inch
+constexpr std::size_t kFlushSize = 1 << 20;
+
+/// Closes a file descriptor when it goes.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+    /// Closes now; 0 or the errno value of a failed close.
+    int close() {
+        const int result = ::close(fd_);
+        fd_ = -1;
+        return result == 0 ? 0 : errno;
+    }
+
+private:
+    int fd_;
+};
+
+void put16(std::string& out, std::uint16_t value) {
+    out.push_back(char(value & 0xFF));
+    out.push_back(char(value >> 8));
+}
+
+void put32(std::string& out, std::uint32_t value) {
+    put16(out, std::uint16_t(value & 0xFFFF));
+    put16(out, std::uint16_t(value >> 16));
+}
+
+std::string bitmapHeader(int width, int height, std::uint32_t pixelBytes) {
+    std::string header;
+    header.reserve(kHeaderSize);
+    header += "BM";
+    put32(header, kHeaderSize + pixelBytes);
+    put32(header, 0);  // reserved
+    put32(header, kHeaderSize);
+    put32(header, 40);
+    put32(header, std::uint32_t(width));
+    put32(header, std::uint32_t(height));  // positive: rows run bottom-up
+    put16(header, 1);                      // planes
+    put16(header, 24);                     // bits a pixel
+    put32(header, 0);                      // BI_RGB, no compression
+    put32(header, pixelBytes);
+    put32(header, kPixelsPerMetre);
+    put32(header, kPixelsPerMetre);
+    put32(header, 0);  // colours used
+    put32(header, 0);  // important colours
+    return header;
+}
+
+/// 0 or the errno value of the failed write.
+int writeAll(int fd, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return errno;
+        done += std::size_t(n);
+    }
+    return 0;
+}
+
+/// Appends one canvas row as blue, green, red bytes padded to a multiple of 4.
+void appendRow(std::string& out, const QImage& image, int y) {
+    const auto* pixels = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    for (int x = 0; x < image.width(); ++x) {
+        out.push_back(char(qBlue(pixels[x])));
+        out.push_back(char(qGreen(pixels[x])));
+        out.push_back(char(qRed(pixels[x])));
+    }
+    out.append((4 - (image.width() * 3) % 4) % 4, '\0');
+}
+
+/// Writes the bitmap of image (RGB32 or ARGB32) to fd; 0 or an errno value.
+int writeBitmapTo(int fd, const QImage& image) {
+    const std::uint64_t rowBytes = (std::uint64_t(image.width()) * 3 + 3) / 4 * 4;
+    const std::uint64_t pixelBytes = rowBytes * std::uint64_t(image.height());
+    if (pixelBytes > std::numeric_limits<std::uint32_t>::max() - kHeaderSize)
+        return EFBIG;
+    std::string buffer = bitmapHeader(image.width(), image.height(), std::uint32_t(pixelBytes));
+    buffer.reserve(kFlushSize + rowBytes + kHeaderSize);
+    for (int y = image.height() - 1; y >= 0; --y) {
+        appendRow(buffer, image, y);
+        if (buffer.size() >= kFlushSize) {
+            if (const int err = writeAll(fd, buffer))
+                return err;
+            buffer.clear();
+        }
+    }
+    return writeAll(fd, buffer);
+}
+
+std::string parentOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+void syncFolder(const std::string& folder) {
+    const Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() >= 0)
+        ::fsync(fd.get());
+}
+
+/// Writes image to a temporary file beside path and renames it over path; 0 or an errno value.
+int replaceAtomically(const QImage& image, const std::string& path) {
+    std::string temporary = path + ".tmp-XXXXXX";
+    Descriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (fd.get() < 0)
+        return errno;
+    int err = ::fchmod(fd.get(), 0644) == 0 ? 0 : errno;
+    if (!err)
+        err = writeBitmapTo(fd.get(), image);
+    if (!err && ::fsync(fd.get()) != 0)
+        err = errno;
+    if (const int closed = fd.close(); !err)
+        err = closed;
+    if (!err && ::rename(temporary.c_str(), path.c_str()) != 0)
+        err = errno;
+    if (err) {
+        ::unlink(temporary.c_str());
+        return err;
+    }
+    syncFolder(parentOf(path));
+    return 0;
+}
+
+bool writableDirectory(const std::string& dir) {
+    struct stat st {};
+    return !dir.empty() && ::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           ::access(dir.c_str(), W_OK | X_OK) == 0;
+}
+
+std::string dataHome() {
+    if (const char* data = std::getenv("XDG_DATA_HOME"); data && data[0] == '/')
+        return data;
+    const char* home = std::getenv("HOME");
+    if (!home || home[0] != '/') {
+        const passwd* pw = ::getpwuid(::geteuid());
+        home = pw && pw->pw_dir ? pw->pw_dir : "/";
+    }
+    return std::string(home) + "/.local/share";
+}
+
+/// Creates dir and its missing parents with mode 0700; errors show when the bitmap is written.
+void makeFolders(const std::string& dir) {
+    for (std::size_t slash = dir.find('/', 1);; slash = dir.find('/', slash + 1)) {
+        ::mkdir(dir.substr(0, slash).c_str(), 0700);
+        if (slash == std::string::npos)
+            break;
+    }
+}
+
+}  // namespace
+
+std::string bitmapFileName(const std::optional<std::string>& userName) {
+    return (userName && !userName->empty() ? *userName : std::string("No Logged In User")) + ".bmp";
+}
+
+std::string wallpaperBitmapPath(const std::string& programDirectory,
+                                const std::optional<std::string>& userName) {
+    const std::string name = bitmapFileName(userName);
+    if (writableDirectory(programDirectory)) {
+        return programDirectory + (programDirectory.ends_with('/') ? "" : "/") + name;
+    }
+    const std::string folder = dataHome() + "/" + std::string(settings::kCompanyName) + "/" +
+                               std::string(settings::kAppTitle);
+    makeFolders(folder);
+    return folder + "/" + name;
+}
+
+std::string writeBitmap(const QImage& canvas, const std::string& path) {
+    if (canvas.isNull())
+        return "cannot write bitmap '" + path + "': there is no picture";
+    const bool direct =
+        canvas.format() == QImage::Format_RGB32 || canvas.format() == QImage::Format_ARGB32;
+    const QImage image = direct ? canvas : canvas.convertToFormat(QImage::Format_RGB32);
+    if (image.isNull())
+        return "cannot write bitmap '" + path + "': not enough memory";
+    if (const int err = replaceAtomically(image, path)) {
+        return "cannot write bitmap '" + path + "': " + std::strerror(err);
+    }
+    return {};
+}
+
+}  // namespace muralto::imaging

@@ -1,0 +1,86 @@
+#include "Composer.h"
+
+#include <QFile>
+#include <QFontMetricsF>
+#include <QPainter>
+
+#include "PictureLoader.h"
+
+namespace muralto::imaging {
+
+namespace {
+
+/// The fitted picture on its canvas: the picture itself at scale factor 1, otherwise centred
+/// on a black tile.
+QImage placePicture(QImage picture, TargetSize target, std::int32_t scaleFactor) {
+    if (scaleFactor <= 1)
+        return picture;
+    const PictureLayout layout = layoutPicture(picture.size(), target, scaleFactor);
+    QImage tile(layout.canvas, QImage::Format_RGB32);
+    if (tile.isNull())
+        return tile;
+    tile.fill(Qt::black);
+    QPainter painter(&tile);
+    painter.drawImage(layout.picture.topLeft(), picture);
+    return tile;
+}
+
+/// The canvas grown by the caption strip, with the caption written on it.
+QImage withCaption(QImage canvas, const CompositionRequest& request) {
+    const CaptionLayout layout =
+        layoutCaption(canvas.size(), request.chars.glCharHeight, request.chars.glCharWidth);
+    QImage grown(layout.canvas, QImage::Format_RGB32);
+    if (grown.isNull())
+        return grown;
+    grown.fill(Qt::black);
+    QPainter painter(&grown);
+    painter.drawImage(0, 0, canvas);
+    canvas = QImage();  // keep one full canvas in memory, not two
+    const int width = layout.canvas.width();
+    painter.fillRect(QRect(0, layout.stripTop, width, layout.canvas.height() - layout.stripTop),
+                     Qt::black);
+    painter.setPen(Qt::white);
+    painter.setFont(request.font);
+    const std::string text = captionText(request.imagePath, request.imageDirectory);
+    const QPoint baseline(layout.text.x(), layout.text.y() + painter.fontMetrics().ascent());
+    painter.drawText(baseline, QFile::decodeName(QByteArray::fromStdString(text)));
+    return grown;
+}
+
+std::string outOfMemory(const CompositionRequest& request) {
+    return "not enough memory to compose '" + request.imagePath + "'";
+}
+
+}  // namespace
+
+QFont canvasFont() {
+    QFont font(QStringLiteral("Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(11);
+    return font;
+}
+
+CharMetrics measureCharMetrics(const QFont& font) {
+    const QFontMetricsF metrics(font);
+    return {roundHalfEven(metrics.height()), roundHalfEven(metrics.horizontalAdvance(u'W'))};
+}
+
+Composition composeImage(const CompositionRequest& request) {
+    const TargetSize target = request.target;
+    if (target.width <= 0 || target.height <= 0) {
+        return {{},
+                "the area for the picture is too small (" + std::to_string(target.width) + " x " +
+                    std::to_string(target.height) + " pixels)"};
+    }
+    LoadedPicture picture = loadPicture(request.imagePath, target);
+    if (!picture.ok())
+        return {{}, picture.error};
+    QImage canvas = placePicture(std::move(picture.image), target, request.scaleFactor);
+    if (!canvas.isNull() && request.addCaption)
+        canvas = withCaption(std::move(canvas), request);
+    if (canvas.isNull())
+        return {{}, outOfMemory(request)};
+    return {std::move(canvas), {}};
+}
+
+}  // namespace muralto::imaging

@@ -1,0 +1,63 @@
+#include "ImageUpdater.h"
+
+#include "BitmapWriter.h"
+#include "CompositionGeometry.h"
+
+namespace muralto::imaging {
+
+ImageUpdater::ImageUpdater(Catalogue& catalogue, ImageOutput& output, std::string bitmapPath)
+    : catalogue_(catalogue), output_(output), bitmapPath_(std::move(bitmapPath)) {
+    catalogue_.setOwnBitmap(bitmapPath_);
+}
+
+UpdateResult ImageUpdater::UpdateImage(const UpdateRequest& request) {
+    if (bUpdating) return UpdateResult::Busy;
+    bUpdating = true;
+    const UpdateResult result = update(request);
+    bUpdating = false;
+    return result;
+}
+
+UpdateResult ImageUpdater::update(const UpdateRequest& request) {
+    settings::ImageSettings settings = request.settings;
+    TargetSize target = targetSize(request.area.width(), request.area.height(),
+                                   settings.ScaleFactor);
+    const bool caption = settings.AddPath && !request.preview;
+    if (caption) target.height = heightWithCaptionRoom(target.height, request.chars.glCharHeight);
+
+    lastError_.clear();
+    std::size_t attempts = 0;
+    while (auto choice = catalogue_.nextImage(settings, request.programDirectory)) {
+        // Later attempts take the next picture of this cycle instead of scanning again.
+        settings.ReScan = false;
+        if (target.width <= 0 || target.height <= 0) {
+            lastError_ = "the screen has no room for a picture at this scale factor";
+            return UpdateResult::NoImage;
+        }
+        const CompositionRequest compose{choice->path, choice->directory, target,
+                                         settings.ScaleFactor, caption, request.chars};
+        const Composition composition = composeImage(compose);
+        if (composition.ok()) return show(composition, compose, request);
+        lastError_ = choice->path + ": " + composition.error;
+        if (++attempts >= catalogue_.imageList().size() - 1) return UpdateResult::Failed;
+    }
+    return lastError_.empty() ? UpdateResult::NoImage : UpdateResult::Failed;
+}
+
+UpdateResult ImageUpdater::show(const Composition& composition, const CompositionRequest& compose,
+                                const UpdateRequest& request) {
+    if (!request.makesWallpaper) {
+        output_.showFrame(composition.canvas, compose);
+        return UpdateResult::Shown;
+    }
+    if (std::string error = writeBitmap(composition.canvas, bitmapPath_); !error.empty()) {
+        lastError_ = error;
+        return UpdateResult::Failed;
+    }
+    if (!output_.showWallpaper(bitmapPath_, compose.scaleFactor, &lastError_)) {
+        return UpdateResult::Failed;
+    }
+    return UpdateResult::Shown;
+}
+
+}  // namespace muralto::imaging

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QImage>
+
+#include <cstdint>
+#include <string>
+
+#include "CompositionGeometry.h"
+
+namespace muralto::imaging {
+
+/// Most memory that decoding one picture may take (decoder buffers and the decoded image).
+inline constexpr std::int64_t kDecodeMemoryLimit = 256LL * 1024 * 1024;
+/// Pictures that declare more pixels than this are refused before any decoding.
+inline constexpr std::int64_t kMaxDeclaredPixels = 1'000'000'000;
+
+/// A loaded picture, or why there is none.
+struct LoadedPicture {
+    QImage image;       ///< opaque RGB32, upright; null when loading failed
+    std::string error;  ///< empty on success
+    bool ok() const { return error.empty(); }
+};
+
+/// Loads the picture file at path (the system's bytes, any encoding), turned upright as its
+/// EXIF orientation says and scaled down to fittedSize(upright size, target); it is never
+/// enlarged. JPEG pictures are decoded directly at (about) that size; other formats are decoded
+/// whole and then scaled smoothly. Transparent areas show black.
+///
+/// Fails with a message, without decoding, when the file cannot be opened, is no picture that
+/// the decoders know (EPS, WMF), declares more than kMaxDeclaredPixels, or would need more than
+/// kDecodeMemoryLimit to decode; fails likewise when decoding fails. target must have both
+/// sides positive.
+LoadedPicture loadPicture(const std::string& path, TargetSize target);
+
+}  // namespace muralto::imaging

@@ -1,0 +1,297 @@
+#include "WallpaperX11.h"
+
+#include <QFile>
+#include <QPainter>
+
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <bit>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <optional>
+
+#include "WallpaperTools.h"
+
+namespace muralto::platform {
+
+namespace {
+
+/// Scales an 8-bit colour value into the bits of mask.
+std::uint32_t scaleInto(std::uint32_t value, std::uint32_t mask) {
+    if (mask == 0)
+        return 0;
+    const int shift = std::countr_zero(mask);
+    const int bits = std::popcount(mask);
+    const std::uint32_t scaled = bits <= 8 ? value >> (8 - bits) : value << (bits - 8);
+    return (scaled << shift) & mask;
+}
+
+void putPixel(std::uint8_t* out, std::uint32_t value, int bytes, bool msbFirst) {
+    for (int i = 0; i < bytes; ++i) {
+        const int byteIndex = msbFirst ? bytes - 1 - i : i;
+        out[byteIndex] = static_cast<std::uint8_t>(value >> (8 * i));
+    }
+}
+
+// ---- the X connection -------------------------------------------------------------------
+
+struct Disconnect {
+    void operator()(xcb_connection_t* connection) const { xcb_disconnect(connection); }
+};
+using Connection = std::unique_ptr<xcb_connection_t, Disconnect>;
+
+/// The root window of the default screen and how its pixels are laid out.
+struct RootScreen {
+    xcb_window_t window = 0;
+    int width = 0;
+    int height = 0;
+    XPixelFormat format;
+};
+
+const xcb_visualtype_t* findVisual(const xcb_screen_t* screen) {
+    for (auto depths = xcb_screen_allowed_depths_iterator(screen); depths.rem;
+         xcb_depth_next(&depths)) {
+        for (auto visuals = xcb_depth_visuals_iterator(depths.data); visuals.rem;
+             xcb_visualtype_next(&visuals)) {
+            if (visuals.data->visual_id == screen->root_visual)
+                return visuals.data;
+        }
+    }
+    return nullptr;
+}
+
+const xcb_format_t* findPixmapFormat(const xcb_setup_t* setup, int depth) {
+    for (auto formats = xcb_setup_pixmap_formats_iterator(setup); formats.rem;
+         xcb_format_next(&formats)) {
+        if (formats.data->depth == depth)
+            return formats.data;
+    }
+    return nullptr;
+}
+
+const xcb_screen_t* screenNumber(const xcb_setup_t* setup, int number) {
+    auto screens = xcb_setup_roots_iterator(setup);
+    for (int i = 0; i < number && screens.rem; ++i)
+        xcb_screen_next(&screens);
+    return screens.rem ? screens.data : nullptr;
+}
+
+std::optional<RootScreen> describeRoot(xcb_connection_t* connection, int number,
+                                       std::string* error) {
+    const xcb_setup_t* setup = xcb_get_setup(connection);
+    const xcb_screen_t* screen = screenNumber(setup, number);
+    const xcb_visualtype_t* visual = screen ? findVisual(screen) : nullptr;
+    const xcb_format_t* format = screen ? findPixmapFormat(setup, screen->root_depth) : nullptr;
+    if (!visual || !format) {
+        reportError(error, "the X server describes no usable default screen");
+        return std::nullopt;
+    }
+    const bool trueColour = visual->_class == XCB_VISUAL_CLASS_TRUE_COLOR ||
+                            visual->_class == XCB_VISUAL_CLASS_DIRECT_COLOR;
+    const int bpp = format->bits_per_pixel;
+    if (!trueColour || (bpp != 16 && bpp != 24 && bpp != 32)) {
+        reportError(error, "the root window's depth of " + std::to_string(screen->root_depth) +
+                               " bits is not supported");
+        return std::nullopt;
+    }
+    RootScreen root;
+    root.window = screen->root;
+    root.width = screen->width_in_pixels;
+    root.height = screen->height_in_pixels;
+    root.format.depth = screen->root_depth;
+    root.format.bitsPerPixel = bpp;
+    root.format.scanlinePad = format->scanline_pad;
+    root.format.msbFirst = setup->image_byte_order == XCB_IMAGE_ORDER_MSB_FIRST;
+    root.format.redMask = visual->red_mask;
+    root.format.greenMask = visual->green_mask;
+    root.format.blueMask = visual->blue_mask;
+    return root;
+}
+
+/// Whether every request behind the cookies succeeded; the first failure goes into *error.
+bool allSucceeded(xcb_connection_t* connection, const std::vector<xcb_void_cookie_t>& cookies,
+                  const std::string& what, std::string* error) {
+    bool succeeded = true;
+    for (const auto& cookie : cookies) {
+        xcb_generic_error_t* failure = xcb_request_check(connection, cookie);
+        if (failure && succeeded) {
+            reportError(error,
+                        what + " failed (X error " + std::to_string(failure->error_code) + ")");
+            succeeded = false;
+        }
+        std::free(failure);
+    }
+    return succeeded;
+}
+
+/// Creates a pixmap of the root's size and depth and fills it with the screen's picture,
+/// sending as many rows per request as the server and kMaxChunkBytes allow.
+std::optional<xcb_pixmap_t> uploadPixmap(xcb_connection_t* connection, const RootScreen& root,
+                                         const QImage& screen, std::string* error) {
+    std::size_t stride = 0;
+    const auto pixels = packPixels(screen, root.format, &stride);
+    const std::size_t maxRequest =
+        std::min<std::size_t>(xcb_get_maximum_request_length(connection) * std::size_t{4},
+                              X11WallpaperSetter::kMaxChunkBytes);
+    const std::size_t headerBytes = 24;
+    const std::size_t rowsPerChunk =
+        maxRequest > headerBytes ? (maxRequest - headerBytes) / stride : 0;
+    if (rowsPerChunk == 0) {
+        reportError(error, "the screen is too wide for one X request");
+        return std::nullopt;
+    }
+    const xcb_pixmap_t pixmap = xcb_generate_id(connection);
+    const xcb_gcontext_t gc = xcb_generate_id(connection);
+    std::vector<xcb_void_cookie_t> cookies;
+    cookies.push_back(xcb_create_pixmap_checked(connection, root.format.depth, pixmap, root.window,
+                                                root.width, root.height));
+    cookies.push_back(xcb_create_gc_checked(connection, gc, pixmap, 0, nullptr));
+    for (std::size_t row = 0; row < static_cast<std::size_t>(root.height); row += rowsPerChunk) {
+        const std::size_t rows = std::min(rowsPerChunk, root.height - row);
+        cookies.push_back(xcb_put_image_checked(
+            connection, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, gc, root.width,
+            static_cast<std::uint16_t>(rows), 0, static_cast<std::int16_t>(row), 0,
+            root.format.depth, static_cast<std::uint32_t>(rows * stride),
+            pixels.data() + row * stride));
+    }
+    xcb_free_gc(connection, gc);
+    if (!allSucceeded(connection, cookies, "drawing the wallpaper pixmap", error))
+        return std::nullopt;
+    return pixmap;
+}
+
+xcb_atom_t internAtom(xcb_connection_t* connection, const char* name) {
+    const auto cookie = xcb_intern_atom(connection, 0, std::strlen(name), name);
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
+    xcb_atom_t atom = XCB_ATOM_NONE;
+    if (reply)
+        atom = reply->atom;
+    std::free(reply);
+    return atom;
+}
+
+/// The pixmap that a root window property names, or 0.
+xcb_pixmap_t pixmapProperty(xcb_connection_t* connection, xcb_window_t root, xcb_atom_t atom) {
+    const auto cookie = xcb_get_property(connection, 0, root, atom, XCB_ATOM_PIXMAP, 0, 1);
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(connection, cookie, nullptr);
+    xcb_pixmap_t pixmap = 0;
+    if (reply && reply->type == XCB_ATOM_PIXMAP && reply->format == 32 &&
+        xcb_get_property_value_length(reply) == 4) {
+        std::memcpy(&pixmap, xcb_get_property_value(reply), sizeof pixmap);
+    }
+    std::free(reply);
+    return pixmap;
+}
+
+/// Makes the pixmap the root's background, publishes it and frees the previous setter's one.
+bool installPixmap(xcb_connection_t* connection, xcb_window_t root, xcb_pixmap_t pixmap,
+                   std::string* error) {
+    const xcb_atom_t rootAtom = internAtom(connection, "_XROOTPMAP_ID");
+    const xcb_atom_t esetrootAtom = internAtom(connection, "ESETROOT_PMAP_ID");
+    if (rootAtom == XCB_ATOM_NONE || esetrootAtom == XCB_ATOM_NONE) {
+        reportError(error, "the X server gave no atoms for the root pixmap properties");
+        return false;
+    }
+    const xcb_pixmap_t oldRoot = pixmapProperty(connection, root, rootAtom);
+    const xcb_pixmap_t oldEsetroot = pixmapProperty(connection, root, esetrootAtom);
+
+    std::vector<xcb_void_cookie_t> cookies;
+    cookies.push_back(
+        xcb_change_window_attributes_checked(connection, root, XCB_CW_BACK_PIXMAP, &pixmap));
+    cookies.push_back(xcb_clear_area_checked(connection, 0, root, 0, 0, 0, 0));
+    for (const xcb_atom_t atom : {rootAtom, esetrootAtom}) {
+        cookies.push_back(xcb_change_property_checked(connection, XCB_PROP_MODE_REPLACE, root, atom,
+                                                      XCB_ATOM_PIXMAP, 32, 1, &pixmap));
+    }
+    if (!allSucceeded(connection, cookies, "setting the root window's background", error)) {
+        return false;
+    }
+    // The previous setter kept its connection's resources alive; free them, but only when
+    // both properties agree, which tells that the pixmap is a setter's and not a desktop's.
+    if (oldEsetroot != 0 && oldEsetroot == oldRoot && oldRoot != pixmap) {
+        std::free(xcb_request_check(connection, xcb_kill_client_checked(connection, oldRoot)));
+    }
+    return allSucceeded(
+        connection, {xcb_set_close_down_mode_checked(connection, XCB_CLOSE_DOWN_RETAIN_PERMANENT)},
+        "keeping the wallpaper pixmap", error);
+}
+
+std::string displayLabel(const std::string& displayName) {
+    if (!displayName.empty())
+        return displayName;
+    const char* environment = std::getenv("DISPLAY");
+    return environment && *environment ? environment : "(DISPLAY is not set)";
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> packPixels(const QImage& image, const XPixelFormat& format,
+                                     std::size_t* stride) {
+    const int bytesPerPixel = format.bitsPerPixel / 8;
+    if (format.bitsPerPixel != 16 && format.bitsPerPixel != 24 && format.bitsPerPixel != 32) {
+        *stride = 0;
+        return {};
+    }
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    const std::size_t pad = static_cast<std::size_t>(std::max(format.scanlinePad, 8));
+    const std::size_t rowBits = static_cast<std::size_t>(rgb.width()) * format.bitsPerPixel;
+    *stride = (rowBits + pad - 1) / pad * pad / 8;
+    const std::uint32_t unused =
+        format.depth == 32 ? ~(format.redMask | format.greenMask | format.blueMask) : 0;
+    std::vector<std::uint8_t> out(*stride * static_cast<std::size_t>(rgb.height()), 0);
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        std::uint8_t* target = out.data() + static_cast<std::size_t>(y) * *stride;
+        for (int x = 0; x < rgb.width(); ++x, target += bytesPerPixel) {
+            const QRgb pixel = line[x];
+            const std::uint32_t value = scaleInto(qRed(pixel), format.redMask) |
+                                        scaleInto(qGreen(pixel), format.greenMask) |
+                                        scaleInto(qBlue(pixel), format.blueMask) | unused;
+            putPixel(target, value, bytesPerPixel, format.msbFirst);
+        }
+    }
+    return out;
+}
+
+QImage composeScreen(const QImage& bitmap, int width, int height, Placement placement) {
+    QImage screen(width, height, QImage::Format_RGB32);
+    screen.fill(Qt::black);
+    if (bitmap.isNull())
+        return screen;
+    QPainter painter(&screen);
+    if (placement == Placement::Centred) {
+        painter.drawImage((width - bitmap.width()) / 2, (height - bitmap.height()) / 2, bitmap);
+        return screen;
+    }
+    for (int y = 0; y < height; y += bitmap.height()) {
+        for (int x = 0; x < width; x += bitmap.width())
+            painter.drawImage(x, y, bitmap);
+    }
+    return screen;
+}
+
+bool X11WallpaperSetter::setWallpaper(const std::string& bitmapPath, Placement placement,
+                                      std::string* error) {
+    QImage bitmap;
+    if (!bitmap.load(QFile::decodeName(bitmapPath.c_str())) || bitmap.isNull()) {
+        reportError(error, "cannot read the bitmap " + bitmapPath);
+        return false;
+    }
+    int number = 0;
+    Connection connection(
+        xcb_connect(displayName_.empty() ? nullptr : displayName_.c_str(), &number));
+    if (xcb_connection_has_error(connection.get())) {
+        reportError(error, "cannot open the X display " + displayLabel(displayName_));
+        return false;
+    }
+    const auto root = describeRoot(connection.get(), number, error);
+    if (!root)
+        return false;
+    const QImage screen = composeScreen(bitmap, root->width, root->height, placement);
+    const auto pixmap = uploadPixmap(connection.get(), *root, screen, error);
+    return pixmap && installPixmap(connection.get(), root->window, *pixmap, error);
+}
+
+}  // namespace muralto::platform

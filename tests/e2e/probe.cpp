@@ -1,0 +1,159 @@
+// Looks at the X server for the end-to-end tests.
+//
+//   probe pixmap            prints the root window's _XROOTPMAP_ID (0 when unset)
+//   probe compare BMP       exits 0 when the root pixmap shows BMP centred on black
+//   probe tray-icon         prints the centre "X Y" of Muralto's icon docked in a tray
+//   probe options-visible   exits 0 while Muralto's options window is shown, printing its id
+//   probe menu-visible      exits 0 while a popup menu of Muralto is shown
+
+#include <xcb/xcb.h>
+
+#include <QImage>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace {
+
+template <typename T>
+using Reply = std::unique_ptr<T, decltype(&std::free)>;
+
+template <typename T>
+Reply<T> reply(T* r) {
+    return Reply<T>(r, &std::free);
+}
+
+xcb_connection_t* connection = nullptr;
+xcb_screen_t* screen = nullptr;
+
+xcb_atom_t atom(const char* name) {
+    auto r = reply(xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, std::strlen(name), name), nullptr));
+    return r ? r->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+}
+
+std::string property(xcb_window_t window, xcb_atom_t name, xcb_atom_t type) {
+    auto r = reply(xcb_get_property_reply(
+        connection, xcb_get_property(connection, 0, window, name, type, 0, 1024), nullptr));
+    if (!r) return {};
+    return std::string(static_cast<const char*>(xcb_get_property_value(r.get())),
+                       xcb_get_property_value_length(r.get()));
+}
+
+xcb_pixmap_t rootPixmap() {
+    const std::string value = property(screen->root, atom("_XROOTPMAP_ID"), XCB_ATOM_PIXMAP);
+    xcb_pixmap_t id = 0;
+    if (value.size() == 4) std::memcpy(&id, value.data(), 4);
+    return id;
+}
+
+struct WindowInfo {
+    xcb_window_t id;
+    std::string instance, name;
+    int x, y, width, height;  // position relative to the root
+    bool viewable, overrideRedirect, embedded;
+};
+
+/// Calls visit for every window below parent, depth first.
+void walk(xcb_window_t parent, int originX, int originY, int depth,
+          const std::function<void(const WindowInfo&)>& visit) {
+    auto tree = reply(xcb_query_tree_reply(connection, xcb_query_tree(connection, parent), nullptr));
+    if (!tree) return;
+    const xcb_window_t* children = xcb_query_tree_children(tree.get());
+    for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
+        const xcb_window_t w = children[i];
+        auto geometry =
+            reply(xcb_get_geometry_reply(connection, xcb_get_geometry(connection, w), nullptr));
+        auto attributes = reply(xcb_get_window_attributes_reply(
+            connection, xcb_get_window_attributes(connection, w), nullptr));
+        if (!geometry || !attributes) continue;
+        WindowInfo info{w, {}, {}, originX + geometry->x, originY + geometry->y,
+                        geometry->width, geometry->height,
+                        attributes->map_state == XCB_MAP_STATE_VIEWABLE,
+                        attributes->override_redirect != 0, depth > 0};
+        info.instance = property(w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING).c_str();
+        info.name = property(w, XCB_ATOM_WM_NAME, XCB_ATOM_ANY);
+        visit(info);
+        walk(w, info.x, info.y, depth + 1, visit);
+    }
+}
+
+bool anyWindow(const std::function<bool(const WindowInfo&)>& match, WindowInfo* found = nullptr) {
+    bool hit = false;
+    walk(screen->root, 0, 0, 0, [&](const WindowInfo& w) {
+        if (!hit && match(w)) {
+            hit = true;
+            if (found) *found = w;
+        }
+    });
+    return hit;
+}
+
+int compare(const char* bitmap) {
+    const QImage expected = QImage(QString::fromLocal8Bit(bitmap)).convertToFormat(QImage::Format_RGB32);
+    const xcb_pixmap_t pixmap = rootPixmap();
+    if (expected.isNull() || !pixmap) return 2;
+    const int w = screen->width_in_pixels, h = screen->height_in_pixels;
+    auto image = reply(xcb_get_image_reply(
+        connection, xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, 0, 0, w, h, ~0u),
+        nullptr));
+    if (!image) return 2;
+    const auto* data = reinterpret_cast<const std::uint32_t*>(xcb_get_image_data(image.get()));
+    const int left = (w - expected.width()) / 2, top = (h - expected.height()) / 2;
+    long mismatches = 0;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const bool inside = x >= left && y >= top && x < left + expected.width() &&
+                                y < top + expected.height();
+            const std::uint32_t want = inside ? expected.pixel(x - left, y - top) & 0xFFFFFF : 0;
+            if ((data[y * w + x] & 0xFFFFFF) != want) ++mismatches;
+        }
+    }
+    std::printf("%ld pixels differ\n", mismatches);
+    return mismatches == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return 2;
+    connection = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(connection)) return 2;
+    screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    const std::string command = argv[1];
+    const auto ours = [](const WindowInfo& w) { return w.instance == "muralto" && w.viewable; };
+    if (command == "pixmap") {
+        std::printf("%u\n", rootPixmap());
+        return 0;
+    }
+    if (command == "compare" && argc == 3) return compare(argv[2]);
+    if (command == "tray-icon") {
+        WindowInfo icon{};
+        // Docked, the icon is reparented into the tray: not a child of a top-level frame.
+        if (!anyWindow([&](const WindowInfo& w) {
+                return ours(w) && w.embedded && w.width < 100 && w.height < 100;
+            }, &icon)) {
+            return 1;
+        }
+        std::printf("%d %d\n", icon.x + icon.width / 2, icon.y + icon.height / 2);
+        return 0;
+    }
+    if (command == "options-visible") {
+        WindowInfo form{};
+        if (!anyWindow([&](const WindowInfo& w) {
+                return ours(w) && w.name == "Muralto" && w.width >= 100 && !w.overrideRedirect;
+            }, &form)) {
+            return 1;
+        }
+        std::printf("%u\n", form.id);
+        return 0;
+    }
+    if (command == "menu-visible") {
+        return anyWindow([&](const WindowInfo& w) { return ours(w) && w.overrideRedirect; }) ? 0
+                                                                                            : 1;
+    }
+    return 2;
+}

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# The resident wallpaper changer on a real X server: the first wallpaper is set at start and
+# shows the composed bitmap, the delay changes it, a tray that appears later docks the icon,
+# a double click on the icon brings the minimised options window back, and Exit in the icon's
+# menu ends the program and takes the icon away.
+source "$(dirname "$0")/lib.sh"
+muralto=$1
+probe=$2
+pictures=$3
+
+# A copy of the program in a folder of its own: the bitmap goes beside it.
+mkdir -p "$work/bin" "$work/pics/sub"
+cp "$muralto" "$work/bin/muralto"
+cp "$pictures"/dawn.jpg "$pictures"/night.jpg "$work/pics/"
+cp "$pictures"/tiles.jpg "$work/pics/sub/"
+mkdir -p "$(dirname "$hive")"
+cat >"$hive" <<HIVE
+Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\\Software\\Brenwick\\Muralto\\Settings]
+"AskDefSS"="1"
+"Delay"="2"
+"Path"="$work/pics/"
+HIVE
+bitmap=$work/bin/$(id -un).bmp
+
+openbox --sm-disable &
+started_pids+=($!)
+wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+wait_until 20 wm_running
+
+MURALTO_WALLPAPER_BACKEND=x11 "$work/bin/muralto" &
+pid=$!
+started_pids+=("$pid")
+
+pixmap_set() { [ "$("$probe" pixmap)" != 0 ]; }
+wait_until 20 pixmap_set
+first=$("$probe" pixmap)
+"$probe" compare "$bitmap" || fail "the root window does not show the composed bitmap"
+
+pixmap_changed() { [ "$("$probe" pixmap)" != "$first" ]; }
+wait_until 20 pixmap_changed
+"$probe" compare "$bitmap" || fail "the changed wallpaper does not show the new bitmap"
+
+# The tray starts after the program: the icon must still dock.
+trayer --edge top --align right --widthtype request --height 32 --SetDockType true &
+started_pids+=($!)
+icon_docked() { "$probe" tray-icon >/dev/null; }
+wait_until 20 icon_docked
+read -r icon_x icon_y < <("$probe" tray-icon)
+
+options_shown() { "$probe" options-visible >/dev/null; }
+options_hidden() { ! "$probe" options-visible >/dev/null; }
+wait_until 20 options_shown
+wid=$("$probe" options-visible)
+xdotool windowminimize "$wid"
+wait_until 20 options_hidden
+
+xdotool mousemove "$icon_x" "$icon_y" click --repeat 2 --delay 80 1
+wait_until 20 options_shown
+
+# While the window is open the icon is inert; minimise again, then use the icon's menu.
+xdotool windowminimize "$wid"
+wait_until 20 options_hidden
+xdotool mousemove "$icon_x" "$icon_y" click 3
+menu_shown() { "$probe" menu-visible; }
+wait_until 20 menu_shown
+xdotool key e
+wait_exit "$pid" 20 || fail "muralto ended with status $?"
+icon_gone() { ! "$probe" tray-icon >/dev/null; }
+wait_until 20 icon_gone
+echo "resident: ok"
