@@ -42,6 +42,7 @@ Program::Outcome Program::Main(const CommandLine& commandLine, ProgramWindows* w
     DefaultFileTypes = services_.strings.LoadResString(2001).value_or("");
 
     glRunMode = commandLine.runMode;
+    windows_ = windows;
     if (commandLine.passwordChange) {
         if (!services_.system.isWinNT()) {
             services_.passwords.changePassword("SCRSAVE", commandLine.passwordParent);
@@ -56,7 +57,6 @@ Program::Outcome Program::Main(const CommandLine& commandLine, ProgramWindows* w
     if (!windows || !imageOutput || glRunMode != kWallpaperMode) return Outcome::Running;
 
     // The saver, preview and options modes build on the same steps when their windows land.
-    windows_ = windows;
     lists_ = std::make_unique<imaging::MountDirectoryLists>();
     catalogue_ = std::make_unique<imaging::Catalogue>(services_.random, *lists_);
     updater_ = std::make_unique<imaging::ImageUpdater>(

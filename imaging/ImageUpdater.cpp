@@ -27,9 +27,14 @@ UpdateResult ImageUpdater::update(const UpdateRequest& request) {
 
     lastError_.clear();
     std::size_t attempts = 0;
+    std::size_t limit = 0;
     while (auto choice = catalogue_.nextImage(settings, request.programDirectory)) {
-        // Later attempts take the next picture of this cycle instead of scanning again.
+        // Later attempts take the next picture of this cycle instead of scanning again: the
+        // rest of this cycle, then one whole new cycle, so any picture that loads is found.
         settings.ReScan = false;
+        if (attempts == 0) {
+            limit = catalogue_.playOrder().size() + catalogue_.imageList().size() - 1;
+        }
         if (target.width <= 0 || target.height <= 0) {
             lastError_ = "the screen has no room for a picture at this scale factor";
             return UpdateResult::NoImage;
@@ -39,7 +44,7 @@ UpdateResult ImageUpdater::update(const UpdateRequest& request) {
         const Composition composition = composeImage(compose);
         if (composition.ok()) return show(composition, compose, request);
         lastError_ = choice->path + ": " + composition.error;
-        if (++attempts >= catalogue_.imageList().size() - 1) return UpdateResult::Failed;
+        if (++attempts >= limit) return UpdateResult::Failed;
     }
     return lastError_.empty() ? UpdateResult::NoImage : UpdateResult::Failed;
 }

@@ -5,6 +5,7 @@
 //   probe tray-icon         prints the centre "X Y" of Muralto's icon docked in a tray
 //   probe options-visible   exits 0 while Muralto's options window is shown, printing its id
 //   probe menu-visible      exits 0 while a popup menu of Muralto is shown
+//   probe screenshot PNG    saves what the screen shows
 
 #include <xcb/xcb.h>
 
@@ -92,16 +93,24 @@ bool anyWindow(const std::function<bool(const WindowInfo&)>& match, WindowInfo* 
     return hit;
 }
 
+/// The pixels of a drawable of the screen's depth as an image of the screen's size.
+QImage grab(xcb_drawable_t drawable) {
+    const int w = screen->width_in_pixels, h = screen->height_in_pixels;
+    auto image = reply(xcb_get_image_reply(
+        connection, xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, 0, 0, w, h, ~0u),
+        nullptr));
+    if (!image || xcb_get_image_data_length(image.get()) < w * h * 4) return {};
+    QImage copy(xcb_get_image_data(image.get()), w, h, w * 4, QImage::Format_RGB32);
+    return copy.copy();
+}
+
 int compare(const char* bitmap) {
     const QImage expected = QImage(QString::fromLocal8Bit(bitmap)).convertToFormat(QImage::Format_RGB32);
     const xcb_pixmap_t pixmap = rootPixmap();
-    if (expected.isNull() || !pixmap) return 2;
-    const int w = screen->width_in_pixels, h = screen->height_in_pixels;
-    auto image = reply(xcb_get_image_reply(
-        connection, xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, 0, 0, w, h, ~0u),
-        nullptr));
-    if (!image) return 2;
-    const auto* data = reinterpret_cast<const std::uint32_t*>(xcb_get_image_data(image.get()));
+    const QImage shown = pixmap ? grab(pixmap) : QImage();
+    if (expected.isNull() || shown.isNull()) return 2;
+    const int w = shown.width(), h = shown.height();
+    const auto* data = reinterpret_cast<const std::uint32_t*>(shown.constBits());
     const int left = (w - expected.width()) / 2, top = (h - expected.height()) / 2;
     long mismatches = 0;
     for (int y = 0; y < h; ++y) {
@@ -130,6 +139,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (command == "compare" && argc == 3) return compare(argv[2]);
+    if (command == "screenshot" && argc == 3) {
+        return grab(screen->root).save(QString::fromLocal8Bit(argv[2]), "PNG") ? 0 : 1;
+    }
     if (command == "tray-icon") {
         WindowInfo icon{};
         // Docked, the icon is reparented into the tray: not a child of a top-level frame.

@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include "Fakes.h"
+#include "HiveFile.h"
+#include "Program.h"
+#include "TestSupport.h"
+
+namespace muralto::app {
+namespace {
+
+class RecordingWindows : public ProgramWindows {
+public:
+    imaging::CharMetrics measureCanvasFont() override { return {13, 11}; }
+    void restoreOptionsWindowPlacement() override { calls.push_back("restorePlacement"); }
+    void addTrayIcon() override { calls.push_back("addTrayIcon"); }
+    void showOptionsWindow() override { calls.push_back("showOptions"); }
+    void restoreOptionsWindowIfMinimised() override { calls.push_back("restoreIfMinimised"); }
+    QSize screenSize() override { return {1024, 768}; }
+
+    void removeTrayIcon() override { calls.push_back("removeTrayIcon"); }
+    void saveOptionsWindowPlacement() override { calls.push_back("savePlacement"); }
+    void unloadOptionsWindow() override {
+        calls.push_back("unloadOptions");
+        if (program) program->EndProgram();  // the window's unload ends the program too
+    }
+    void unloadImageWindow() override { calls.push_back("unloadImage"); }
+    void setScreenSaverRunning(bool running) override {
+        calls.push_back(running ? "saverRunning" : "saverStopped");
+    }
+    void showCursor(bool show) override { calls.push_back(show ? "showCursor" : "hideCursor"); }
+    void saveGroups() override { calls.push_back("saveGroups"); }
+    void endProcess() override { calls.push_back("endProcess"); }
+
+    Program* program = nullptr;
+    std::vector<std::string> calls;
+};
+
+class RecordingOutput : public imaging::ImageOutput {
+public:
+    bool showWallpaper(const std::string& path, std::int32_t, std::string*) override {
+        shown.push_back(QImage(QString::fromStdString(path)).size());
+        return true;
+    }
+    void showFrame(const QImage&, const imaging::CompositionRequest&) override {}
+    std::vector<QSize> shown;
+};
+
+class ResidentTest : public testing::Test {
+protected:
+    ResidentTest() {
+        system.directory = (dir.path() / "bin").string();
+        std::filesystem::create_directories(system.directory);
+        QImage picture(QSize(2048, 1024), QImage::Format_RGB32);
+        picture.fill(Qt::darkGreen);
+        std::filesystem::create_directories(dir.path() / "pics");
+        picture.save(QString::fromStdString((dir.path() / "pics" / "a.bmp").string()), "BMP");
+        store("AskDefSS", "1");
+        store("Path", (dir.path() / "pics").string());
+    }
+
+    void store(std::string_view name, std::string_view value) {
+        settings::RegistryTools(registry, boxes).PutINIValue("Muralto", "Settings", name, value);
+    }
+    std::string stored(std::string_view name) {
+        return settings::RegistryTools(registry, boxes).GetINIValue("Muralto", "Settings", name, "");
+    }
+    Program& start(std::vector<std::string> args) {
+        program = std::make_unique<Program>(
+            Services{registry, boxes, system, passwords, random, installer, strings});
+        windows.program = program.get();
+        program->Main(parseCommandLine(args, nullptr), &windows, &output);
+        return *program;
+    }
+
+    test::TempDir dir;
+    platform::HiveRegistry registry{
+        std::make_shared<platform::HiveFile>(dir.path() / "HKCU.reg", "HKEY_CURRENT_USER"),
+        std::make_shared<platform::HiveFile>(dir.path() / "HKLM.reg", "HKEY_LOCAL_MACHINE", true)};
+    test::FakeMessageBoxes boxes;
+    test::FakeSystemInfo system;
+    platform::NoPasswordServices passwords;
+    platform::TimeOfDayRandom random;
+    struct : platform::ScreenSaverInstaller {
+        void install(const std::string&) override {}
+    } installer;
+    i18n::StringTable strings{i18n::Language::EnUS};
+    RecordingWindows windows;
+    RecordingOutput output;
+    std::unique_ptr<Program> program;
+};
+
+TEST_F(ResidentTest, StartSetsUpTheWindowsAndTheFirstWallpaper) {
+    store("SSActive", "True");
+    Program& p = start({});
+    EXPECT_EQ(windows.calls,
+              (std::vector<std::string>{"restorePlacement", "addTrayIcon", "showOptions"}));
+    EXPECT_TRUE(p.timerEnabled());
+    EXPECT_EQ(stored("SSActive"), "False");
+    EXPECT_EQ(p.chars.glCharHeight, 13);
+    EXPECT_EQ(output.shown, std::vector<QSize>{QSize(1024, 512)});
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "bin" / "jdoe.bmp"));
+}
+
+TEST_F(ResidentTest, StartupOnlyChangesOnceAndShowsTheWindowNormally) {
+    store("StartupOnly", "-1");
+    Program& p = start({});
+    EXPECT_EQ(windows.calls, (std::vector<std::string>{"restorePlacement", "addTrayIcon",
+                                                       "showOptions", "restoreIfMinimised"}));
+    EXPECT_FALSE(p.timerEnabled());
+    EXPECT_EQ(output.shown.size(), 1u);
+
+    // Saving with StartupOnly cleared starts the changes.
+    p.settings().WallpaperSettings.StartupOnly = false;
+    p.settings().SaveSettings(p);
+    EXPECT_TRUE(p.timerEnabled());
+}
+
+TEST_F(ResidentTest, SavingAnotherFolderScansItAtTheNextUpdate) {
+    Program& p = start({});
+    std::filesystem::create_directories(dir.path() / "other");
+    QImage small(QSize(300, 200), QImage::Format_RGB32);
+    small.fill(Qt::red);
+    small.save(QString::fromStdString((dir.path() / "other" / "b.bmp").string()), "BMP");
+    p.settings().WallpaperSettings.Path = (dir.path() / "other").string() + "/";
+    p.settings().SaveSettings(p);
+    p.UpdateImage();
+    EXPECT_EQ(output.shown.back(), QSize(300, 200));
+}
+
+TEST_F(ResidentTest, EndProgramRunsItsStepsOnceInOrder) {
+    struct Case {
+        std::vector<std::string> args;
+        std::vector<std::string> calls;
+        std::string ssActive;  // the wallpaper mode's start and the saver's end write "False"
+    };
+    const std::vector<Case> cases = {
+        {{},
+         {"removeTrayIcon", "savePlacement", "unloadOptions", "unloadImage", "saveGroups",
+          "endProcess"},
+         "False"},
+        {{"/s"},
+         {"unloadOptions", "unloadImage", "saverStopped", "showCursor", "saveGroups",
+          "endProcess"},
+         "False"},
+        {{"/p 5"}, {"unloadOptions", "unloadImage", "saveGroups", "endProcess"}, "True"},
+    };
+    for (const Case& c : cases) {
+        store("SSActive", "True");
+        Program& p = start(c.args);
+        windows.calls.clear();
+        p.EndProgram();
+        p.EndProgram();
+        EXPECT_EQ(windows.calls, c.calls) << (c.args.empty() ? "" : c.args[0]);
+        EXPECT_EQ(stored("SSActive"), c.ssActive);
+    }
+}
+
+}  // namespace
+}  // namespace muralto::app

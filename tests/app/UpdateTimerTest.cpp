@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include "UpdateTimer.h"
+
+namespace muralto::app {
+namespace {
+
+/// Runs ticks one by one and records at which ticks an update ran.
+struct TickRun {
+    std::int32_t delay = 60;
+    std::vector<int> updates;
+    int tick = 0;
+    std::function<void()> duringUpdate;
+    UpdateTimer timer{[this] { return delay; },
+                      [this] {
+                          updates.push_back(tick);
+                          if (duringUpdate) duringUpdate();
+                      }};
+
+    void run(int ticks) {
+        for (int i = 0; i < ticks; ++i) {
+            ++tick;
+            timer.TimerTick();
+        }
+    }
+};
+
+TEST(UpdateTimerTest, CountsOneSecondTicksUpToTheDelay) {
+    struct Case {
+        std::int32_t delay;
+        int ticks;
+        std::vector<int> updates;
+    };
+    for (const Case& c : {Case{60, 180, {60, 120, 180}}, Case{3, 10, {3, 6, 9}},
+                          Case{1, 3, {1, 2, 3}}, Case{0, 3, {1, 2, 3}}, Case{-5, 3, {1, 2, 3}}}) {
+        TickRun run;
+        run.delay = c.delay;
+        run.timer.StartTimer();
+        run.run(c.ticks);
+        EXPECT_EQ(run.updates, c.updates) << "delay " << c.delay;
+        EXPECT_TRUE(run.timer.gbTimerStarted);
+    }
+}
+
+TEST(UpdateTimerTest, NothingIsCountedBeforeTheTimerIsStarted) {
+    TickRun run;
+    run.delay = 1;
+    run.run(5);
+    EXPECT_TRUE(run.updates.empty());
+}
+
+TEST(UpdateTimerTest, ATickDuringAnUpdateIsDropped) {
+    TickRun run;
+    run.delay = 2;
+    run.duringUpdate = [&] { run.timer.TimerTick(); };  // e.g. an update showing a dialog
+    run.timer.StartTimer();
+    run.run(6);
+    EXPECT_EQ(run.updates, (std::vector<int>{2, 4, 6}));
+}
+
+TEST(UpdateTimerTest, AShorterDelayTakesEffectAtTheNextTick) {
+    TickRun run;
+    run.timer.StartTimer();
+    run.run(50);
+    run.delay = 10;
+    run.run(1);
+    EXPECT_EQ(run.updates, std::vector<int>{51});
+}
+
+TEST(UpdateTimerTest, StoppingKeepsTheStartedFlag) {
+    TickRun run;
+    run.timer.StartTimer();
+    EXPECT_TRUE(run.timer.enabled());
+    run.timer.StopTimer();
+    EXPECT_FALSE(run.timer.enabled());
+    EXPECT_TRUE(run.timer.gbTimerStarted);
+}
+
+}  // namespace
+}  // namespace muralto::app

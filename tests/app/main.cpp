@@ -1,0 +1,13 @@
+// The app tests run on Qt's offscreen platform with a fixed 1024x768 screen at 96 DPI.
+
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    qputenv("QT_QPA_PLATFORM",
+            "offscreen:configfile=" MURALTO_TEST_SCREEN_CONFIG);
+    QGuiApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
