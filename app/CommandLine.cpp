@@ -26,8 +26,8 @@ void applyEmbedSwitches(CommandLine& cl, const std::vector<std::string>& argumen
             cl.embedInRoot = !cl.embedWindow;
         } else if (a == "-window-id" || a == "--window-id") {
             cl.runMode = kPreviewMode;
-            cl.embedWindow = i + 1 < arguments.size() ? parseWindowId(arguments[i + 1]).value_or(0)
-                                                      : 0;
+            cl.embedWindow =
+                i + 1 < arguments.size() ? parseWindowId(arguments[i + 1]).value_or(0) : 0;
             cl.embedInRoot = false;
         }
     }
@@ -37,7 +37,8 @@ void applyEmbedSwitches(CommandLine& cl, const std::vector<std::string>& argumen
 
 std::optional<std::uint32_t> parseWindowId(const std::string& text) {
     std::string_view s = text;
-    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+    while (!s.empty() && s.front() == ' ')
+        s.remove_prefix(1);
     int base = 10;
     if (s.starts_with("0x") || s.starts_with("0X")) {
         s.remove_prefix(2);
@@ -45,7 +46,8 @@ std::optional<std::uint32_t> parseWindowId(const std::string& text) {
     }
     std::uint32_t id = 0;
     const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), id, base);
-    if (ec != std::errc() || end != s.data() + s.size() || s.empty()) return std::nullopt;
+    if (ec != std::errc() || end != s.data() + s.size() || s.empty())
+        return std::nullopt;
     return id;
 }
 
@@ -53,7 +55,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments,
                              const char* xscreensaverWindow) {
     CommandLine cl;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
-        if (i) cl.text += ' ';
+        if (i)
+            cl.text += ' ';
         cl.text += arguments[i];
         cl.help = cl.help || arguments[i] == "--help";
         cl.version = cl.version || arguments[i] == "--version";
@@ -69,8 +72,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments,
     } else if (contains(cl.text, "/p")) {
         cl.runMode = kPreviewMode;
         const std::size_t blank = cl.text.find(' ');
-        cl.previewHost = handleFrom(blank == std::string::npos ? cl.text
-                                                               : cl.text.substr(blank + 1));
+        cl.previewHost =
+            handleFrom(blank == std::string::npos ? cl.text : cl.text.substr(blank + 1));
         cl.previewRectWindow = handleFrom(fromThird);
     } else {
         applyEmbedSwitches(cl, arguments, xscreensaverWindow);

@@ -24,11 +24,13 @@ const settings::ImageSettings& Program::settingsInForce() const {
 }
 
 void Program::resetImageList() {
-    if (catalogue_) catalogue_->resetImageList();
+    if (catalogue_)
+        catalogue_->resetImageList();
 }
 
 void Program::askDefaultScreenSaver() {
-    if (tools_.GetINIValue(kAppTitle, kSettingsSection, "AskDefSS", "") == "1") return;
+    if (tools_.GetINIValue(kAppTitle, kSettingsSection, "AskDefSS", "") == "1")
+        return;
     const auto answer = services_.boxes.askYesNo(kAppTitle, kDefaultSaverQuestion);
     if (answer == platform::MessageBoxes::Answer::Yes) {
         services_.installer.install(services_.system.programDirectory() + "/" +
@@ -50,11 +52,13 @@ Program::Outcome Program::Main(const CommandLine& commandLine, ProgramWindows* w
         return Outcome::EndNow;
     }
     gbSaverPage = glRunMode == kOptionsMode;
-    if (glRunMode == kWallpaperMode) askDefaultScreenSaver();
+    if (glRunMode == kWallpaperMode)
+        askDefaultScreenSaver();
 
     services_.random.seedFromTimeOfDay();
     settings_.LoadSettings(services_.system.programDirectory());
-    if (!windows || !imageOutput || glRunMode != kWallpaperMode) return Outcome::Running;
+    if (!windows || !imageOutput || glRunMode != kWallpaperMode)
+        return Outcome::Running;
 
     // The saver, preview and options modes build on the same steps when their windows land.
     lists_ = std::make_unique<imaging::MountDirectoryLists>();
@@ -66,7 +70,8 @@ Program::Outcome Program::Main(const CommandLine& commandLine, ProgramWindows* w
     chars = windows_->measureCanvasFont();
     startWindows();
     resetImageList();
-    if (glRunMode != kOptionsMode) UpdateImage();
+    if (glRunMode != kOptionsMode)
+        UpdateImage();
     return Outcome::Running;
 }
 
@@ -76,14 +81,17 @@ void Program::startWindows() {
     const bool startupOnly = settings_.WallpaperSettings.StartupOnly;
     if (glRunMode == kWallpaperMode) {
         windows_->addTrayIcon();
-        if (!startupOnly) StartTimer();
+        if (!startupOnly)
+            StartTimer();
     }
     windows_->showOptionsWindow();
-    if (startupOnly || glRunMode == kOptionsMode) windows_->restoreOptionsWindowIfMinimised();
+    if (startupOnly || glRunMode == kOptionsMode)
+        windows_->restoreOptionsWindowIfMinimised();
 }
 
 imaging::UpdateResult Program::UpdateImage() {
-    if (!updater_ || !windows_) return imaging::UpdateResult::NoImage;
+    if (!updater_ || !windows_)
+        return imaging::UpdateResult::NoImage;
     imaging::UpdateRequest request;
     request.makesWallpaper = glRunMode == kWallpaperMode || glRunMode == kOptionsMode;
     request.preview = glRunMode == kPreviewMode;
@@ -99,9 +107,11 @@ imaging::UpdateResult Program::UpdateImage() {
 }
 
 void Program::EndProgram() {
-    if (bEnding) return;
+    if (bEnding)
+        return;
     bEnding = true;
-    if (!windows_) return;
+    if (!windows_)
+        return;
     if (glRunMode == kWallpaperMode) {
         windows_->removeTrayIcon();
         windows_->saveOptionsWindowPlacement();

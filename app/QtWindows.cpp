@@ -29,16 +29,18 @@ void QtWindows::restoreOptionsWindowIfMinimised() {
 
 QSize QtWindows::screenSize() {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen) return {};
+    if (!screen)
+        return {};
     return screen->geometry().size() * screen->devicePixelRatio();
 }
 
-void QtWindows::endProcess() { QCoreApplication::exit(0); }
+void QtWindows::endProcess() {
+    QCoreApplication::exit(0);
+}
 
 bool WallpaperOutput::showWallpaper(const std::string& bitmapPath, std::int32_t scaleFactor,
                                     std::string* error) {
-    return setter_->setWallpaper(bitmapPath, platform::placementForScaleFactor(scaleFactor),
-                                 error);
+    return setter_->setWallpaper(bitmapPath, platform::placementForScaleFactor(scaleFactor), error);
 }
 
 }  // namespace muralto::app

@@ -41,7 +41,8 @@ QPixmap drawIcon(int size) {
 
 QIcon programIcon() {
     QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64}) icon.addPixmap(drawIcon(size));
+    for (int size : {16, 22, 24, 32, 48, 64})
+        icon.addPixmap(drawIcon(size));
     return icon;
 }
 
@@ -52,11 +53,14 @@ TrayIcon::TrayIcon(ui::frmMuralto& form, const QIcon& icon) : form_(form), icon_
 
 void TrayIcon::add() {
     icon_.setToolTip(form_.windowTitle().left(64));
-    if (statusNotifierHostRuns()) icon_.setContextMenu(&form_.mnuPopup());
+    if (statusNotifierHostRuns())
+        icon_.setContextMenu(&form_.mnuPopup());
     icon_.show();
 }
 
-void TrayIcon::remove() { icon_.hide(); }
+void TrayIcon::remove() {
+    icon_.hide();
+}
 
 void TrayIcon::activated(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {

@@ -19,7 +19,8 @@ public:
     /// menus they are handed.
     void add();
     void remove();
-    bool shown() const { return icon_.isVisible(); }
+    /// Whether the icon is up in a tray that exists now.
+    bool shown() const { return icon_.isVisible() && QSystemTrayIcon::isSystemTrayAvailable(); }
 
 private:
     void activated(QSystemTrayIcon::ActivationReason reason);

@@ -13,18 +13,23 @@ UpdateTimer::UpdateTimer(std::function<std::int32_t()> delay, std::function<void
 
 void UpdateTimer::StartTimer() {
     gbTimerStarted = true;
-    if (!Timer1.isActive()) Timer1.start();
+    if (!Timer1.isActive())
+        Timer1.start();
 }
 
-void UpdateTimer::StopTimer() { Timer1.stop(); }
+void UpdateTimer::StopTimer() {
+    Timer1.stop();
+}
 
 void UpdateTimer::TimerTick() {
     const std::int32_t limit = delay_();
-    if (bInTick) return;
+    if (bInTick)
+        return;
     bInTick = true;
     if (gbTimerStarted) {
         // Counting stops at the largest count rather than overflowing after 68 years.
-        if (lTicks < std::numeric_limits<std::int32_t>::max()) ++lTicks;
+        if (lTicks < std::numeric_limits<std::int32_t>::max())
+            ++lTicks;
         if (lTicks >= limit) {
             update_();
             lTicks = 0;

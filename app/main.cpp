@@ -9,20 +9,16 @@
 #include "Program.h"
 #include "QtMessageBoxes.h"
 #include "QtWindows.h"
+#include "XScreenSaverInstaller.h"
 
 namespace {
 
 using namespace muralto;
 
-/// Saver installation lands with the screen-saver run; until then the answer is only recorded.
-class PendingInstaller : public platform::ScreenSaverInstaller {
-public:
-    void install(const std::string&) override {}
-};
-
 bool haveDisplay() {
     for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-        if (const char* value = std::getenv(variable); value && *value) return true;
+        if (const char* value = std::getenv(variable); value && *value)
+            return true;
     }
     return false;
 }
@@ -61,16 +57,20 @@ int main(int argc, char** argv) {
     platform::LinuxSystemInfo system;
     platform::NoPasswordServices passwords;
     platform::TimeOfDayRandom random;
-    PendingInstaller installer;
+    auto installer = platform::XScreenSaverInstaller::forCurrentUser();
     const i18n::StringTable strings(i18n::languageFromEnvironment());
 
     app::Program program({*registry, boxes, system, passwords, random, installer, strings});
-    if (commandLine.passwordChange) return program.Main(commandLine) == app::Program::Outcome::EndNow ? 0 : 1;
+    if (commandLine.passwordChange) {
+        program.Main(commandLine);
+        return 0;
+    }
 
     app::QtWindows windows(program, strings);
     app::WallpaperOutput output(
         platform::chooseWallpaperSetter(platform::Environment::fromProcess()));
     program.Main(commandLine, &windows, &output);
-    if (commandLine.runMode != app::kWallpaperMode) return 0;  // these modes land later
+    if (commandLine.runMode != app::kWallpaperMode)
+        return 0;  // these modes land later
     return QApplication::exec();
 }

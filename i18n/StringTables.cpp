@@ -80,8 +80,7 @@ const std::map<int, std::string_view> kEnGb = {
 Language chooseLanguage(const char* lcAll, const char* lcMessages, const char* lang) {
     for (const char* setting : {lcAll, lcMessages, lang}) {
         if (setting && *setting) {
-            return std::string_view(setting).starts_with("en_GB") ? Language::EnGB
-                                                                  : Language::EnUS;
+            return std::string_view(setting).starts_with("en_GB") ? Language::EnGB : Language::EnUS;
         }
     }
     return Language::EnUS;
@@ -93,16 +92,18 @@ Language languageFromEnvironment() {
 
 std::optional<std::string> StringTable::LoadResString(int id) const {
     if (language_ == Language::EnGB) {
-        if (auto it = kEnGb.find(id); it != kEnGb.end()) return std::string(it->second);
+        if (auto it = kEnGb.find(id); it != kEnGb.end())
+            return std::string(it->second);
     }
-    if (auto it = kEnUs.find(id); it != kEnUs.end()) return std::string(it->second);
+    if (auto it = kEnUs.find(id); it != kEnUs.end())
+        return std::string(it->second);
     return std::nullopt;
 }
 
-std::string ReplaceAll(std::string_view text, std::string_view find,
-                       std::string_view replacement) {
+std::string ReplaceAll(std::string_view text, std::string_view find, std::string_view replacement) {
     std::string out(text);
-    if (find.empty()) return out;
+    if (find.empty())
+        return out;
     std::size_t at = 0;
     while ((at = out.find(find, at)) != std::string::npos) {
         out.replace(at, find.size(), replacement);

@@ -32,16 +32,19 @@ private:
 
 /// Replaces every occurrence of find in text, resuming the search behind each inserted
 /// replacement so that inserted text is never searched again. An empty find changes nothing.
-std::string ReplaceAll(std::string_view text, std::string_view find,
-                       std::string_view replacement);
+std::string ReplaceAll(std::string_view text, std::string_view find, std::string_view replacement);
 
 /// Expands a table text: "\\" is a backslash, "\nl" a CR LF, "\r", "\n", "\t" as usual, "\["
 /// a literal bracket, and "[1]", "[2]", ... the arguments in that order. NUL characters are
 /// removed.
 std::string ExpandString(std::string_view text, const std::vector<std::string>& arguments);
 
-inline std::string toArgumentText(std::string_view s) { return std::string(s); }
-inline std::string toArgumentText(std::integral auto n) { return std::to_string(n); }
+inline std::string toArgumentText(std::string_view s) {
+    return std::string(s);
+}
+inline std::string toArgumentText(std::integral auto n) {
+    return std::to_string(n);
+}
 
 /// ExpandString with arguments of any printable kind: numbers give their decimal text.
 template <typename... Args>

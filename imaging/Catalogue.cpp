@@ -37,25 +37,32 @@ std::string realFolder(const std::string& path) {
 
 /// Whether name is "<stem>.bmp" or "<stem>~<digits>.bmp".
 bool isBitmapName(std::string_view name, std::string_view stem) {
-    if (!name.starts_with(stem) || !name.ends_with(".bmp")) return false;
+    if (!name.starts_with(stem) || !name.ends_with(".bmp"))
+        return false;
     std::string_view middle = name.substr(stem.size(), name.size() - stem.size() - 4);
-    if (middle.empty()) return true;
-    if (middle.front() != '~' || middle.size() < 2) return false;
-    return std::all_of(middle.begin() + 1, middle.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (middle.empty())
+        return true;
+    if (middle.front() != '~' || middle.size() < 2)
+        return false;
+    return std::all_of(middle.begin() + 1, middle.end(),
+                       [](char c) { return c >= '0' && c <= '9'; });
 }
 
 }  // namespace
 
 void Catalogue::removeOwnBitmaps() {
-    if (ownBitmap_.empty()) return;
+    if (ownBitmap_.empty())
+        return;
     const std::filesystem::path own(ownBitmap_);
     const std::string stem = own.stem().string();
     std::string ownFolder;
     auto isOwn = [&](const std::string& path) {
         const std::size_t slash = path.rfind('/');
         const std::string_view name = std::string_view(path).substr(slash + 1);
-        if (!isBitmapName(name, stem)) return false;
-        if (ownFolder.empty()) ownFolder = realFolder(ownBitmap_);
+        if (!isBitmapName(name, stem))
+            return false;
+        if (ownFolder.empty())
+            ownFolder = realFolder(ownBitmap_);
         return realFolder(path) == ownFolder;
     };
     gsImageList.erase(std::remove_if(gsImageList.begin() + 1, gsImageList.end(), isOwn),

@@ -11,7 +11,8 @@ ImageUpdater::ImageUpdater(Catalogue& catalogue, ImageOutput& output, std::strin
 }
 
 UpdateResult ImageUpdater::UpdateImage(const UpdateRequest& request) {
-    if (bUpdating) return UpdateResult::Busy;
+    if (bUpdating)
+        return UpdateResult::Busy;
     bUpdating = true;
     const UpdateResult result = update(request);
     bUpdating = false;
@@ -20,10 +21,11 @@ UpdateResult ImageUpdater::UpdateImage(const UpdateRequest& request) {
 
 UpdateResult ImageUpdater::update(const UpdateRequest& request) {
     settings::ImageSettings settings = request.settings;
-    TargetSize target = targetSize(request.area.width(), request.area.height(),
-                                   settings.ScaleFactor);
+    TargetSize target =
+        targetSize(request.area.width(), request.area.height(), settings.ScaleFactor);
     const bool caption = settings.AddPath && !request.preview;
-    if (caption) target.height = heightWithCaptionRoom(target.height, request.chars.glCharHeight);
+    if (caption)
+        target.height = heightWithCaptionRoom(target.height, request.chars.glCharHeight);
 
     lastError_.clear();
     std::size_t attempts = 0;
@@ -39,12 +41,14 @@ UpdateResult ImageUpdater::update(const UpdateRequest& request) {
             lastError_ = "the screen has no room for a picture at this scale factor";
             return UpdateResult::NoImage;
         }
-        const CompositionRequest compose{choice->path, choice->directory, target,
-                                         settings.ScaleFactor, caption, request.chars};
+        const CompositionRequest compose{choice->path,         choice->directory, target,
+                                         settings.ScaleFactor, caption,           request.chars};
         const Composition composition = composeImage(compose);
-        if (composition.ok()) return show(composition, compose, request);
+        if (composition.ok())
+            return show(composition, compose, request);
         lastError_ = choice->path + ": " + composition.error;
-        if (++attempts >= limit) return UpdateResult::Failed;
+        if (++attempts >= limit)
+            return UpdateResult::Failed;
     }
     return lastError_.empty() ? UpdateResult::NoImage : UpdateResult::Failed;
 }

@@ -24,8 +24,8 @@ public:
 
 /// What one update reads of the running program.
 struct UpdateRequest {
-    bool makesWallpaper = true;  ///< wallpaper and options modes; false in the saver modes
-    bool preview = false;        ///< the preview draws no caption and fits its own window
+    bool makesWallpaper = true;        ///< wallpaper and options modes; false in the saver modes
+    bool preview = false;              ///< the preview draws no caption and fits its own window
     settings::ImageSettings settings;  ///< the record in force, copied
     QSize area;                        ///< the screen, or the preview window, in pixels
     CharMetrics chars;

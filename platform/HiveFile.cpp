@@ -23,7 +23,8 @@ public:
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
+        if (fd_ >= 0)
+            ::close(fd_);
     }
     int get() const { return fd_; }
     /// Closes now and reports the error a delayed write may only show here.
@@ -40,9 +41,11 @@ int readAll(int fd, std::string& out) {
     char buffer[65536];
     while (true) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n == 0) return 0;
+        if (n == 0)
+            return 0;
         if (n < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             return errno;
         }
         out.append(buffer, static_cast<std::size_t>(n));
@@ -53,7 +56,8 @@ int writeAll(int fd, std::string_view data) {
     while (!data.empty()) {
         const ssize_t n = ::write(fd, data.data(), data.size());
         if (n < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             return errno;
         }
         data.remove_prefix(static_cast<std::size_t>(n));
@@ -63,7 +67,8 @@ int writeAll(int fd, std::string_view data) {
 
 int syncDirectory(const std::filesystem::path& dir) {
     FileDescriptor fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.get() < 0) return errno;
+    if (fd.get() < 0)
+        return errno;
     return ::fsync(fd.get()) == 0 ? 0 : errno;
 }
 
@@ -72,10 +77,12 @@ int makeFolders(const std::filesystem::path& dir) {
     std::filesystem::path partial;
     for (const auto& part : dir) {
         partial /= part;
-        if (::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST) return errno;
+        if (::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST)
+            return errno;
     }
     struct stat st {};
-    if (::stat(dir.c_str(), &st) != 0) return errno;
+    if (::stat(dir.c_str(), &st) != 0)
+        return errno;
     return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
 }
 
@@ -88,10 +95,10 @@ std::string utcTimestamp() {
     return text;
 }
 
-
 int lockExclusive(int fd) {
     while (::flock(fd, LOCK_EX) != 0) {
-        if (errno != EINTR) return errno;
+        if (errno != EINTR)
+            return errno;
     }
     return 0;
 }
@@ -128,7 +135,8 @@ int HiveFile::refresh() {
         forget();
         return err == ENOENT ? 0 : err;
     }
-    if (haveIdentity_ && identityOf(st) == identity_) return 0;
+    if (haveIdentity_ && identityOf(st) == identity_)
+        return 0;
     FileDescriptor fd(::open(file_.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (fd.get() < 0) {
         const int err = errno;
@@ -141,37 +149,50 @@ int HiveFile::refresh() {
 int HiveFile::load(int fd) {
     forget();
     struct stat st {};
-    if (::fstat(fd, &st) != 0) return errno;
-    if (S_ISDIR(st.st_mode)) return EISDIR;
-    if (!S_ISREG(st.st_mode)) return EINVAL;
-    if (st.st_size > kMaxHiveBytes) return EFBIG;
+    if (::fstat(fd, &st) != 0)
+        return errno;
+    if (S_ISDIR(st.st_mode))
+        return EISDIR;
+    if (!S_ISREG(st.st_mode))
+        return EINVAL;
+    if (st.st_size > kMaxHiveBytes)
+        return EFBIG;
     std::string bytes;
-    if (const int err = readAll(fd, bytes)) return err;
+    if (const int err = readAll(fd, bytes))
+        return err;
     ParsedHive parsed = parseHive(bytes, rootName_);
     ++parseCount_;
     tree_ = std::move(parsed.tree);
     corrupt_ = parsed.badLines > 0;
-    if (corrupt_) corruptBytes_ = std::move(bytes);
+    if (corrupt_)
+        corruptBytes_ = std::move(bytes);
     identity_ = identityOf(st);
     haveIdentity_ = true;
     return 0;
 }
 
 int HiveFile::modify(const std::function<int(HiveTree&)>& change) {
-    if (readOnly_) return EACCES;
-    if (const int err = makeFolders(file_.parent_path())) return err;
+    if (readOnly_)
+        return EACCES;
+    if (const int err = makeFolders(file_.parent_path()))
+        return err;
     const std::filesystem::path lockPath = file_.string() + ".lock";
     FileDescriptor lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
-    if (lock.get() < 0) return errno;
-    if (const int err = lockExclusive(lock.get())) return err;
+    if (lock.get() < 0)
+        return errno;
+    if (const int err = lockExclusive(lock.get()))
+        return err;
 
     // What cannot be read is not replaced: the write fails and the file stays as it is.
-    if (const int err = refresh()) return err;
+    if (const int err = refresh())
+        return err;
     removeStaleTemporaries();
     HiveTree next = tree_;
-    if (const int err = change(next)) return err;
+    if (const int err = change(next))
+        return err;
     if (corrupt_) {
-        if (const int err = keepCorruptCopy()) return err;
+        if (const int err = keepCorruptCopy())
+            return err;
     }
     return writeTree(next);
 }
@@ -180,31 +201,40 @@ int HiveFile::keepCorruptCopy() const {
     const std::string base = file_.string() + ".corrupt-" + utcTimestamp();
     std::string name = base;
     int fdNumber = -1;
-    for (int n = 2; (fdNumber = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                                       0600)) < 0;
+    for (int n = 2;
+         (fdNumber = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600)) < 0;
          ++n) {
-        if (errno != EEXIST) return errno;
+        if (errno != EEXIST)
+            return errno;
         name = base + "-" + std::to_string(n);
     }
     FileDescriptor fd(fdNumber);
-    if (const int err = writeAll(fd.get(), corruptBytes_)) return err;
-    if (::fsync(fd.get()) != 0) return errno;
+    if (const int err = writeAll(fd.get(), corruptBytes_))
+        return err;
+    if (::fsync(fd.get()) != 0)
+        return errno;
     return fd.close();
 }
 
 int HiveFile::writeTree(const HiveTree& tree) {
     std::string temporary = file_.string() + ".tmp-XXXXXX";
     FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
-    if (fd.get() < 0) return errno;
+    if (fd.get() < 0)
+        return errno;
     auto fail = [&](int err) {
         ::unlink(temporary.c_str());
         return err;
     };
-    if (::fchmod(fd.get(), 0600) != 0) return fail(errno);
-    if (const int err = writeAll(fd.get(), serializeHive(tree, rootName_))) return fail(err);
-    if (::fsync(fd.get()) != 0) return fail(errno);
-    if (const int err = fd.close()) return fail(err);
-    if (::rename(temporary.c_str(), file_.c_str()) != 0) return fail(errno);
+    if (::fchmod(fd.get(), 0600) != 0)
+        return fail(errno);
+    if (const int err = writeAll(fd.get(), serializeHive(tree, rootName_)))
+        return fail(err);
+    if (::fsync(fd.get()) != 0)
+        return fail(errno);
+    if (const int err = fd.close())
+        return fail(err);
+    if (::rename(temporary.c_str(), file_.c_str()) != 0)
+        return fail(errno);
     syncDirectory(file_.parent_path());
 
     tree_ = tree;

@@ -67,7 +67,8 @@ private:
     std::uint64_t parseCount_ = 0;
 };
 
-/// Where the current user's hive lives: ${XDG_CONFIG_HOME:-$HOME/.config}/Brenwick/Muralto/HKCU.reg.
+/// Where the current user's hive lives:
+/// ${XDG_CONFIG_HOME:-$HOME/.config}/Brenwick/Muralto/HKCU.reg.
 std::filesystem::path currentUserHivePath();
 
 }  // namespace muralto::platform

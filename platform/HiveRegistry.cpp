@@ -24,7 +24,8 @@ HiveFile& HiveRegistry::hive(RootKey root) {
 int HiveRegistry::openKey(RootKey root, std::string_view path) {
     bool found = false;
     const int err = hive(root).read([&](const HiveTree& tree) { found = tree.find(path); });
-    if (err) return err;
+    if (err)
+        return err;
     return found ? 0 : ENOENT;
 }
 
@@ -44,7 +45,8 @@ int HiveRegistry::queryValue(RootKey root, std::string_view path, std::string_vi
 
 int HiveRegistry::setValue(RootKey root, std::string_view path, std::string_view name,
                            std::string_view data) {
-    if (!HiveTree::isValidPath(path)) return EINVAL;
+    if (!HiveTree::isValidPath(path))
+        return EINVAL;
     return hive(root).modify([&](HiveTree& tree) {
         tree.create(path).setValue(name, data);
         return 0;
@@ -56,24 +58,31 @@ int HiveRegistry::enumSubKeys(RootKey root, std::string_view path,
     int result = ENOENT;
     const int err = hive(root).read([&](const HiveTree& tree) {
         const HiveKey* key = tree.find(path);
-        if (!key) return;
-        for (const auto& [name, child] : key->children) names.push_back(child.name);
+        if (!key)
+            return;
+        for (const auto& [name, child] : key->children)
+            names.push_back(child.name);
         result = 0;
     });
     return err ? err : result;
 }
 
 int HiveRegistry::deleteKey(RootKey root, std::string_view path) {
-    if (path.empty()) return EACCES;  // the root itself is never deleted
+    if (path.empty())
+        return EACCES;  // the root itself is never deleted
     return hive(root).modify([&](HiveTree& tree) {
         const HiveKey* key = tree.find(path);
-        if (!key) return ENOENT;
-        if (!key->children.empty()) return ENOTEMPTY;
+        if (!key)
+            return ENOENT;
+        if (!key->children.empty())
+            return ENOTEMPTY;
         tree.remove(path);
         return 0;
     });
 }
 
-std::string HiveRegistry::errorText(int code) { return std::strerror(code); }
+std::string HiveRegistry::errorText(int code) {
+    return std::strerror(code);
+}
 
 }  // namespace muralto::platform

@@ -9,14 +9,20 @@ namespace {
 constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-char foldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char foldCase(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
-bool isControl(unsigned char c) { return c < 0x20; }
+bool isControl(unsigned char c) {
+    return c < 0x20;
+}
 
 int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= '0' && c <= '9')
+        return c - '0';
     c = foldCase(c);
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
     return -1;
 }
 
@@ -28,13 +34,15 @@ std::string_view trimRight(std::string_view s) {
 }
 
 std::string_view trimLeft(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
     return s;
 }
 
 /// Reads a quoted string at the start of s; on success s is left behind the closing quote.
 std::optional<std::string> readQuoted(std::string_view& s) {
-    if (s.empty() || s.front() != '"') return std::nullopt;
+    if (s.empty() || s.front() != '"')
+        return std::nullopt;
     std::string out;
     std::size_t i = 1;
     while (i < s.size()) {
@@ -44,31 +52,48 @@ std::optional<std::string> readQuoted(std::string_view& s) {
             return out;
         }
         if (c != '\\') {
-            if (isControl(static_cast<unsigned char>(c)) && c != '\t') return std::nullopt;
+            if (isControl(static_cast<unsigned char>(c)) && c != '\t')
+                return std::nullopt;
             out += c;
             ++i;
             continue;
         }
-        if (i + 1 >= s.size()) return std::nullopt;
+        if (i + 1 >= s.size())
+            return std::nullopt;
         const char e = s[i + 1];
         i += 2;
         switch (e) {
-            case '\\': out += '\\'; break;
-            case '"': out += '"'; break;
-            case 'r': out += '\r'; break;
-            case 'n': out += '\n'; break;
-            case 't': out += '\t'; break;
-            case '0': out += '\0'; break;
+            case '\\':
+                out += '\\';
+                break;
+            case '"':
+                out += '"';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 'n':
+                out += '\n';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            case '0':
+                out += '\0';
+                break;
             case 'x': {
-                if (i + 1 >= s.size()) return std::nullopt;
+                if (i + 1 >= s.size())
+                    return std::nullopt;
                 const int hi = hexDigit(s[i]);
                 const int lo = hexDigit(s[i + 1]);
-                if (hi < 0 || lo < 0) return std::nullopt;
+                if (hi < 0 || lo < 0)
+                    return std::nullopt;
                 out += static_cast<char>(hi * 16 + lo);
                 i += 2;
                 break;
             }
-            default: return std::nullopt;
+            default:
+                return std::nullopt;
         }
     }
     return std::nullopt;
@@ -85,14 +110,17 @@ std::optional<ValueLine> parseValueLine(std::string_view line) {
         line.remove_prefix(1);
     } else {
         auto name = readQuoted(line);
-        if (!name) return std::nullopt;
+        if (!name)
+            return std::nullopt;
         v.name = std::move(*name);
     }
     line = trimLeft(line);
-    if (line.empty() || line.front() != '=') return std::nullopt;
+    if (line.empty() || line.front() != '=')
+        return std::nullopt;
     line = trimLeft(line.substr(1));
     auto data = readQuoted(line);
-    if (!data || !trimLeft(line).empty()) return std::nullopt;
+    if (!data || !trimLeft(line).empty())
+        return std::nullopt;
     v.data = std::move(*data);
     return v;
 }
@@ -100,14 +128,19 @@ std::optional<ValueLine> parseValueLine(std::string_view line) {
 /// The key path of a `[ROOT\path]` line relative to the root, or nothing when the line names
 /// another root or is not a key line.
 std::optional<std::string_view> parseKeyLine(std::string_view line, std::string_view rootName) {
-    if (line.size() < 2 || line.front() != '[' || line.back() != ']') return std::nullopt;
+    if (line.size() < 2 || line.front() != '[' || line.back() != ']')
+        return std::nullopt;
     std::string_view path = line.substr(1, line.size() - 2);
-    if (!equalsIgnoringCase(path.substr(0, rootName.size()), rootName)) return std::nullopt;
+    if (!equalsIgnoringCase(path.substr(0, rootName.size()), rootName))
+        return std::nullopt;
     path.remove_prefix(std::min(rootName.size(), path.size()));
-    if (path.empty()) return path;
-    if (path.front() != '\\') return std::nullopt;
+    if (path.empty())
+        return path;
+    if (path.front() != '\\')
+        return std::nullopt;
     path.remove_prefix(1);
-    if (!HiveTree::isValidPath(path)) return std::nullopt;
+    if (!HiveTree::isValidPath(path))
+        return std::nullopt;
     return path;
 }
 
@@ -142,22 +175,21 @@ void appendKey(std::string& out, const HiveKey& key, const std::string& path,
 }  // namespace
 
 bool CaseInsensitiveLess::operator()(std::string_view a, std::string_view b) const {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](char x, char y) {
-                                            return static_cast<unsigned char>(foldCase(x)) <
-                                                   static_cast<unsigned char>(foldCase(y));
-                                        });
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return static_cast<unsigned char>(foldCase(x)) < static_cast<unsigned char>(foldCase(y));
+    });
 }
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y) { return foldCase(x) == foldCase(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return foldCase(x) == foldCase(y);
+           });
 }
 
 const std::string* HiveKey::findValue(std::string_view valueName) const {
     for (const auto& v : values) {
-        if (equalsIgnoringCase(v.name, valueName)) return &v.data;
+        if (equalsIgnoringCase(v.name, valueName))
+            return &v.data;
     }
     return nullptr;
 }
@@ -174,12 +206,14 @@ void HiveKey::setValue(std::string_view valueName, std::string_view data) {
 
 std::vector<std::string_view> HiveTree::splitPath(std::string_view path) {
     std::vector<std::string_view> names;
-    if (path.empty()) return names;
+    if (path.empty())
+        return names;
     std::size_t start = 0;
     while (true) {
         const std::size_t end = path.find('\\', start);
         names.push_back(path.substr(start, end == std::string_view::npos ? end : end - start));
-        if (end == std::string_view::npos) break;
+        if (end == std::string_view::npos)
+            break;
         start = end + 1;
     }
     return names;
@@ -187,7 +221,8 @@ std::vector<std::string_view> HiveTree::splitPath(std::string_view path) {
 
 bool HiveTree::isValidPath(std::string_view path) {
     for (auto name : splitPath(path)) {
-        if (name.empty()) return false;
+        if (name.empty())
+            return false;
         if (std::any_of(name.begin(), name.end(),
                         [](char c) { return isControl(static_cast<unsigned char>(c)); })) {
             return false;
@@ -200,7 +235,8 @@ const HiveKey* HiveTree::find(std::string_view path) const {
     const HiveKey* key = &root_;
     for (auto name : splitPath(path)) {
         auto it = key->children.find(name);
-        if (it == key->children.end()) return nullptr;
+        if (it == key->children.end())
+            return nullptr;
         key = &it->second;
     }
     return key;
@@ -221,17 +257,20 @@ HiveKey& HiveTree::create(std::string_view path) {
 
 bool HiveTree::remove(std::string_view path) {
     auto names = splitPath(path);
-    if (names.empty()) return false;
+    if (names.empty())
+        return false;
     const std::string_view last = names.back();
     names.pop_back();
     HiveKey* parent = &root_;
     for (auto name : names) {
         auto it = parent->children.find(name);
-        if (it == parent->children.end()) return false;
+        if (it == parent->children.end())
+            return false;
         parent = &it->second;
     }
     auto it = parent->children.find(last);
-    if (it == parent->children.end()) return false;
+    if (it == parent->children.end())
+        return false;
     parent->children.erase(it);
     return true;
 }
@@ -247,10 +286,12 @@ ParsedHive parseHive(std::string_view text, std::string_view rootName) {
     std::size_t pos = 0;
     while (pos < text.size()) {
         std::size_t end = text.find('\n', pos);
-        if (end == std::string_view::npos) end = text.size();
+        if (end == std::string_view::npos)
+            end = text.size();
         const std::string_view line = trimRight(text.substr(pos, end - pos));
         pos = end + 1;
-        if (line.empty() || line.front() == ';') continue;
+        if (line.empty() || line.front() == ';')
+            continue;
         if (!sawHeader && !sawContent && line == kHeader) {
             sawHeader = true;
             continue;
@@ -259,7 +300,8 @@ ParsedHive parseHive(std::string_view text, std::string_view rootName) {
         if (line.front() == '[') {
             auto path = parseKeyLine(line, rootName);
             current = path ? &result.tree.create(*path) : nullptr;
-            if (!path) ++result.badLines;
+            if (!path)
+                ++result.badLines;
             continue;
         }
         auto value = parseValueLine(line);
@@ -269,7 +311,8 @@ ParsedHive parseHive(std::string_view text, std::string_view rootName) {
         }
         current->setValue(value->name, value->data);
     }
-    if (sawContent && !sawHeader) ++result.badLines;
+    if (sawContent && !sawHeader)
+        ++result.badLines;
     return result;
 }
 
@@ -285,12 +328,24 @@ std::string quoteHiveString(std::string_view text) {
     std::string out = "\"";
     for (const char c : text) {
         switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '"': out += "\\\""; break;
-            case '\r': out += "\\r"; break;
-            case '\n': out += "\\n"; break;
-            case '\t': out += "\\t"; break;
-            case '\0': out += "\\0"; break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\0':
+                out += "\\0";
+                break;
             default:
                 if (isControl(static_cast<unsigned char>(c))) {
                     const auto b = static_cast<unsigned char>(c);

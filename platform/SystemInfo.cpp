@@ -13,7 +13,8 @@ std::optional<std::string> LinuxSystemInfo::userName() {
         return std::string(pw->pw_name);
     }
     for (const char* variable : {"USER", "LOGNAME"}) {
-        if (const char* name = std::getenv(variable); name && *name) return std::string(name);
+        if (const char* name = std::getenv(variable); name && *name)
+            return std::string(name);
     }
     return std::nullopt;
 }
@@ -21,7 +22,8 @@ std::optional<std::string> LinuxSystemInfo::userName() {
 std::string LinuxSystemInfo::executablePath() {
     std::error_code ec;
     auto path = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec) path = std::filesystem::current_path(ec) / "muralto";
+    if (ec)
+        path = std::filesystem::current_path(ec) / "muralto";
     return path.string();
 }
 

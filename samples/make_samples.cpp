@@ -51,7 +51,8 @@ QImage drawScene(const Scene& scene, const QSize& size, unsigned seed) {
     if (scene.stars) {
         std::uniform_int_distribution<int> x(0, size.width()), y(0, size.height() / 2);
         p.setPen(QColor(255, 255, 240));
-        for (int i = 0; i < 300; ++i) p.drawPoint(x(rng), y(rng));
+        for (int i = 0; i < 300; ++i)
+            p.drawPoint(x(rng), y(rng));
     }
     const QPointF sunAt(size.width() * 0.68, size.height() * 0.32);
     QRadialGradient glow(sunAt, size.height() * 0.18);
@@ -88,17 +89,18 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));
-    if (!out.mkpath(".")) return 1;
+    if (!out.mkpath("."))
+        return 1;
     const QSize size(1920, 1080);
     const Scene scenes[] = {
         {"dawn", QColor(40, 60, 120), QColor(250, 170, 120), QColor(255, 230, 180),
          QColor(90, 110, 80), false},
         {"noon", QColor(40, 120, 220), QColor(170, 210, 250), QColor(255, 255, 220),
          QColor(70, 150, 70), false},
-        {"dusk", QColor(60, 30, 90), QColor(240, 110, 80), QColor(255, 180, 90),
-         QColor(80, 60, 70), false},
-        {"night", QColor(5, 10, 30), QColor(30, 40, 90), QColor(230, 230, 210),
-         QColor(30, 40, 50), true},
+        {"dusk", QColor(60, 30, 90), QColor(240, 110, 80), QColor(255, 180, 90), QColor(80, 60, 70),
+         false},
+        {"night", QColor(5, 10, 30), QColor(30, 40, 90), QColor(230, 230, 210), QColor(30, 40, 50),
+         true},
     };
     unsigned seed = 7;
     for (const Scene& s : scenes) {

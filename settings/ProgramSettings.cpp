@@ -9,8 +9,10 @@ constexpr char kSeparator = '/';
 
 /// An empty folder becomes the program's folder; every folder ends with a separator.
 std::string completePath(std::string path, const std::string& programDirectory) {
-    if (path.empty()) path = programDirectory;
-    if (path.empty() || path.back() != kSeparator) path += kSeparator;
+    if (path.empty())
+        path = programDirectory;
+    if (path.empty() || path.back() != kSeparator)
+        path += kSeparator;
     return path;
 }
 
@@ -25,12 +27,14 @@ std::string ProgramSettings::text(std::string_view valueName, std::string_view d
 }
 
 std::int32_t ProgramSettings::number(std::string_view valueName, std::string_view defaultValue) {
-    if (auto v = readNumber(text(valueName, defaultValue))) return *v;
+    if (auto v = readNumber(text(valueName, defaultValue)))
+        return *v;
     return readNumber(defaultValue).value_or(0);
 }
 
 bool ProgramSettings::boolean(std::string_view valueName, std::string_view defaultValue) {
-    if (auto v = readBoolean(text(valueName, defaultValue))) return *v;
+    if (auto v = readBoolean(text(valueName, defaultValue)))
+        return *v;
     return readBoolean(defaultValue).value_or(false);
 }
 
@@ -47,10 +51,12 @@ ImageSettings ProgramSettings::loadRecord(const char* prefix, const ImageSetting
     r.Delay = number(name(prefix, "Delay"), defaults ? numberText(defaults->Delay) : "60");
     r.ReScan = boolean(name(prefix, "ReScan"), defaults ? booleanWord(defaults->ReScan) : "0");
     r.AddPath = boolean(name(prefix, "AddPath"), defaults ? booleanWord(defaults->AddPath) : "0");
-    r.ScaleFactor = number(name(prefix, "ScaleFactor"),
-                           defaults ? numberText(defaults->ScaleFactor) : "1");
-    if (!defaults) r.StartupOnly = boolean("StartupOnly", "0");
-    if (r.ScaleFactor < 1) r.ScaleFactor = 1;
+    r.ScaleFactor =
+        number(name(prefix, "ScaleFactor"), defaults ? numberText(defaults->ScaleFactor) : "1");
+    if (!defaults)
+        r.StartupOnly = boolean("StartupOnly", "0");
+    if (r.ScaleFactor < 1)
+        r.ScaleFactor = 1;
     r.Path = completePath(r.Path, programDirectory);
     r.Valid = true;
     return r;
@@ -72,7 +78,8 @@ void ProgramSettings::SaveSettings(SettingsHost& host) {
     put("Delay", numberText(WallpaperSettings.Delay));
 
     // File names on Linux are case-sensitive: only the very same text names the same folder.
-    if (text("Path", "") != WallpaperSettings.Path) host.resetImageList();
+    if (text("Path", "") != WallpaperSettings.Path)
+        host.resetImageList();
 
     put("Path", WallpaperSettings.Path);
     put("ReScan", booleanText(WallpaperSettings.ReScan));
@@ -80,7 +87,8 @@ void ProgramSettings::SaveSettings(SettingsHost& host) {
     put("ScaleFactor", numberText(WallpaperSettings.ScaleFactor));
     put("StartupOnly", booleanText(WallpaperSettings.StartupOnly));
 
-    if (host.runMode() != 0) return;
+    if (host.runMode() != 0)
+        return;
     if (WallpaperSettings.StartupOnly) {
         host.StopTimer();
     } else if (!host.timerEnabled()) {

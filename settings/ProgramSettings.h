@@ -10,10 +10,10 @@ namespace muralto::settings {
 /// One set of image settings; the program keeps one for the wallpaper and one for the saver.
 struct ImageSettings {
     bool Valid = false;
-    std::string Path;        ///< image folder; after loading it ends with '/'
-    std::int32_t Delay = 0;  ///< seconds between two changes
-    bool ReScan = false;     ///< scan the folder again at every update
-    bool AddPath = false;    ///< write the picture's path below it
+    std::string Path;              ///< image folder; after loading it ends with '/'
+    std::int32_t Delay = 0;        ///< seconds between two changes
+    bool ReScan = false;           ///< scan the folder again at every update
+    bool AddPath = false;          ///< write the picture's path below it
     std::int32_t ScaleFactor = 1;  ///< tiles across the screen's width and height; at least 1
     bool StartupOnly = false;      ///< change once at start only (wallpaper settings only)
 

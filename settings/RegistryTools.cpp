@@ -11,8 +11,10 @@ platform::RootKey rootOf(bool currentUser) {
 }
 
 std::string_view trimBlanks(std::string_view s) {
-    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    while (!s.empty() && s.front() == ' ')
+        s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ')
+        s.remove_suffix(1);
     return s;
 }
 
@@ -20,7 +22,8 @@ std::string_view trimBlanks(std::string_view s) {
 
 std::string TakeToken(std::string& source, std::string_view delimiter) {
     const std::size_t at = source.find(delimiter);
-    if (at == std::string::npos) return std::exchange(source, std::string());
+    if (at == std::string::npos)
+        return std::exchange(source, std::string());
     std::string token = source.substr(0, at);
     source.erase(0, at + delimiter.size());
     return token;
@@ -33,11 +36,13 @@ std::string RegistryTools::BuildKeyPath(std::string_view application,
         path = section.substr(1);
     } else {
         std::string_view app = trimBlanks(application);
-        if (app.empty()) app = kAppTitle;
+        if (app.empty())
+            app = kAppTitle;
         path.append("Software\\").append(kCompanyName).append("\\");
         path.append(app).append("\\").append(section);
     }
-    if (!path.empty() && path.back() == '\\') path.pop_back();
+    if (!path.empty() && path.back() == '\\')
+        path.pop_back();
     return path;
 }
 
@@ -65,18 +70,20 @@ std::string RegistryTools::GetINIValue(std::string_view application, std::string
             code = EOVERFLOW;  // the value does not fit the buffer offered
         }
     }
-    if (code == ENOENT) return std::string(defaultValue);
-    if (showErrors) boxes_.showMessage(kRegistryErrorTitle, errorText(code, bufferLength));
+    if (code == ENOENT)
+        return std::string(defaultValue);
+    if (showErrors)
+        boxes_.showMessage(kRegistryErrorTitle, errorText(code, bufferLength));
     return std::string(defaultValue);
 }
 
 void RegistryTools::PutINIValue(std::string_view application, std::string_view section,
                                 std::string_view valueName, std::string_view text,
                                 bool currentUser) {
-    const int code =
-        registry_.setValue(rootOf(currentUser), BuildKeyPath(application, section), valueName,
-                           text);
-    if (code != 0) boxes_.showMessage(kRegistryErrorTitle, errorText(code, 255));
+    const int code = registry_.setValue(rootOf(currentUser), BuildKeyPath(application, section),
+                                        valueName, text);
+    if (code != 0)
+        boxes_.showMessage(kRegistryErrorTitle, errorText(code, 255));
 }
 
 int RegistryTools::EnumKeys(std::string_view application, std::string_view section,
@@ -93,7 +100,8 @@ int RegistryTools::EnumKeys(std::string_view application, std::string_view secti
     }
     std::vector<std::string> found;
     registry_.enumSubKeys(root, path, found);  // a failure part-way ends the list there
-    for (auto& name : found) names.push_back(TakeToken(name, std::string_view("\0", 1)));
+    for (auto& name : found)
+        names.push_back(TakeToken(name, std::string_view("\0", 1)));
     return 0;
 }
 

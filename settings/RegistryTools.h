@@ -47,8 +47,7 @@ public:
     /// Fills names with an empty element 0 followed by the key's sub-key names; returns 0, or
     /// the failing code of opening the key (names then holds element 0 only).
     int EnumKeys(std::string_view application, std::string_view section,
-                 std::vector<std::string>& names, bool currentUser = true,
-                 bool showErrors = false);
+                 std::vector<std::string>& names, bool currentUser = true, bool showErrors = false);
 
     /// Deletes the key; 0 on success or the failing code.
     int DeleteKey(std::string_view application, std::string_view section, bool currentUser = true);

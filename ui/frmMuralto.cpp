@@ -35,7 +35,8 @@ void frmMuralto::buildPopup(const i18n::StringTable& strings) {
 }
 
 void frmMuralto::iconMessage(int message) {
-    if (isVisible()) return;
+    if (isVisible())
+        return;
     if (message == kIconDoubleClick) {
         setWindowState(windowState() & ~Qt::WindowMinimized);
         show();
@@ -48,7 +49,8 @@ void frmMuralto::iconMessage(int message) {
 
 void frmMuralto::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange) Form_Resize();
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
 }
 
 void frmMuralto::Form_Resize() {

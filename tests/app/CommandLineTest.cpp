@@ -19,28 +19,29 @@ TEST_P(SwitchDetection, FindsTheFirstSwitchInFixedOrder) {
     EXPECT_EQ(cl.passwordChange, GetParam().passwordChange) << cl.text;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Arguments, SwitchDetection,
-    testing::Values(ModeCase{{}, kWallpaperMode, false}, ModeCase{{"/S"}, kWallpaperMode, false},
-                    ModeCase{{"/s"}, kSaverMode, false}, ModeCase{{"/c"}, kOptionsMode, false},
-                    ModeCase{{"/c:1234"}, kOptionsMode, false},
-                    ModeCase{{"/s", "/c"}, kOptionsMode, false},
-                    ModeCase{{"/p", "/s"}, kSaverMode, false},
-                    ModeCase{{"/a", "/s"}, kSaverMode, false},
-                    ModeCase{{"x/sy"}, kSaverMode, false},
-                    ModeCase{{"/a", "77"}, kWallpaperMode, true},
-                    ModeCase{{"/p", "42"}, kPreviewMode, false},
-                    ModeCase{{"--unknown"}, kWallpaperMode, false}));
+INSTANTIATE_TEST_SUITE_P(Arguments, SwitchDetection,
+                         testing::Values(ModeCase{{}, kWallpaperMode, false},
+                                         ModeCase{{"/S"}, kWallpaperMode, false},
+                                         ModeCase{{"/s"}, kSaverMode, false},
+                                         ModeCase{{"/c"}, kOptionsMode, false},
+                                         ModeCase{{"/c:1234"}, kOptionsMode, false},
+                                         ModeCase{{"/s", "/c"}, kOptionsMode, false},
+                                         ModeCase{{"/p", "/s"}, kSaverMode, false},
+                                         ModeCase{{"/a", "/s"}, kSaverMode, false},
+                                         ModeCase{{"x/sy"}, kSaverMode, false},
+                                         ModeCase{{"/a", "77"}, kWallpaperMode, true},
+                                         ModeCase{{"/p", "42"}, kPreviewMode, false},
+                                         ModeCase{{"--unknown"}, kWallpaperMode, false}));
 
 TEST(CommandLineTest, ReadsWindowHandlesAsNumbers) {
     struct Case {
         std::vector<std::string> args;
         std::int32_t parent, host, rectWindow;
     };
-    for (const Case& c : {Case{{"/a", "1234"}, 1234, 0, 0}, Case{{"/a"}, 0, 0, 0},
-                          Case{{"/a", "x12"}, 0, 0, 0}, Case{{"/p", "5678"}, 0, 5678, 5678},
-                          Case{{"/p"}, 0, 0, 0}, Case{{"/p:99", "5678"}, 0, 5678, 0},
-                          Case{{"/p", "12.5"}, 0, 12, 12}}) {
+    for (const Case& c :
+         {Case{{"/a", "1234"}, 1234, 0, 0}, Case{{"/a"}, 0, 0, 0}, Case{{"/a", "x12"}, 0, 0, 0},
+          Case{{"/p", "5678"}, 0, 5678, 5678}, Case{{"/p"}, 0, 0, 0},
+          Case{{"/p:99", "5678"}, 0, 5678, 0}, Case{{"/p", "12.5"}, 0, 12, 12}}) {
         const CommandLine cl = parseCommandLine(c.args, nullptr);
         EXPECT_EQ(cl.passwordParent, c.parent) << cl.text;
         EXPECT_EQ(cl.previewHost, c.host) << cl.text;

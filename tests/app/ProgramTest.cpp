@@ -30,13 +30,8 @@ public:
     int seeds = 0;
 };
 
-class ProgramTest : public testing::Test {
+class ProgramTest : public testing::Test, protected test::TempRegistry {
 protected:
-    test::TempDir dir;
-    std::filesystem::path hivePath = dir.path() / "HKCU.reg";
-    platform::HiveRegistry registry{
-        std::make_shared<platform::HiveFile>(hivePath, "HKEY_CURRENT_USER"),
-        std::make_shared<platform::HiveFile>(dir.path() / "HKLM.reg", "HKEY_LOCAL_MACHINE", true)};
     test::FakeMessageBoxes boxes;
     test::FakeSystemInfo system;
     RecordingPasswords passwords;
@@ -47,7 +42,8 @@ protected:
     Program::Outcome run(std::vector<std::string> args, Program** keep = nullptr) {
         program_ = std::make_unique<Program>(
             Services{registry, boxes, system, passwords, random, installer, strings});
-        if (keep) *keep = program_.get();
+        if (keep)
+            *keep = program_.get();
         return program_->Main(parseCommandLine(args, nullptr));
     }
     std::string stored(std::string_view name) {

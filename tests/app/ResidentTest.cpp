@@ -23,7 +23,8 @@ public:
     void saveOptionsWindowPlacement() override { calls.push_back("savePlacement"); }
     void unloadOptionsWindow() override {
         calls.push_back("unloadOptions");
-        if (program) program->EndProgram();  // the window's unload ends the program too
+        if (program)
+            program->EndProgram();  // the window's unload ends the program too
     }
     void unloadImageWindow() override { calls.push_back("unloadImage"); }
     void setScreenSaverRunning(bool running) override {
@@ -64,7 +65,8 @@ protected:
         settings::RegistryTools(registry, boxes).PutINIValue("Muralto", "Settings", name, value);
     }
     std::string stored(std::string_view name) {
-        return settings::RegistryTools(registry, boxes).GetINIValue("Muralto", "Settings", name, "");
+        return settings::RegistryTools(registry, boxes)
+            .GetINIValue("Muralto", "Settings", name, "");
     }
     Program& start(std::vector<std::string> args) {
         program = std::make_unique<Program>(
@@ -74,10 +76,9 @@ protected:
         return *program;
     }
 
-    test::TempDir dir;
-    platform::HiveRegistry registry{
-        std::make_shared<platform::HiveFile>(dir.path() / "HKCU.reg", "HKEY_CURRENT_USER"),
-        std::make_shared<platform::HiveFile>(dir.path() / "HKLM.reg", "HKEY_LOCAL_MACHINE", true)};
+    test::TempRegistry temp;
+    test::TempDir& dir = temp.dir;
+    platform::HiveRegistry& registry = temp.registry;
     test::FakeMessageBoxes boxes;
     test::FakeSystemInfo system;
     platform::NoPasswordServices passwords;
@@ -141,8 +142,7 @@ TEST_F(ResidentTest, EndProgramRunsItsStepsOnceInOrder) {
           "endProcess"},
          "False"},
         {{"/s"},
-         {"unloadOptions", "unloadImage", "saverStopped", "showCursor", "saveGroups",
-          "endProcess"},
+         {"unloadOptions", "unloadImage", "saverStopped", "showCursor", "saveGroups", "endProcess"},
          "False"},
         {{"/p 5"}, {"unloadOptions", "unloadImage", "saveGroups", "endProcess"}, "True"},
     };

@@ -14,7 +14,8 @@ struct TickRun {
     UpdateTimer timer{[this] { return delay; },
                       [this] {
                           updates.push_back(tick);
-                          if (duringUpdate) duringUpdate();
+                          if (duringUpdate)
+                              duringUpdate();
                       }};
 
     void run(int ticks) {

@@ -6,8 +6,7 @@
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
-    qputenv("QT_QPA_PLATFORM",
-            "offscreen:configfile=" MURALTO_TEST_SCREEN_CONFIG);
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" MURALTO_TEST_SCREEN_CONFIG);
     QGuiApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

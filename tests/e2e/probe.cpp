@@ -39,7 +39,8 @@ xcb_atom_t atom(const char* name) {
 std::string property(xcb_window_t window, xcb_atom_t name, xcb_atom_t type) {
     auto r = reply(xcb_get_property_reply(
         connection, xcb_get_property(connection, 0, window, name, type, 0, 1024), nullptr));
-    if (!r) return {};
+    if (!r)
+        return {};
     return std::string(static_cast<const char*>(xcb_get_property_value(r.get())),
                        xcb_get_property_value_length(r.get()));
 }
@@ -47,7 +48,8 @@ std::string property(xcb_window_t window, xcb_atom_t name, xcb_atom_t type) {
 xcb_pixmap_t rootPixmap() {
     const std::string value = property(screen->root, atom("_XROOTPMAP_ID"), XCB_ATOM_PIXMAP);
     xcb_pixmap_t id = 0;
-    if (value.size() == 4) std::memcpy(&id, value.data(), 4);
+    if (value.size() == 4)
+        std::memcpy(&id, value.data(), 4);
     return id;
 }
 
@@ -61,8 +63,10 @@ struct WindowInfo {
 /// Calls visit for every window below parent, depth first.
 void walk(xcb_window_t parent, int originX, int originY, int depth,
           const std::function<void(const WindowInfo&)>& visit) {
-    auto tree = reply(xcb_query_tree_reply(connection, xcb_query_tree(connection, parent), nullptr));
-    if (!tree) return;
+    auto tree =
+        reply(xcb_query_tree_reply(connection, xcb_query_tree(connection, parent), nullptr));
+    if (!tree)
+        return;
     const xcb_window_t* children = xcb_query_tree_children(tree.get());
     for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
         const xcb_window_t w = children[i];
@@ -70,11 +74,18 @@ void walk(xcb_window_t parent, int originX, int originY, int depth,
             reply(xcb_get_geometry_reply(connection, xcb_get_geometry(connection, w), nullptr));
         auto attributes = reply(xcb_get_window_attributes_reply(
             connection, xcb_get_window_attributes(connection, w), nullptr));
-        if (!geometry || !attributes) continue;
-        WindowInfo info{w, {}, {}, originX + geometry->x, originY + geometry->y,
-                        geometry->width, geometry->height,
+        if (!geometry || !attributes)
+            continue;
+        WindowInfo info{w,
+                        {},
+                        {},
+                        originX + geometry->x,
+                        originY + geometry->y,
+                        geometry->width,
+                        geometry->height,
                         attributes->map_state == XCB_MAP_STATE_VIEWABLE,
-                        attributes->override_redirect != 0, depth > 0};
+                        attributes->override_redirect != 0,
+                        depth > 0};
         info.instance = property(w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING).c_str();
         info.name = property(w, XCB_ATOM_WM_NAME, XCB_ATOM_ANY);
         visit(info);
@@ -87,7 +98,8 @@ bool anyWindow(const std::function<bool(const WindowInfo&)>& match, WindowInfo* 
     walk(screen->root, 0, 0, 0, [&](const WindowInfo& w) {
         if (!hit && match(w)) {
             hit = true;
-            if (found) *found = w;
+            if (found)
+                *found = w;
         }
     });
     return hit;
@@ -99,26 +111,30 @@ QImage grab(xcb_drawable_t drawable) {
     auto image = reply(xcb_get_image_reply(
         connection, xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, 0, 0, w, h, ~0u),
         nullptr));
-    if (!image || xcb_get_image_data_length(image.get()) < w * h * 4) return {};
+    if (!image || xcb_get_image_data_length(image.get()) < w * h * 4)
+        return {};
     QImage copy(xcb_get_image_data(image.get()), w, h, w * 4, QImage::Format_RGB32);
     return copy.copy();
 }
 
 int compare(const char* bitmap) {
-    const QImage expected = QImage(QString::fromLocal8Bit(bitmap)).convertToFormat(QImage::Format_RGB32);
+    const QImage expected =
+        QImage(QString::fromLocal8Bit(bitmap)).convertToFormat(QImage::Format_RGB32);
     const xcb_pixmap_t pixmap = rootPixmap();
     const QImage shown = pixmap ? grab(pixmap) : QImage();
-    if (expected.isNull() || shown.isNull()) return 2;
+    if (expected.isNull() || shown.isNull())
+        return 2;
     const int w = shown.width(), h = shown.height();
     const auto* data = reinterpret_cast<const std::uint32_t*>(shown.constBits());
     const int left = (w - expected.width()) / 2, top = (h - expected.height()) / 2;
     long mismatches = 0;
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
-            const bool inside = x >= left && y >= top && x < left + expected.width() &&
-                                y < top + expected.height();
+            const bool inside =
+                x >= left && y >= top && x < left + expected.width() && y < top + expected.height();
             const std::uint32_t want = inside ? expected.pixel(x - left, y - top) & 0xFFFFFF : 0;
-            if ((data[y * w + x] & 0xFFFFFF) != want) ++mismatches;
+            if ((data[y * w + x] & 0xFFFFFF) != want)
+                ++mismatches;
         }
     }
     std::printf("%ld pixels differ\n", mismatches);
@@ -128,9 +144,11 @@ int compare(const char* bitmap) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) return 2;
+    if (argc < 2)
+        return 2;
     connection = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(connection)) return 2;
+    if (xcb_connection_has_error(connection))
+        return 2;
     screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
     const std::string command = argv[1];
     const auto ours = [](const WindowInfo& w) { return w.instance == "muralto" && w.viewable; };
@@ -138,16 +156,19 @@ int main(int argc, char** argv) {
         std::printf("%u\n", rootPixmap());
         return 0;
     }
-    if (command == "compare" && argc == 3) return compare(argv[2]);
+    if (command == "compare" && argc == 3)
+        return compare(argv[2]);
     if (command == "screenshot" && argc == 3) {
         return grab(screen->root).save(QString::fromLocal8Bit(argv[2]), "PNG") ? 0 : 1;
     }
     if (command == "tray-icon") {
         WindowInfo icon{};
         // Docked, the icon is reparented into the tray: not a child of a top-level frame.
-        if (!anyWindow([&](const WindowInfo& w) {
-                return ours(w) && w.embedded && w.width < 100 && w.height < 100;
-            }, &icon)) {
+        if (!anyWindow(
+                [&](const WindowInfo& w) {
+                    return ours(w) && w.embedded && w.width < 100 && w.height < 100;
+                },
+                &icon)) {
             return 1;
         }
         std::printf("%d %d\n", icon.x + icon.width / 2, icon.y + icon.height / 2);
@@ -155,9 +176,11 @@ int main(int argc, char** argv) {
     }
     if (command == "options-visible") {
         WindowInfo form{};
-        if (!anyWindow([&](const WindowInfo& w) {
-                return ours(w) && w.name == "Muralto" && w.width >= 100 && !w.overrideRedirect;
-            }, &form)) {
+        if (!anyWindow(
+                [&](const WindowInfo& w) {
+                    return ours(w) && w.name == "Muralto" && w.width >= 100 && !w.overrideRedirect;
+                },
+                &form)) {
             return 1;
         }
         std::printf("%u\n", form.id);
@@ -165,7 +188,7 @@ int main(int argc, char** argv) {
     }
     if (command == "menu-visible") {
         return anyWindow([&](const WindowInfo& w) { return ours(w) && w.overrideRedirect; }) ? 0
-                                                                                            : 1;
+                                                                                             : 1;
     }
     return 2;
 }

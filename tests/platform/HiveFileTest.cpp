@@ -28,7 +28,8 @@ std::string getValue(HiveFile& hive, const std::string& name) {
     std::string out = "<missing>";
     hive.read([&](const HiveTree& tree) {
         const HiveKey* key = tree.find("Software\\Test");
-        if (const std::string* v = key ? key->findValue(name) : nullptr) out = *v;
+        if (const std::string* v = key ? key->findValue(name) : nullptr)
+            out = *v;
     });
     return out;
 }
@@ -37,7 +38,8 @@ std::vector<std::filesystem::path> filesStartingWith(const std::filesystem::path
                                                      const std::string& prefix) {
     std::vector<std::filesystem::path> found;
     for (const auto& e : std::filesystem::directory_iterator(dir)) {
-        if (e.path().filename().string().starts_with(prefix)) found.push_back(e.path());
+        if (e.path().filename().string().starts_with(prefix))
+            found.push_back(e.path());
     }
     return found;
 }
@@ -113,7 +115,8 @@ TEST_F(HiveFileTest, FolderInPlaceOfTheFileReadsEmptyAndRefusesWrites) {
 }
 
 TEST_F(HiveFileTest, UnreadableFileIsNeitherReadNorReplaced) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads every file";
     dir.write(file.lexically_relative(dir.path()), "Windows Registry Editor Version 5.00\n");
     ::chmod(file.c_str(), 0);
     HiveFile hive(file, kRoot);
@@ -158,7 +161,8 @@ TEST_F(HiveFileTest, TwoProcessesWritingAtOnceLoseNothing) {
             }
         }));
     }
-    for (pid_t c : children) EXPECT_EQ(waitFor(c), 0);
+    for (pid_t c : children)
+        EXPECT_EQ(waitFor(c), 0);
     HiveFile hive(file, kRoot);
     for (int p = 0; p < 2; ++p) {
         for (int i = 0; i < kWrites; ++i) {
@@ -175,7 +179,8 @@ TEST_F(HiveFileTest, AWriterKilledAtAnyPointLeavesAGoodFileAndNoBlockingLock) {
         const pid_t child = spawn([&] {
             HiveFile writer(file, kRoot);
             std::string big(20000, 'v');
-            for (int i = 0;; ++i) setValue(writer, "n" + std::to_string(i % 50), big);
+            for (int i = 0;; ++i)
+                setValue(writer, "n" + std::to_string(i % 50), big);
         });
         ::usleep(static_cast<useconds_t>(rng() % 20000));  // a random point of its work
         ::kill(child, SIGKILL);

@@ -34,10 +34,16 @@ TEST(HiveTree, WritesTheExportFormatWithEveryKeyOnItsOwnLine) {
 
 TEST(HiveTree, EscapesRoundTripEveryByte) {
     std::string allBytes;
-    for (int b = 0; b < 256; ++b) allBytes += static_cast<char>(b);
-    const std::vector<std::string> values = {
-        "", "plain", "back\\slash \"quoted\"", "cr\rlf\ntab\t", std::string("nul\0in", 6),
-        allBytes, "\xff\xfe not UTF-8 \xc3", "]["};
+    for (int b = 0; b < 256; ++b)
+        allBytes += static_cast<char>(b);
+    const std::vector<std::string> values = {"",
+                                             "plain",
+                                             "back\\slash \"quoted\"",
+                                             "cr\rlf\ntab\t",
+                                             std::string("nul\0in", 6),
+                                             allBytes,
+                                             "\xff\xfe not UTF-8 \xc3",
+                                             "]["};
     HiveTree tree;
     for (std::size_t i = 0; i < values.size(); ++i) {
         tree.create("K").setValue("v" + std::to_string(i), values[i]);
@@ -58,7 +64,8 @@ TEST(HiveTree, NamesIgnoreCaseButKeepTheirFirstSpelling) {
     HiveTree tree;
     tree.create("Software\\Muralto").setValue("Delay", "60");
     tree.create("SOFTWARE\\muralto").setValue("DELAY", "90");
-    for (const char* name : {"b", "A", "c", "a2", "B1"}) tree.create(std::string("Keys\\") + name);
+    for (const char* name : {"b", "A", "c", "a2", "B1"})
+        tree.create(std::string("Keys\\") + name);
 
     const HiveKey* key = tree.find("software\\MURALTO");
     ASSERT_NE(key, nullptr);
@@ -68,7 +75,8 @@ TEST(HiveTree, NamesIgnoreCaseButKeepTheirFirstSpelling) {
     EXPECT_EQ(tree.find("SOFTWARE")->name, "Software");
 
     std::vector<std::string> order;
-    for (const auto& [n, child] : tree.find("Keys")->children) order.push_back(child.name);
+    for (const auto& [n, child] : tree.find("Keys")->children)
+        order.push_back(child.name);
     EXPECT_EQ(order, (std::vector<std::string>{"A", "a2", "b", "B1", "c"}));
 }
 
@@ -99,7 +107,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"no_header", "[HKEY_CURRENT_USER\\K]\n\"Delay\"=\"60\"\n", 1, "60"},
         BadInput{"value_before_key", "Windows Registry Editor Version 5.00\n\"Delay\"=\"1\"\n", 1,
                  "<missing>"},
-        BadInput{"other_root", kHead + "[HKEY_LOCAL_MACHINE\\K]\n\"Delay\"=\"5\"\n", 2, "<missing>"},
+        BadInput{"other_root", kHead + "[HKEY_LOCAL_MACHINE\\K]\n\"Delay\"=\"5\"\n", 2,
+                 "<missing>"},
         BadInput{"unknown_escape", kHead + "\"Delay\"=\"\\q\"\n\"Other\"=\"1\"\n", 1, "<missing>"},
         BadInput{"unterminated", kHead + "\"Other\"=\"1\"\n\"Delay\"=\"60\n", 1, "<missing>"},
         BadInput{"dword", kHead + "\"Delay\"=dword:0000003c\n", 1, "<missing>"},
@@ -111,7 +120,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(HiveParsing, ATruncatedFileNeverYieldsAChangedValue) {
     HiveTree tree;
-    tree.create("Software\\Brenwick\\Muralto\\Settings").setValue("Path", "/home/jo/Pictures \"x\"");
+    tree.create("Software\\Brenwick\\Muralto\\Settings")
+        .setValue("Path", "/home/jo/Pictures \"x\"");
     tree.create("Software\\Brenwick\\Muralto\\Settings").setValue("Delay", "600");
     tree.create("Software\\Brenwick\\Muralto\\Settings\\Newsgroups\\alt.pictures")
         .setValue("Types", "*.jpg;\t*.gif");
@@ -134,7 +144,8 @@ TEST(HiveParsing, RandomBytesNeverCrashAndCountAsCorrupt) {
     std::mt19937 rng(1234);
     for (int round = 0; round < 300; ++round) {
         std::string bytes(rng() % 400 + 20, '\0');
-        for (char& c : bytes) c = static_cast<char>(rng() % 256);
+        for (char& c : bytes)
+            c = static_cast<char>(rng() % 256);
         bytes[0] = 'x';  // not a comment line, which would make the whole text harmless
         const ParsedHive parsed = parseHive(bytes, kRoot);
         EXPECT_GT(parsed.badLines, 0) << round;

@@ -21,12 +21,8 @@ public:
     std::string calls;
 };
 
-class ProgramSettingsTest : public testing::Test {
+class ProgramSettingsTest : public testing::Test, protected test::TempRegistry {
 protected:
-    test::TempDir dir;
-    platform::HiveRegistry registry{
-        std::make_shared<platform::HiveFile>(dir.path() / "HKCU.reg", "HKEY_CURRENT_USER"),
-        std::make_shared<platform::HiveFile>(dir.path() / "HKLM.reg", "HKEY_LOCAL_MACHINE", true)};
     test::FakeMessageBoxes boxes;
     RegistryTools tools{registry, boxes};
 
@@ -57,7 +53,10 @@ TEST_F(ProgramSettingsTest, StoredValuesAreCorrectedAndSaverValuesFollowTheWallp
         {{{"ScaleFactor", "0"}, {"Path", "/pics"}, {"Delay", "90"}, {"AddPath", "True"}},
          {true, "/pics/", 90, false, true, 1, false},
          {true, "/pics/", 90, false, true, 1, false}},
-        {{{"ScaleFactor", "-3"}, {"SSScaleFactor", "3"}, {"SSPath", "/saver"}, {"StartupOnly", "-1"}},
+        {{{"ScaleFactor", "-3"},
+          {"SSScaleFactor", "3"},
+          {"SSPath", "/saver"},
+          {"StartupOnly", "-1"}},
          {true, "/opt/muralto/", 60, false, false, 1, true},
          {true, "/saver/", 60, false, false, 3, false}},
         {{{"Path", "/pics/"}, {"SSPath", ""}, {"SSDelay", "5"}, {"SSReScan", "1"}},
@@ -69,7 +68,8 @@ TEST_F(ProgramSettingsTest, StoredValuesAreCorrectedAndSaverValuesFollowTheWallp
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {
         std::filesystem::remove(dir.path() / "HKCU.reg");
-        for (const auto& [name, value] : cases[i].stored) store(name, value);
+        for (const auto& [name, value] : cases[i].stored)
+            store(name, value);
         const ProgramSettings s = load();
         EXPECT_EQ(s.WallpaperSettings, cases[i].wallpaper) << "case " << i;
         EXPECT_EQ(s.SaverSettings, cases[i].saver) << "case " << i;
@@ -116,9 +116,9 @@ TEST_F(ProgramSettingsTest, SavingMatchesTheWallpaperTimerToStartupOnly) {
         bool startupOnly, enabled;
         std::string calls;
     };
-    for (const Case& c : {Case{0, true, true, "stop;"}, Case{0, false, false, "start;"},
-                          Case{0, false, true, ""}, Case{1, true, true, ""},
-                          Case{2, false, false, ""}, Case{3, false, false, ""}}) {
+    for (const Case& c :
+         {Case{0, true, true, "stop;"}, Case{0, false, false, "start;"}, Case{0, false, true, ""},
+          Case{1, true, true, ""}, Case{2, false, false, ""}, Case{3, false, false, ""}}) {
         ProgramSettings s = load();
         store("Path", s.WallpaperSettings.Path);
         s.WallpaperSettings.StartupOnly = c.startupOnly;

@@ -11,15 +11,8 @@
 namespace muralto::settings {
 namespace {
 
-class RegistryToolsTest : public testing::Test {
+class RegistryToolsTest : public testing::Test, protected test::TempRegistry {
 protected:
-    test::TempDir dir;
-    std::filesystem::path hivePath = dir.path() / "HKCU.reg";
-    std::shared_ptr<platform::HiveFile> hive =
-        std::make_shared<platform::HiveFile>(hivePath, "HKEY_CURRENT_USER");
-    platform::HiveRegistry registry{
-        hive, std::make_shared<platform::HiveFile>(dir.path() / "HKLM.reg", "HKEY_LOCAL_MACHINE",
-                                                   true)};
     test::FakeMessageBoxes boxes;
     RegistryTools tools{registry, boxes};
 
@@ -32,9 +25,10 @@ TEST(TakeTokenTest, SplitsAtTheFirstDelimiter) {
     struct Case {
         std::string source, delimiter, token, rest;
     };
-    for (const Case& c : {Case{"a\r\nb", "\r\n", "a", "b"}, Case{"abc", "\r\n", "abc", ""},
-                          Case{"", ";", "", ""}, Case{"a;b;c", ";", "a", "b;c"},
-                          Case{";x", ";", "", "x"}, Case{std::string("v\0w", 3), {"\0", 1}, "v", "w"}}) {
+    for (const Case& c :
+         {Case{"a\r\nb", "\r\n", "a", "b"}, Case{"abc", "\r\n", "abc", ""}, Case{"", ";", "", ""},
+          Case{"a;b;c", ";", "a", "b;c"}, Case{";x", ";", "", "x"},
+          Case{std::string("v\0w", 3), {"\0", 1}, "v", "w"}}) {
         std::string source = c.source;
         EXPECT_EQ(TakeToken(source, c.delimiter), c.token);
         EXPECT_EQ(source, c.rest);

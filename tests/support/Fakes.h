@@ -23,7 +23,8 @@ public:
     }
     Answer askYesNo(std::string_view title, std::string_view text) override {
         asked.push_back({std::string(title), std::string(text)});
-        if (answers.empty()) return Answer::No;
+        if (answers.empty())
+            return Answer::No;
         const Answer a = answers.front();
         answers.pop_front();
         return a;

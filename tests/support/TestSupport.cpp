@@ -12,7 +12,8 @@ namespace muralto::test {
 TempDir::TempDir() {
     const char* base = std::getenv("TMPDIR");
     std::string pattern = std::string(base && *base ? base : "/tmp") + "/muralto-test-XXXXXX";
-    if (!::mkdtemp(pattern.data())) throw std::system_error(errno, std::generic_category());
+    if (!::mkdtemp(pattern.data()))
+        throw std::system_error(errno, std::generic_category());
     path_ = pattern;
 }
 
@@ -21,7 +22,8 @@ TempDir::~TempDir() {
     std::error_code ec;
     for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
          it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-        if (it->is_directory(ec)) ::chmod(it->path().c_str(), 0700);
+        if (it->is_directory(ec))
+            ::chmod(it->path().c_str(), 0700);
     }
     ::chmod(path_.c_str(), 0700);
     std::filesystem::remove_all(path_, ec);

@@ -1,7 +1,11 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string>
+
+#include "HiveFile.h"
+#include "Registry.h"
 
 namespace muralto::test {
 
@@ -20,6 +24,17 @@ public:
 
 private:
     std::filesystem::path path_;
+};
+
+/// A registry kept in a temporary folder: the user's hive in "HKCU.reg", a read-only machine
+/// hive beside it.
+struct TempRegistry {
+    TempDir dir;
+    std::filesystem::path hivePath = dir.path() / "HKCU.reg";
+    platform::HiveRegistry registry{
+        std::make_shared<platform::HiveFile>(hivePath, "HKEY_CURRENT_USER"),
+        std::make_shared<platform::HiveFile>(dir.path() / "HKLM.reg", "HKEY_LOCAL_MACHINE",
+                                             /*readOnly=*/true)};
 };
 
 /// The whole content of a file; empty when it cannot be read.

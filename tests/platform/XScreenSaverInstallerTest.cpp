@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "XScreenSaverInstaller.h"
+
+namespace muralto::platform {
+namespace {
+
+constexpr const char* kProgram = "/opt/muralto/muralto";
+
+struct ConfigCase {
+    const char* name;
+    std::string before, after;
+};
+
+class WithProgramSelected : public testing::TestWithParam<ConfigCase> {};
+
+TEST_P(WithProgramSelected, EnablesAndSelectsTheEntryKeepingEveryOtherLine) {
+    const std::string result =
+        XScreenSaverInstaller::withProgramSelected(GetParam().before, kProgram);
+    EXPECT_EQ(result, GetParam().after);
+    // Installing again finds the entry and changes nothing more.
+    EXPECT_EQ(XScreenSaverInstaller::withProgramSelected(result, kProgram), result);
+}
+
+const std::string kOurs = "\t\t\t\t/opt/muralto/muralto -root\t\t\t\t    \\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, WithProgramSelected,
+    testing::Values(
+        ConfigCase{
+            "list_below_header",
+            "mode:\t\trandom\nselected:\t4\nprograms:\t\t\\\n\t\tmaze -root\t\\n\\\n"
+            "  -\t\txjack -root\t\\n\\\n  GL: \t\tgears -root\t\\n\n\npointerHysteresis: 10\n",
+            "mode:\t\tone\nselected:\t\t0\nprograms:\t\t\\\n" + kOurs + "\\\n" +
+                "\t\tmaze -root\t\\n\\\n  -\t\txjack -root\t\\n\\\n  GL: \t\tgears -root\t\\n\n"
+                "\npointerHysteresis: 10\n"},
+        ConfigCase{"disabled_entry",
+                   "programs:\t\\\n  maze -root \\n\\\n  -  \"Muralto\" muralto -root \\n\n",
+                   "programs:\t\\\n  maze -root \\n\\\n     \"Muralto\" muralto -root \\n\n"
+                   "selected:\t\t1\nmode:\t\tone\n"},
+        ConfigCase{"first_entry_on_header", "*programs:\tmaze -root \\n\\\n\txjack -root \\n\n",
+                   "*programs:\t\t\\\n" + kOurs +
+                       "\\\n\t\t\t\tmaze -root \\n\\\n\txjack -root \\n\n"
+                       "selected:\t\t0\nmode:\t\tone\n"},
+        ConfigCase{
+            "no_list", "timeout: 0:10:00\n",
+            "timeout: 0:10:00\nprograms:\t\t\\\n" + kOurs + "\nselected:\t\t0\nmode:\t\tone\n"}),
+    [](const auto& p) { return p.param.name; });
+
+TEST(XScreenSaverInstallerTest, ChangesNothingWhereXScreenSaverIsNotInUse) {
+    test::TempDir dir;
+    std::vector<std::string> launched;
+    auto launcher = [&](const std::string& p, const std::vector<std::string>&) {
+        launched.push_back(p);
+        return true;
+    };
+    const XScreenSaverInstaller::Paths paths{dir.path() / ".xscreensaver", dir.path() / "defaults"};
+    XScreenSaverInstaller absent(
+        paths, [](const std::string&) { return std::string(); }, launcher);
+    absent.install(kProgram);
+    EXPECT_FALSE(std::filesystem::exists(paths.userFile));
+
+    dir.write("defaults", "*programs:\t\\\n\tmaze -root \\n\n");
+    XScreenSaverInstaller present(
+        paths,
+        [](const std::string& p) {
+            return p == "xscreensaver-demo" || p == "xscreensaver" ? "/usr/bin/" + p : "";
+        },
+        launcher);
+    present.install(kProgram);
+    EXPECT_NE(test::readFile(paths.userFile).find("/opt/muralto/muralto -root"), std::string::npos);
+    EXPECT_NE(test::readFile(paths.userFile).find("\tmaze -root"), std::string::npos);
+    EXPECT_EQ(launched, std::vector<std::string>{"/usr/bin/xscreensaver-demo"});
+}
+
+}  // namespace
+}  // namespace muralto::platform
