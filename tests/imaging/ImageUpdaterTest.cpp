@@ -11,13 +11,14 @@
 namespace muralto::imaging {
 namespace {
 
+namespace fs = std::filesystem;
+
 class RecordingOutput : public ImageOutput {
 public:
-    bool showWallpaper(const std::string& bitmapPath, std::int32_t scaleFactor,
-                       std::string*) override {
+    bool showWallpaper(const std::string& bitmapPath, std::int32_t, std::string*) override {
         wallpapers.push_back(QImage(QString::fromStdString(bitmapPath)).size());
-        scaleFactors.push_back(scaleFactor);
-        if (duringShow) duringShow();
+        if (duringShow)
+            duringShow();
         return true;
     }
     void showFrame(const QImage& canvas, const CompositionRequest&) override {
@@ -25,7 +26,6 @@ public:
     }
 
     std::vector<QSize> wallpapers, frames;
-    std::vector<std::int32_t> scaleFactors;
     std::function<void()> duringShow;
 };
 
@@ -41,19 +41,14 @@ protected:
     ImageUpdater updater{catalogue, output, bitmap};
 
     void picture(const std::string& name, QSize size) {
-        std::filesystem::create_directories(pictures);
+        fs::create_directories(pictures);
         QImage image(size, QImage::Format_RGB32);
         image.fill(Qt::darkCyan);
         ASSERT_TRUE(image.save(QString::fromStdString(pictures + name), "BMP"));
     }
-    UpdateRequest request(bool wallpaper = true) {
-        UpdateRequest r;
-        r.makesWallpaper = wallpaper;
-        r.settings = {true, pictures, 60, false, false, 1, false};
-        r.area = QSize(1024, 768);
-        r.chars = {13, 11};
-        r.programDirectory = dir.path().string();
-        return r;
+    UpdateRequest request(bool wallpaper = true, std::int32_t scaleFactor = 1) {
+        return {wallpaper,        false,    {true, pictures, 60, false, false, scaleFactor, false},
+                QSize(1024, 768), {13, 11}, dir.path().string()};
     }
 };
 
@@ -62,9 +57,8 @@ TEST_F(ImageUpdaterTest, BadPicturesCostNoDelayTheNextOneOfTheCycleIsShown) {
     dir.write("pics/broken.jpg", "\xff\xd8\xff\xe0 not really a picture");
     dir.write("pics/drawing.eps", "%!PS-Adobe-3.0 EPSF-3.0\n");
     dir.write("pics/empty.gif", "");
-    for (int round = 0; round < 3; ++round) {
+    for (int round = 0; round < 3; ++round)
         ASSERT_EQ(updater.UpdateImage(request()), UpdateResult::Shown) << updater.lastError();
-    }
     EXPECT_EQ(output.wallpapers, std::vector<QSize>(3, QSize(1024, 512)));
 }
 
@@ -80,14 +74,13 @@ TEST_F(ImageUpdaterTest, WhenNothingLoadsThePreviousWallpaperStays) {
 }
 
 TEST_F(ImageUpdaterTest, NoCandidatesOrNoRoomChangesNothing) {
-    std::filesystem::create_directories(pictures);
+    fs::create_directories(pictures);
     EXPECT_EQ(updater.UpdateImage(request()), UpdateResult::NoImage);
     picture("a.bmp", QSize(10, 10));
-    UpdateRequest tiny = request();
-    tiny.settings.ScaleFactor = 300;  // 1024 / 300 - 4 leaves no room
-    EXPECT_EQ(updater.UpdateImage(tiny), UpdateResult::NoImage);
+    // 1024 / 300 - 4 leaves no room
+    EXPECT_EQ(updater.UpdateImage(request(true, 300)), UpdateResult::NoImage);
     EXPECT_TRUE(output.wallpapers.empty());
-    EXPECT_FALSE(std::filesystem::exists(bitmap));
+    EXPECT_FALSE(fs::exists(bitmap));
 }
 
 TEST_F(ImageUpdaterTest, AnUpdateDuringAnUpdateReturnsAtOnce) {
@@ -101,11 +94,9 @@ TEST_F(ImageUpdaterTest, AnUpdateDuringAnUpdateReturnsAtOnce) {
 
 TEST_F(ImageUpdaterTest, TheSaverGetsAFrameAndNoBitmap) {
     picture("a.bmp", QSize(800, 600));
-    UpdateRequest saver = request(false);
-    saver.settings.ScaleFactor = 2;
-    EXPECT_EQ(updater.UpdateImage(saver), UpdateResult::Shown);
+    EXPECT_EQ(updater.UpdateImage(request(false, 2)), UpdateResult::Shown);
     EXPECT_EQ(output.frames, std::vector<QSize>{QSize(512, 384)});
-    EXPECT_FALSE(std::filesystem::exists(bitmap));
+    EXPECT_FALSE(fs::exists(bitmap));
 }
 
 TEST_F(ImageUpdaterTest, TheProgramsOwnBitmapsAreNeverCandidates) {
@@ -115,13 +106,13 @@ TEST_F(ImageUpdaterTest, TheProgramsOwnBitmapsAreNeverCandidates) {
     dir.write("jdoe~3.bmp", "an old numbered copy");
     dir.write("jdoe~x.bmp", "not one of ours");
     ASSERT_EQ(updater.UpdateImage(fromHere), UpdateResult::Shown) << updater.lastError();
-    ASSERT_TRUE(std::filesystem::exists(bitmap));
+    ASSERT_TRUE(fs::exists(bitmap));
     fromHere.settings.ReScan = true;
-    for (int round = 0; round < 4; ++round) updater.UpdateImage(fromHere);
+    for (int round = 0; round < 4; ++round)
+        updater.UpdateImage(fromHere);
     std::vector<std::string> names;
-    for (std::size_t i = 1; i < catalogue.imageList().size(); ++i) {
-        names.push_back(std::filesystem::path(catalogue.imageList()[i]).filename().string());
-    }
+    for (std::size_t i = 1; i < catalogue.imageList().size(); ++i)
+        names.push_back(fs::path(catalogue.imageList()[i]).filename().string());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"a.bmp", "jdoe~x.bmp"}));
 }

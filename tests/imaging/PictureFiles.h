@@ -4,7 +4,6 @@
 #include <QColor>
 #include <QImage>
 #include <QImageWriter>
-#include <QRect>
 
 #include <cstdlib>
 #include <ostream>
@@ -12,7 +11,7 @@
 
 namespace muralto::imaging::test {
 
-/// The bytes of image encoded in format ("png", "jpeg", "bmp", "gif" ...).
+/// The bytes of image encoded in format ("png", "jpeg", "bmp" ...).
 inline std::string encode(const QImage& image, const char* format, bool progressive = false) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -38,10 +37,7 @@ inline bool near(QRgb actual, QColor expected, int tolerance = 12) {
 
 }  // namespace muralto::imaging::test
 
-/// Lets GoogleTest print sizes and rectangles readably.
+/// Lets GoogleTest print sizes readably.
 inline void PrintTo(const QSize& size, std::ostream* out) {
     *out << size.width() << " x " << size.height();
-}
-inline void PrintTo(const QRect& rect, std::ostream* out) {
-    *out << rect.width() << " x " << rect.height() << " at " << rect.x() << "," << rect.y();
 }

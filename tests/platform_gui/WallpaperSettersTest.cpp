@@ -1,0 +1,244 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+
+#include "TestSupport.h"
+#include "WallpaperDesktops.h"
+#include "WallpaperPlasma.h"
+#include "WallpaperX11.h"
+
+namespace muralto::platform {
+namespace {
+
+using Args = std::vector<std::string>;
+
+ProcessResult exited(int code, std::string output = {}, std::string errors = {}) {
+    return {true, code, output, errors, {}};
+}
+
+/// Records each run as {program, arguments...} and answers it with `answer`, except a run
+/// that has `failing` among its arguments, which exits with 1. Records a Plasma script as
+/// {"plasma", script}.
+struct FakeRunner : ProcessRunner, PlasmaShell {
+    ProcessResult run(const std::string& program, const Args& arguments) override {
+        calls.push_back(arguments);
+        calls.back().insert(calls.back().begin(), program);
+        const bool fails =
+            std::find(arguments.begin(), arguments.end(), failing) != arguments.end();
+        return fails ? exited(1) : answer;
+    }
+    bool evaluateScript(const std::string& script, std::string*) override {
+        calls.push_back({"plasma", script});
+        return true;
+    }
+    std::vector<Args> calls;
+    ProcessResult answer = exited(0);
+    std::string failing;
+};
+
+TEST(ChooseWallpaperBackend, OverrideThenDesktopEntriesThenSessionVariables) {
+    const std::pair<std::map<std::string, std::string>, const char*> cases[] = {
+        {{}, "x11"},
+        {{{"XDG_SESSION_TYPE", "Wayland"}}, "none"},
+        {{{"XDG_CURRENT_DESKTOP", "ubuntu:GNOME"}}, "gnome"},
+        {{{"XDG_CURRENT_DESKTOP", "MATE:GNOME"}}, "mate"},
+        {{{"XDG_CURRENT_DESKTOP", "GNOME"}, {"KDE_SESSION_VERSION", "5"}}, "gnome"},
+        {{{"KDE_SESSION_VERSION", "6"}, {"XDG_SESSION_TYPE", "wayland"}}, "kde"},
+        {{{"SWAYSOCK", "/run/sway.sock"}, {"XDG_SESSION_TYPE", "wayland"}}, "sway"},
+        {{{"MURALTO_WALLPAPER_BACKEND", "X11"}, {"XDG_SESSION_TYPE", "wayland"}}, "x11"},
+        {{{"MURALTO_WALLPAPER_BACKEND", "bogus"}, {"XDG_CURRENT_DESKTOP", "XFCE"}}, "xfce"},
+    };
+    for (const auto& [variables, expected] : cases) {
+        EXPECT_EQ(backendName(chooseWallpaperBackend({variables})), expected)
+            << testing::PrintToString(variables);
+    }
+    EXPECT_EQ(placementForScaleFactor(1), Placement::Centred);
+    EXPECT_EQ(placementForScaleFactor(2), Placement::Tiled);
+}
+
+TEST(MakeFreshCopy, NumbersOnFromTheHighestCopyAndKeepsOnlyTheNewestTwo) {
+    test::TempDir dir;
+    const auto bitmap = dir.write("jdoe.bmp", "").string();
+    // Old copies, then names that are no copy of this bitmap (one is another user's): they stay.
+    for (const char* name : {"jdoe~3.bmp", "jdoe~41.bmp", "jdoe~7.bmp", "jdoe-1.bmp", "jdoe~x.bmp",
+                             "jdoe~2.png", "ann~1.bmp"})
+        dir.write(name, "old");
+    for (const char* content : {"first", "second"}) {
+        dir.write("jdoe.bmp", content);
+        const auto copy = makeFreshCopy(bitmap, nullptr);
+        ASSERT_TRUE(copy);
+        EXPECT_EQ(test::readFile(*copy), content);
+    }
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        names.insert(entry.path().filename().string());
+    EXPECT_EQ(names, (std::set<std::string>{"jdoe.bmp", "jdoe~42.bmp", "jdoe~43.bmp", "jdoe-1.bmp",
+                                            "jdoe~x.bmp", "jdoe~2.png", "ann~1.bmp"}));
+}
+
+TEST(QProcessRunner, PassesArgumentsUnsplitAndReportsFailures) {
+    QProcessRunner runner;
+    const auto printed = runner.run("printf", {"%s|", "a b", "$HOME;x", "'q'"});
+    EXPECT_TRUE(printed.ran && printed.exitCode == 0) << printed.failure;
+    EXPECT_EQ(printed.output, "a b|$HOME;x|'q'|");
+    const auto missing = runner.run("muralto-no-such-tool", {});
+    EXPECT_TRUE(!missing.ran && !missing.failure.empty());
+    const auto failing = runner.run("ls", {"/muralto/no/such/folder"});
+    EXPECT_TRUE(failing.ran && failing.exitCode != 0 && !failing.errorOutput.empty());
+}
+
+/// The user's bitmap, named so that every tool's quoting is put to work, and a fake runner.
+class DesktopTest : public testing::Test {
+protected:
+    test::TempDir dir;
+    std::string folder = dir.path().string() + "/";
+    std::string bitmap = dir.write("j'doe \"\\\xff.bmp", "BM").string();
+    std::shared_ptr<FakeRunner> runner = std::make_shared<FakeRunner>();
+
+    std::string copy(int n) const {
+        return folder + "j'doe \"\\\xff~" + std::to_string(n) + ".bmp";
+    }
+    std::string uri(int n) const {
+        return fileUri(folder) + "j%27doe%20%22%5C%FF~" + std::to_string(n) + ".bmp";
+    }
+};
+
+TEST_F(DesktopTest, EachDesktopGetsItsExactCommandsAndAFreshCopy) {
+    using enum WallpaperBackend;
+    const std::string gnome = "org.gnome.desktop.background", mate = "org.mate.background";
+    const std::string ws0 = "/backdrop/screen0/monitorVirtual-1/workspace0";
+    const std::string ws1 = "/backdrop/screen0/monitorVirtual-1/workspace1";
+    runner->answer =
+        exited(0, ws0 + "/color-style\n" + ws0 + "/last-image\n" + ws1 +
+                      "/last-image\n/backdrop/screen0/monitor0/image-path\n/desktop-icons\n");
+    runner->failing = "picture-uri-dark";  // an older GNOME lacks the key, and that is fine
+    const auto xfconf = [](std::string property, std::string type, std::string value) {
+        return Args{"xfconf-query", "-c", "xfce4-desktop", "-p", property, "-n", "-t", type,
+                    "-s",           value};
+    };
+    const auto expect = [&](WallpaperBackend backend, Placement placement,
+                            const std::vector<Args>& calls) {
+        runner->calls.clear();
+        std::string error;
+        EXPECT_TRUE(
+            makeWallpaperSetter(backend, runner, nullptr)->setWallpaper(bitmap, placement, &error))
+            << error;
+        EXPECT_EQ(runner->calls, calls) << backendName(backend);
+    };
+    expect(Gnome, Placement::Centred,
+           {{"gsettings", "set", gnome, "picture-options", "'centered'"},
+            {"gsettings", "set", gnome, "primary-color", "'#000000'"},
+            {"gsettings", "set", gnome, "color-shading-type", "'solid'"},
+            {"gsettings", "set", gnome, "picture-uri", "'" + uri(1) + "'"},
+            {"gsettings", "set", gnome, "picture-uri-dark", "'" + uri(1) + "'"}});
+    expect(Mate, Placement::Tiled,
+           {{"gsettings", "set", mate, "picture-options", "'wallpaper'"},
+            {"gsettings", "set", mate, "primary-color", "'#000000'"},
+            {"gsettings", "set", mate, "color-shading-type", "'solid'"},
+            {"gsettings", "set", mate, "picture-filename",
+             "'" + folder + "j\\'doe \"\\\\\xff~2.bmp'"}});
+    expect(Xfce, Placement::Tiled,
+           {{"xfconf-query", "-c", "xfce4-desktop", "-l"},
+            xfconf(ws0 + "/image-style", "int", "2"),
+            xfconf(ws0 + "/last-image", "string", copy(3)),
+            xfconf(ws1 + "/image-style", "int", "2"),
+            xfconf(ws1 + "/last-image", "string", copy(3))});
+    expect(Lxqt, Placement::Centred,
+           {{"pcmanfm-qt", "--set-wallpaper", copy(4), "--wallpaper-mode", "center"}});
+    expect(Lxde, Placement::Tiled,
+           {{"pcmanfm", "--set-wallpaper", copy(5), "--wallpaper-mode", "tile"}});
+    expect(Sway, Placement::Tiled,
+           {{"swaymsg", "output", "*", "bg", "\"" + folder + "j'doe \\\"\\\\\xff~6.bmp\"", "tile",
+             "#000000"}});
+}
+
+TEST_F(DesktopTest, AFailureStopsTheChangeWithItsReason) {
+    using enum WallpaperBackend;
+    const auto garbage = dir.write("garbage.bmp", "BM this is no bitmap").string();
+    const auto good = folder + "good.bmp";
+    ASSERT_TRUE(QImage(4, 4, QImage::Format_RGB32).save(QString::fromStdString(good), "BMP"));
+    const auto gone = folder + "gone.bmp";
+    const auto make = [&](WallpaperBackend b) { return makeWallpaperSetter(b, runner, nullptr); };
+    const auto x11 = [](const char* display) {
+        return std::make_unique<X11WallpaperSetter>(display);
+    };
+    struct Case {
+        std::unique_ptr<WallpaperSetter> setter;
+        std::string bitmap;
+        ProcessResult answer;
+        std::size_t calls;
+        std::string error;  // how the reason begins
+    };
+    const Case cases[] = {
+        {make(Gnome), bitmap, {false, 0, "", "", "did not start"}, 1, "gsettings did not start"},
+        {make(Mate), bitmap, exited(1, "", "\n  bad\nmore"), 1,
+         "gsettings failed with exit code 1: bad"},
+        {make(Xfce), bitmap, exited(0, "/desktop-icons/style\n"), 1,
+         "xfconf-query lists no backdrop"},
+        {make(Lxqt), gone, exited(0), 0, "cannot copy " + gone + " to " + folder + "gone~1.bmp: "},
+        {x11(""), garbage, exited(0), 0, "cannot read the bitmap " + garbage},
+        {x11("no-such-display"), good, exited(0), 0, "cannot open the X display no-such-display"},
+    };
+    for (const auto& c : cases) {
+        runner->calls.clear();
+        runner->answer = c.answer;
+        std::string error;
+        EXPECT_FALSE(c.setter->setWallpaper(c.bitmap, Placement::Centred, &error));
+        EXPECT_EQ(error.substr(0, c.error.size()), c.error) << error;
+        EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+        EXPECT_EQ(runner->calls.size(), c.calls) << c.error;
+    }
+}
+
+TEST_F(DesktopTest, PlasmaScriptSetsPluginImageAndFillMode) {
+    const auto setter = makeWallpaperSetter(WallpaperBackend::Kde, runner, runner);
+    ASSERT_TRUE(setter->setWallpaper(bitmap, Placement::Centred, nullptr));
+    ASSERT_TRUE(setter->setWallpaper(bitmap, Placement::Tiled, nullptr));
+    ASSERT_EQ(runner->calls.size(), 2u);
+    for (int i = 0; i < 2; ++i) {
+        for (const std::string& part :
+             Args{"[\"Wallpaper\", \"org.kde.image\", \"General\"]",
+                  "wallpaperPlugin = \"org.kde.image\"",
+                  "writeConfig(\"Image\", \"" + uri(i + 1) + "\")",
+                  i == 0 ? "writeConfig(\"FillMode\", 6)" : "writeConfig(\"FillMode\", 3)"})
+            EXPECT_NE(runner->calls[i][1].find(part), std::string::npos) << runner->calls[i][1];
+    }
+}
+
+TEST(PackPixels, LaysOutPixelsAsTheServerExpects) {
+    // Red, green, and a colour whose low bits show up in narrow channels.
+    const QRgb pixels[] = {0xFFFF0000, 0xFF00FF00, 0xFF123456};
+    const QImage image(reinterpret_cast<const uchar*>(pixels), 3, 1, QImage::Format_RGB32);
+    const std::pair<XPixelFormat, std::vector<std::uint8_t>> cases[] = {
+        {{24, 32, 32, false, 0xFF0000, 0xFF00, 0xFF},  // BGRX
+         {0x00, 0x00, 0xFF, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x56, 0x34, 0x12, 0x00}},
+        {{24, 32, 32, true, 0xFF0000, 0xFF00, 0xFF},  // XRGB
+         {0x00, 0xFF, 0x00, 0x00, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x12, 0x34, 0x56}},
+        {{32, 32, 32, false, 0xFF0000, 0xFF00, 0xFF},  // the unused alpha bits are set
+         {0x00, 0x00, 0xFF, 0xFF, 0x00, 0xFF, 0x00, 0xFF, 0x56, 0x34, 0x12, 0xFF}},
+        {{24, 24, 32, false, 0xFF0000, 0xFF00, 0xFF},  // rows padded to 32 bits
+         {0x00, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0x56, 0x34, 0x12, 0x00, 0x00, 0x00}},
+        {{16, 16, 32, false, 0xF800, 0x07E0, 0x001F}, {0x00, 0xF8, 0xE0, 0x07, 0xAA, 0x11, 0, 0}},
+        {{8, 8, 32, false, 0xE0, 0x1C, 0x03}, {}},  // unsupported
+    };
+    for (const auto& [format, bytes] : cases) {
+        std::size_t stride = 99;
+        EXPECT_EQ(packPixels(image, format, &stride), bytes) << format.bitsPerPixel;
+        EXPECT_EQ(stride, bytes.size());
+    }
+}
+
+TEST(ComposeScreen, CentresALargerBitmapByCroppingEvenly) {
+    QImage bitmap(5, 4, QImage::Format_RGB32);
+    for (int i = 0; i < 20; ++i)
+        bitmap.setPixel(i % 5, i / 5, qRgb(10 + i % 5, 100 + i / 5, 200));
+    const QImage screen = composeScreen(bitmap, 3, 2, Placement::Centred);
+    ASSERT_EQ(screen.size(), QSize(3, 2));
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(screen.pixel(i % 3, i / 3), bitmap.pixel(i % 3 + 1, i / 3 + 1)) << i;
+}
+
+}  // namespace
+}  // namespace muralto::platform
