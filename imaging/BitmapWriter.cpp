@@ -91,12 +91,16 @@ int writeAll(int fd, const std::string& bytes) {
 /// Appends one canvas row as blue, green, red bytes padded to a multiple of 4.
 void appendRow(std::string& out, const QImage& image, int y) {
     const auto* pixels = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-    for (int x = 0; x < image.width(); ++x) {
-        out.push_back(char(qBlue(pixels[x])));
-        out.push_back(char(qGreen(pixels[x])));
-        out.push_back(char(qRed(pixels[x])));
+    const int width = image.width();
+    const std::size_t start = out.size();
+    const std::size_t padding = std::size_t((4 - (width * 3) % 4) % 4);
+    out.resize(start + std::size_t(width) * 3 + padding);  // the padding comes zeroed
+    char* bytes = out.data() + start;
+    for (int x = 0; x < width; ++x, bytes += 3) {
+        bytes[0] = char(qBlue(pixels[x]));
+        bytes[1] = char(qGreen(pixels[x]));
+        bytes[2] = char(qRed(pixels[x]));
     }
-    out.append((4 - (image.width() * 3) % 4) % 4, '\0');
 }
 
 /// Writes the bitmap of image (RGB32 or ARGB32) to fd; 0 or an errno value.

@@ -7,12 +7,14 @@
 #include <QFile>
 #include <QImageReader>
 #include <QPainter>
+#include <QTransform>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <optional>
 
+#include "JpegDecoder.h"
 #include "JpegHeader.h"
 
 namespace muralto::imaging {
@@ -125,6 +127,20 @@ LoadedPicture decode(QImageReader& reader, QSize fitted, const std::string& path
     return {toOpaqueRgb(std::move(image)), {}};
 }
 
+/// The picture turned as the orientation says, the way the image reader's automatic
+/// transformation turns it: mirrored and flipped first, then turned a quarter clockwise.
+QImage upright(QImage image, QImageIOHandler::Transformations orientation) {
+    if (orientation == QImageIOHandler::TransformationNone)
+        return image;
+    if (orientation == QImageIOHandler::TransformationRotate270)
+        return image.transformed(QTransform().rotate(270));
+    image = std::move(image).mirrored(orientation & QImageIOHandler::TransformationMirror,
+                                      orientation & QImageIOHandler::TransformationFlip);
+    if (orientation & QImageIOHandler::TransformationRotate90)
+        image = image.transformed(QTransform().rotate(90));
+    return image;
+}
+
 }  // namespace
 
 LoadedPicture loadPicture(const std::string& path, TargetSize target) {
@@ -153,8 +169,18 @@ LoadedPicture loadPicture(const std::string& path, TargetSize target) {
     if (std::string reason = refusal(declared, requested, jpeg); !reason.empty()) {
         return {{}, failure(path, reason)};
     }
-    if (jpeg && requested != declared)
-        reader.setScaledSize(requested);
+    if (jpeg) {
+        // Decoding straight to the fitted size holds no picture larger than the result, which
+        // saves both the memory and the time of a full-size intermediate.
+        ScaledJpeg direct = decodeScaledJpeg(file.handle(), requested, kDecodeMemoryLimit);
+        if (direct.status == ScaledJpeg::Status::Decoded)
+            return {upright(std::move(direct.image), reader.transformation()), {}};
+        if (direct.status == ScaledJpeg::Status::Failed)
+            return {{}, failure(path, direct.error)};
+        // CMYK and YCCK pictures are left to the image reader, which converts them.
+        if (requested != declared)
+            reader.setScaledSize(requested);
+    }
     return decode(reader, fitted, path);
 }
 

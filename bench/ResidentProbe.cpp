@@ -1,0 +1,223 @@
+#include "ResidentProbe.h"
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <thread>
+
+#include "ProcessMeter.h"
+
+namespace muralto::bench {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double millisecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+/// Watches the root window for a new wallpaper pixmap.
+class RootWatcher {
+public:
+    std::string open() {
+        connection_ = xcb_connect(nullptr, nullptr);
+        if (xcb_connection_has_error(connection_))
+            return "cannot connect to the X display '" + display() + "'";
+        root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
+        const char* name = "_XROOTPMAP_ID";
+        auto cookie = xcb_intern_atom(connection_, 0, std::uint16_t(std::strlen(name)), name);
+        std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
+            xcb_intern_atom_reply(connection_, cookie, nullptr), &std::free);
+        if (!reply)
+            return "cannot look up the atom _XROOTPMAP_ID";
+        atom_ = reply->atom;
+        const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_change_window_attributes(connection_, root_, XCB_CW_EVENT_MASK, &mask);
+        xcb_flush(connection_);
+        return {};
+    }
+    ~RootWatcher() {
+        if (connection_)
+            xcb_disconnect(connection_);
+    }
+
+    /// Drops the events seen so far.
+    void discardEvents() {
+        while (xcb_generic_event_t* event = xcb_poll_for_event(connection_))
+            std::free(event);
+    }
+
+    /// Whether a property event says the wallpaper pixmap was set; waits at most timeoutMs.
+    bool wallpaperSet(int timeoutMs) {
+        bool set = false;
+        while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
+            if ((event->response_type & 0x7F) == XCB_PROPERTY_NOTIFY) {
+                const auto* property = reinterpret_cast<xcb_property_notify_event_t*>(event);
+                set = set || (property->atom == atom_ && property->state == XCB_PROPERTY_NEW_VALUE);
+            }
+            std::free(event);
+        }
+        if (set)
+            return true;
+        pollfd watch{xcb_get_file_descriptor(connection_), POLLIN, 0};
+        ::poll(&watch, 1, timeoutMs);
+        return false;
+    }
+
+private:
+    static std::string display() {
+        const char* value = std::getenv("DISPLAY");
+        return value ? value : "";
+    }
+
+    xcb_connection_t* connection_ = nullptr;
+    xcb_window_t root_ = 0;
+    xcb_atom_t atom_ = XCB_ATOM_NONE;
+};
+
+/// Whether the process has ended; reaps it when it has.
+bool ended(pid_t pid, int* status) {
+    return ::waitpid(pid, status, WNOHANG) == pid;
+}
+
+/// Ends the process: asks first, then forces it after a few seconds.
+void stop(pid_t pid) {
+    int status = 0;
+    if (ended(pid, &status))
+        return;
+    ::kill(pid, SIGTERM);
+    const auto deadline = Clock::now() + std::chrono::seconds(5);
+    while (Clock::now() < deadline) {
+        if (ended(pid, &status))
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, &status, 0);
+}
+
+/// Starts the program and waits for its wallpaper; the time taken, or an error.
+struct Start {
+    pid_t pid = -1;
+    double ms = 0;
+    std::string error;
+};
+
+Start startUntilWallpaper(RootWatcher& watcher, const ResidentOptions& options) {
+    Start start;
+    watcher.discardEvents();
+    const auto begin = Clock::now();
+    start.pid = spawnProcess(options.command, options.logPath, &start.error);
+    if (start.pid < 0)
+        return start;
+    const auto deadline = begin + std::chrono::seconds(options.timeoutSeconds);
+    int status = 0;
+    while (!watcher.wallpaperSet(2)) {
+        if (ended(start.pid, &status)) {
+            start.error = "the program ended (exit status " + std::to_string(status) +
+                          ") before it set a wallpaper";
+            start.pid = -1;
+            return start;
+        }
+        if (Clock::now() > deadline) {
+            start.error = "no wallpaper within " + std::to_string(options.timeoutSeconds) + " s";
+            return start;
+        }
+    }
+    start.ms = millisecondsSince(begin);
+    return start;
+}
+
+/// A field of /proc/PID/status in kB ("VmRSS"); -1 when missing.
+long statusKb(pid_t pid, const std::string& field) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.starts_with(field + ":"))
+            return std::strtol(line.c_str() + field.size() + 1, nullptr, 10);
+    }
+    return -1;
+}
+
+/// User and system CPU time of the process and its waited-for children, in clock ticks.
+long cpuTicks(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    // The command name may hold blanks and parentheses: fields count from the last ')'.
+    const std::size_t close = text.rfind(')');
+    if (close == std::string::npos)
+        return -1;
+    std::istringstream fields(text.substr(close + 2));
+    std::string field;
+    long ticks = 0;
+    for (int index = 3; fields >> field && index <= 17; ++index) {
+        if (index >= 14)
+            ticks += std::strtol(field.c_str(), nullptr, 10);  // utime stime cutime cstime
+    }
+    return ticks;
+}
+
+/// Whether the program is gone; reaps it and forgets its id when it is.
+bool gone(Start& start) {
+    int status = 0;
+    if (!ended(start.pid, &status))
+        return false;
+    start.pid = -1;
+    return true;
+}
+
+/// Reads memory and CPU share of the running program while it idles.
+std::string measureIdle(Start& start, const ResidentOptions& options, ResidentReport& report) {
+    const char* kEnded = "the program ended while idling";
+    std::this_thread::sleep_for(std::chrono::seconds(options.settleSeconds));
+    const long rssKb = statusKb(start.pid, "VmRSS");
+    const long ticksBefore = cpuTicks(start.pid);
+    if (gone(start) || rssKb < 0 || ticksBefore < 0)
+        return kEnded;
+    const auto begin = Clock::now();
+    std::this_thread::sleep_for(std::chrono::seconds(options.idleSeconds));
+    const long ticksAfter = cpuTicks(start.pid);
+    const double seconds = millisecondsSince(begin) / 1000.0;
+    if (gone(start) || ticksAfter < 0)
+        return kEnded;
+    report.idleRssMb = double(rssKb) / 1024.0;
+    report.idleCpuPct =
+        double(ticksAfter - ticksBefore) / double(::sysconf(_SC_CLK_TCK)) / seconds * 100.0;
+    return {};
+}
+
+}  // namespace
+
+ResidentReport probeResident(const ResidentOptions& options) {
+    ResidentReport report;
+    RootWatcher watcher;
+    if (report.error = watcher.open(); !report.error.empty())
+        return report;
+    const int total = options.warmupStarts + options.starts;
+    for (int i = 0; i <= total; ++i) {
+        Start start = startUntilWallpaper(watcher, options);
+        if (start.error.empty() && i >= options.warmupStarts && i < total)
+            report.startMs.push_back(start.ms);
+        if (start.error.empty() && i == total)
+            start.error = measureIdle(start, options, report);
+        if (start.pid >= 0)
+            stop(start.pid);
+        if (!start.error.empty()) {
+            report.error = start.error;
+            return report;
+        }
+    }
+    return report;
+}
+
+}  // namespace muralto::bench
