@@ -9,16 +9,7 @@
 
 namespace muralto::bench {
 
-/// A RandomSource that repeats: two of them with the same seed give the same draws.
-class SeededRandom : public platform::RandomSource {
-public:
-    explicit SeededRandom(std::uint64_t seed) : engine_(seed) {}
-    /// 53 random bits as a double in [0, 1).
-    double next() override { return static_cast<double>(engine_() >> 11) * 0x1.0p-53; }
-
-private:
-    std::mt19937_64 engine_;
-};
+using platform::SeededRandom;
 
 /// The pool draw written the plain way, as the reference that the play order must match: the
 /// pool holds 1..n in ascending order; draw i (1 to n) takes r, k = floor(r * remaining) held

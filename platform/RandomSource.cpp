@@ -12,9 +12,4 @@ void TimeOfDayRandom::seedFromTimeOfDay() {
     engine_.seed(static_cast<std::uint64_t>(duration_cast<microseconds>(sinceMidnight).count()));
 }
 
-double TimeOfDayRandom::next() {
-    // 53 random bits scaled into [0, 1): never 1, every value equally likely.
-    return static_cast<double>(engine_() >> 11) * 0x1.0p-53;
-}
-
 }  // namespace muralto::platform

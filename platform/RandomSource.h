@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <random>
 
 namespace muralto::platform {
@@ -13,15 +14,22 @@ public:
     virtual void seedFromTimeOfDay() {}
 };
 
-/// The program's own generator, seeded once from the time of day.
-class TimeOfDayRandom : public RandomSource {
+/// A generator that repeats: two of them with the same seed give the same draws.
+class SeededRandom : public RandomSource {
 public:
-    TimeOfDayRandom() { seedFromTimeOfDay(); }
-    double next() override;
-    void seedFromTimeOfDay() override;
+    explicit SeededRandom(std::uint64_t seed) : engine_(seed) {}
+    /// 53 random bits scaled into [0, 1): never 1, every value equally likely.
+    double next() override { return static_cast<double>(engine_() >> 11) * 0x1.0p-53; }
 
-private:
+protected:
     std::mt19937_64 engine_;
+};
+
+/// The program's own generator, seeded once from the time of day.
+class TimeOfDayRandom : public SeededRandom {
+public:
+    TimeOfDayRandom() : SeededRandom(0) { seedFromTimeOfDay(); }
+    void seedFromTimeOfDay() override;
 };
 
 }  // namespace muralto::platform

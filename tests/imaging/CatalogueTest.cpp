@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "SeededRandom.h"
+#include "RandomSource.h"
 #include "TestSupport.h"
 
 namespace muralto::imaging {
@@ -27,7 +27,7 @@ protected:
 
     test::TempDir dir_;
     std::string folder_ = dir_.path().string();
-    test::SeededRandom random_{5};
+    platform::SeededRandom random_{5};
     MountDirectoryLists lists_;
     Catalogue catalogue_{random_, lists_};
 };
@@ -106,7 +106,7 @@ TEST(CatalogueFolderTest, AMissingFolderFallsBackToTheCurrentDirectoryOfItsDrive
              Case{"/proc/self/", "/program", cwd + "/", "b.jpg"},         // no drive: the process's
              Case{drive + "work/gone/", "/program", cwd + "/", "b.jpg"},  // on "/", not the drive
          }) {
-        test::SeededRandom random(3);
+        platform::SeededRandom random(3);
         Catalogue catalogue(random, lists);
         const auto choice = catalogue.nextImage(withPath(c.path), c.program);
         ASSERT_TRUE(choice) << c.path;

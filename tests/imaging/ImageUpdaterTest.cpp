@@ -5,7 +5,7 @@
 
 #include "DirectoryLists.h"
 #include "ImageUpdater.h"
-#include "SeededRandom.h"
+#include "RandomSource.h"
 #include "TestSupport.h"
 
 namespace muralto::imaging {
@@ -34,7 +34,7 @@ protected:
     test::TempDir dir;
     std::string pictures = (dir.path() / "pics").string() + "/";
     std::string bitmap = (dir.path() / "jdoe.bmp").string();
-    test::SeededRandom random{7};
+    platform::SeededRandom random{7};
     MountDirectoryLists lists;
     Catalogue catalogue{random, lists};
     RecordingOutput output;

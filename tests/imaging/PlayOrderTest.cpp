@@ -6,7 +6,7 @@
 #include <limits>
 #include <numeric>
 
-#include "SeededRandom.h"
+#include "RandomSource.h"
 
 namespace muralto::imaging {
 namespace {
@@ -27,7 +27,7 @@ std::vector<std::uint32_t> poolReference(std::size_t n, platform::RandomSource& 
 TEST(ShuffledIndicesTest, MatchesThePoolDrawForTheSameDraws) {
     for (std::size_t n : {0u, 1u, 2u, 17u, 1000u, 4097u}) {
         for (std::uint64_t seed : {1u, 2024u}) {
-            test::SeededRandom forFenwick(seed), forPool(seed);
+            platform::SeededRandom forFenwick(seed), forPool(seed);
             EXPECT_EQ(ShuffledIndices(n, forFenwick), poolReference(n, forPool))
                 << "n=" << n << " seed=" << seed;
         }
