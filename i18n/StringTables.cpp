@@ -101,15 +101,16 @@ std::optional<std::string> StringTable::LoadResString(int id) const {
 }
 
 std::string ReplaceAll(std::string_view text, std::string_view find, std::string_view replacement) {
-    std::string out(text);
     if (find.empty())
-        return out;
-    std::size_t at = 0;
-    while ((at = out.find(find, at)) != std::string::npos) {
-        out.replace(at, find.size(), replacement);
-        at += replacement.size();
+        return std::string(text);
+    std::string out;
+    out.reserve(text.size());
+    std::size_t from = 0;
+    for (std::size_t at; (at = text.find(find, from)) != std::string_view::npos;
+         from = at + find.size()) {
+        out.append(text.substr(from, at - from)).append(replacement);
     }
-    return out;
+    return out.append(text.substr(from));
 }
 
 std::string ExpandString(std::string_view text, const std::vector<std::string>& arguments) {
@@ -123,7 +124,9 @@ std::string ExpandString(std::string_view text, const std::vector<std::string>& 
     s = ReplaceAll(s, kNul, "\\");
     s = ReplaceAll(s, R"(\[)", kNul);
     for (std::size_t i = 0; i < arguments.size(); ++i) {
-        s = ReplaceAll(s, "[" + std::to_string(i + 1) + "]", arguments[i]);
+        std::string placeholder(1, '[');
+        placeholder.append(std::to_string(i + 1)).push_back(']');
+        s = ReplaceAll(s, placeholder, arguments[i]);
     }
     return ReplaceAll(s, kNul, "[");
 }
