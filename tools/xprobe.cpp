@@ -1,11 +1,12 @@
-// Looks at the X server for the end-to-end tests.
+// Looks at the X server: what the desktop shows and which of Muralto's windows are up. The
+// end-to-end tests and the demonstration of the run command use it.
 //
-//   probe pixmap            prints the root window's _XROOTPMAP_ID (0 when unset)
-//   probe compare BMP       exits 0 when the root pixmap shows BMP centred on black
-//   probe tray-icon         prints the centre "X Y" of Muralto's icon docked in a tray
-//   probe options-visible   exits 0 while Muralto's options window is shown, printing its id
-//   probe menu-visible      exits 0 while a popup menu of Muralto is shown
-//   probe screenshot PNG    saves what the screen shows
+//   xprobe pixmap            prints the root window's _XROOTPMAP_ID (0 when unset)
+//   xprobe compare BMP       exits 0 when the root pixmap shows BMP centred on black
+//   xprobe tray-icon         prints the centre "X Y" of Muralto's icon docked in a tray
+//   xprobe options-visible   exits 0 while Muralto's options window is shown, printing its id
+//   xprobe menu-visible      exits 0 while a popup menu of Muralto is shown
+//   xprobe screenshot PNG    saves what the screen shows
 
 #include <xcb/xcb.h>
 
