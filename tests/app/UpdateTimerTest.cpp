@@ -68,14 +68,5 @@ TEST(UpdateTimerTest, AShorterDelayTakesEffectAtTheNextTick) {
     EXPECT_EQ(run.updates, std::vector<int>{51});
 }
 
-TEST(UpdateTimerTest, StoppingKeepsTheStartedFlag) {
-    TickRun run;
-    run.timer.StartTimer();
-    EXPECT_TRUE(run.timer.enabled());
-    run.timer.StopTimer();
-    EXPECT_FALSE(run.timer.enabled());
-    EXPECT_TRUE(run.timer.gbTimerStarted);
-}
-
 }  // namespace
 }  // namespace muralto::app

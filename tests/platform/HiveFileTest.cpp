@@ -125,12 +125,6 @@ TEST_F(HiveFileTest, UnreadableFileIsNeitherReadNorReplaced) {
     EXPECT_EQ(test::readFile(file), "Windows Registry Editor Version 5.00\n");
 }
 
-TEST_F(HiveFileTest, ReadOnlyHiveRefusesWrites) {
-    HiveFile hive(file, "HKEY_LOCAL_MACHINE", /*readOnly=*/true);
-    EXPECT_EQ(setValue(hive, "Delay", "60"), EACCES);
-    EXPECT_FALSE(std::filesystem::exists(file));
-}
-
 /// Runs body in a child process and returns its pid.
 template <typename Body>
 pid_t spawn(Body body) {

@@ -54,13 +54,5 @@ INSTANTIATE_TEST_SUITE_P(
                     BooleanCase{"", std::nullopt}, BooleanCase{"12abc", std::nullopt},
                     BooleanCase{"Truth", std::nullopt}));
 
-TEST(WriteConversions, StoreNumbersAsDecimalAndBooleansAsMinusOneOrZero) {
-    EXPECT_EQ(numberText(-60), "-60");
-    EXPECT_EQ(booleanText(true), "-1");
-    EXPECT_EQ(booleanText(false), "0");
-    EXPECT_EQ(readBoolean(booleanText(true)), true);
-    EXPECT_EQ(readBoolean(booleanWord(false)), false);
-}
-
 }  // namespace
 }  // namespace muralto::settings
