@@ -122,20 +122,9 @@ int writeBitmapTo(int fd, const QImage& image) {
     return writeAll(fd, buffer);
 }
 
-std::string parentOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-void syncFolder(const std::string& folder) {
-    const Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.get() >= 0)
-        ::fsync(fd.get());
-}
-
 /// Writes image to a temporary file beside path and renames it over path; 0 or an errno value.
+/// Nothing is synced: the bitmap is made again at every start, and a resident program that
+/// forced a disk write every minute would keep a laptop's disk awake for no gain.
 int replaceAtomically(const QImage& image, const std::string& path) {
     std::string temporary = path + ".tmp-XXXXXX";
     Descriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
@@ -144,8 +133,6 @@ int replaceAtomically(const QImage& image, const std::string& path) {
     int err = ::fchmod(fd.get(), 0644) == 0 ? 0 : errno;
     if (!err)
         err = writeBitmapTo(fd.get(), image);
-    if (!err && ::fsync(fd.get()) != 0)
-        err = errno;
     if (const int closed = fd.close(); !err)
         err = closed;
     if (!err && ::rename(temporary.c_str(), path.c_str()) != 0)
@@ -154,7 +141,6 @@ int replaceAtomically(const QImage& image, const std::string& path) {
         ::unlink(temporary.c_str());
         return err;
     }
-    syncFolder(parentOf(path));
     return 0;
 }
 

@@ -18,8 +18,8 @@ std::string wallpaperBitmapPath(const std::string& programDirectory,
                                 const std::optional<std::string>& userName);
 
 /// Writes canvas as an uncompressed 24-bit bottom-up BMP to path, replacing the file there
-/// atomically: the bytes go to a temporary file in the same folder, which is synced and then
-/// renamed over path, so a reader sees the old bitmap or the new one, never a part. Returns an
+/// atomically: the bytes go to a temporary file in the same folder, which is then renamed over
+/// path, so a reader sees the old bitmap or the new one, never a part. Returns an
 /// empty string on success, otherwise what failed; on failure the previous file is untouched
 /// and no temporary file remains.
 [[nodiscard]] std::string writeBitmap(const QImage& canvas, const std::string& path);

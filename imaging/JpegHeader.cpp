@@ -101,6 +101,34 @@ std::optional<JpegHeader> parseFrame(int marker, const QByteArray& payload,
     return header;
 }
 
+/// The orientation tag of IFD0 in an APP1 "Exif" payload, 1 to 8; 1 when there is none.
+int exifOrientation(const QByteArray& payload) {
+    constexpr int kTiff = 6;  // the TIFF header follows "Exif\0\0"
+    if (payload.size() < kTiff + 8 || !payload.startsWith(QByteArray("Exif\0\0", 6)))
+        return 1;
+    const bool little = payload[kTiff] == 'I';
+    auto number = [&](int at, int bytes) -> std::int64_t {
+        if (at < 0 || at + bytes > payload.size())
+            return -1;
+        std::int64_t value = 0;
+        for (int i = 0; i < bytes; ++i)
+            value |= std::int64_t(byteAt(payload, at + i)) << (8 * (little ? i : bytes - 1 - i));
+        return value;
+    };
+    const std::int64_t directory = number(kTiff + 4, 4);
+    if (directory < 8 || directory > payload.size())
+        return 1;
+    const int entries = kTiff + int(directory);
+    for (std::int64_t i = 0, count = number(entries, 2); i < count; ++i) {
+        const int entry = entries + 2 + 12 * int(i);
+        if (number(entry, 2) == 0x0112) {
+            const std::int64_t value = number(entry + 8, 2);
+            return value >= 1 && value <= 8 ? int(value) : 1;
+        }
+    }
+    return 1;
+}
+
 }  // namespace
 
 std::optional<JpegHeader> readJpegHeader(QIODevice& device) {
@@ -110,6 +138,7 @@ std::optional<JpegHeader> readJpegHeader(QIODevice& device) {
     }
     std::optional<JpegHeader> header;
     std::vector<Component> components;
+    int orientation = 1;
     for (int segment = 0; segment < kMaxSegments; ++segment) {
         const std::optional<int> marker = readMarker(device);
         if (!marker || *marker == kEoi)
@@ -119,7 +148,9 @@ std::optional<JpegHeader> readJpegHeader(QIODevice& device) {
         const std::optional<QByteArray> payload = readSegment(device);
         if (!payload)
             break;
-        if (isFrameHeader(*marker)) {
+        if (*marker == 0xE1 && orientation == 1) {
+            orientation = exifOrientation(*payload);
+        } else if (isFrameHeader(*marker)) {
             header = parseFrame(*marker, *payload, components);
         } else if (*marker == kSos) {
             if (header && !payload->isEmpty()) {
@@ -128,6 +159,8 @@ std::optional<JpegHeader> readJpegHeader(QIODevice& device) {
             break;
         }
     }
+    if (header)
+        header->orientation = orientation;
     return header;
 }
 

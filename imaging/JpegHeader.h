@@ -17,6 +17,9 @@ struct JpegHeader {
     /// does for progressive and multi-scan streams whatever the output scale.
     std::int64_t coefficientBytes = 0;
 
+    /// The EXIF orientation, 1 (as stored) to 8; 1 without EXIF data.
+    int orientation = 1;
+
     bool buffersCoefficients() const { return progressive || multiScan; }
 };
 

@@ -141,6 +141,71 @@ QImage upright(QImage image, QImageIOHandler::Transformations orientation) {
     return image;
 }
 
+/// The turn an EXIF orientation asks for, as the image reader names it.
+QImageIOHandler::Transformations fromExif(int orientation) {
+    static constexpr QImageIOHandler::Transformation kTurns[] = {
+        QImageIOHandler::TransformationNone,
+        QImageIOHandler::TransformationMirror,
+        QImageIOHandler::TransformationRotate180,
+        QImageIOHandler::TransformationFlip,
+        QImageIOHandler::TransformationFlipAndRotate90,
+        QImageIOHandler::TransformationRotate90,
+        QImageIOHandler::TransformationMirrorAndRotate90,
+        QImageIOHandler::TransformationRotate270};
+    return orientation >= 1 && orientation <= 8 ? kTurns[orientation - 1]
+                                                : QImageIOHandler::TransformationNone;
+}
+
+/// The sizes of one load: the picture as stored, and the size to decode it to (the fitted
+/// size of the upright picture, turned back as stored).
+struct Sizes {
+    QSize declared, fitted, requested;
+};
+
+Sizes sizesFor(QSize declared, QImageIOHandler::Transformations turn, TargetSize target) {
+    const bool turned = turn & QImageIOHandler::TransformationRotate90;
+    const QSize fitted = fittedSize(turned ? declared.transposed() : declared, target);
+    return {declared, fitted, turned ? fitted.transposed() : fitted};
+}
+
+/// A JPEG decoded straight to the fitted size, which holds no picture larger than the result
+/// and needs none of the image reader's plugins. Nothing when the picture is left to the
+/// reader (CMYK and YCCK, which it converts).
+std::optional<LoadedPicture> loadJpeg(QFile& file, const JpegHeader& jpeg, TargetSize target,
+                                      const std::string& path) {
+    const auto turn = fromExif(jpeg.orientation);
+    const Sizes sizes = sizesFor(QSize(jpeg.width, jpeg.height), turn, target);
+    if (sizes.declared.isEmpty())
+        return LoadedPicture{{}, failure(path, "the picture declares no size")};
+    if (std::string reason = refusal(sizes.declared, sizes.requested, jpeg); !reason.empty())
+        return LoadedPicture{{}, failure(path, reason)};
+    ScaledJpeg direct = decodeScaledJpeg(file.handle(), sizes.requested, kDecodeMemoryLimit);
+    if (direct.status == ScaledJpeg::Status::Decoded)
+        return LoadedPicture{upright(std::move(direct.image), turn), {}};
+    if (direct.status == ScaledJpeg::Status::Failed)
+        return LoadedPicture{{}, failure(path, direct.error)};
+    return std::nullopt;
+}
+
+LoadedPicture loadWithReader(QFile& file, const std::optional<JpegHeader>& jpeg, TargetSize target,
+                             const std::string& path) {
+    if (!file.seek(0))
+        return {{}, failure(path, file.errorString().toStdString())};
+    QImageReader::setAllocationLimit(int(kDecodeMemoryLimit >> 20));
+    QImageReader reader(&file);
+    reader.setAutoTransform(true);
+    reader.setQuality(75);  // the JPEG decoder's accurate DCT and smooth final scaling
+    const QSize declared = reader.size();
+    if (!declared.isValid() || declared.isEmpty())
+        return {{}, failure(path, reader.errorString().toStdString())};
+    const Sizes sizes = sizesFor(declared, reader.transformation(), target);
+    if (std::string reason = refusal(declared, sizes.requested, jpeg); !reason.empty())
+        return {{}, failure(path, reason)};
+    if (jpeg && sizes.requested != declared)
+        reader.setScaledSize(sizes.requested);
+    return decode(reader, sizes.fitted, path);
+}
+
 }  // namespace
 
 LoadedPicture loadPicture(const std::string& path, TargetSize target) {
@@ -148,40 +213,12 @@ LoadedPicture loadPicture(const std::string& path, TargetSize target) {
     if (std::string error = openPicture(path, file); !error.empty()) {
         return {{}, failure(path, error)};
     }
-    std::optional<JpegHeader> jpeg = readJpegHeader(file);
-    if (!file.seek(0))
-        return {{}, failure(path, file.errorString().toStdString())};
-
-    QImageReader::setAllocationLimit(int(kDecodeMemoryLimit >> 20));
-    QImageReader reader(&file);
-    reader.setAutoTransform(true);
-    reader.setQuality(75);  // the JPEG decoder's accurate DCT and smooth final scaling
-    const QSize declared = reader.size();
-    if (!declared.isValid() || declared.isEmpty()) {
-        return {{}, failure(path, reader.errorString().toStdString())};
-    }
-    if (reader.format() != "jpeg")
-        jpeg.reset();
-
-    const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
-    const QSize fitted = fittedSize(turned ? declared.transposed() : declared, target);
-    const QSize requested = turned ? fitted.transposed() : fitted;
-    if (std::string reason = refusal(declared, requested, jpeg); !reason.empty()) {
-        return {{}, failure(path, reason)};
-    }
+    const std::optional<JpegHeader> jpeg = readJpegHeader(file);
     if (jpeg) {
-        // Decoding straight to the fitted size holds no picture larger than the result, which
-        // saves both the memory and the time of a full-size intermediate.
-        ScaledJpeg direct = decodeScaledJpeg(file.handle(), requested, kDecodeMemoryLimit);
-        if (direct.status == ScaledJpeg::Status::Decoded)
-            return {upright(std::move(direct.image), reader.transformation()), {}};
-        if (direct.status == ScaledJpeg::Status::Failed)
-            return {{}, failure(path, direct.error)};
-        // CMYK and YCCK pictures are left to the image reader, which converts them.
-        if (requested != declared)
-            reader.setScaledSize(requested);
+        if (auto loaded = loadJpeg(file, *jpeg, target, path))
+            return std::move(*loaded);
     }
-    return decode(reader, fitted, path);
+    return loadWithReader(file, jpeg, target, path);
 }
 
 }  // namespace muralto::imaging
