@@ -76,14 +76,26 @@ std::string readText(const std::filesystem::path& file) {
     return out.str();
 }
 
-bool writeAtomically(const std::filesystem::path& file, const std::string& text) {
+/// Replaces the file through a temporary beside it. A link is followed, so a configuration kept
+/// elsewhere and linked in stays where it is; the file keeps its permissions.
+bool writeAtomically(std::filesystem::path file, const std::string& text) {
+    std::error_code ec;
+    const auto link = std::filesystem::symlink_status(file, ec);
+    if (std::filesystem::is_symlink(link)) {
+        file = std::filesystem::canonical(file, ec);
+        if (ec)
+            return false;
+    }
+    const auto existing = std::filesystem::status(file, ec);
     const std::filesystem::path temporary = file.string() + ".muralto-new";
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         if (!(out << text) || !out.flush())
             return false;
     }
-    std::error_code ec;
+    if (std::filesystem::exists(existing)) {
+        std::filesystem::permissions(temporary, existing.permissions(), ec);
+    }
     std::filesystem::rename(temporary, file, ec);
     if (ec)
         std::filesystem::remove(temporary, ec);

@@ -72,6 +72,18 @@ TEST(XScreenSaverInstallerTest, ChangesNothingWhereXScreenSaverIsNotInUse) {
     EXPECT_NE(test::readFile(paths.userFile).find("/opt/muralto/muralto -root"), std::string::npos);
     EXPECT_NE(test::readFile(paths.userFile).find("\tmaze -root"), std::string::npos);
     EXPECT_EQ(launched, std::vector<std::string>{"/usr/bin/xscreensaver-demo"});
+
+    // A configuration linked in from elsewhere is changed where it lives, keeping its mode.
+    const auto kept = dir.write("dotfiles/xscreensaver", "programs:\t\\\n\tmaze -root \\n\n");
+    std::filesystem::permissions(
+        kept, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::filesystem::remove(paths.userFile);
+    std::filesystem::create_symlink(kept, paths.userFile);
+    present.install(kProgram);
+    EXPECT_TRUE(std::filesystem::is_symlink(paths.userFile));
+    EXPECT_NE(test::readFile(kept).find("/opt/muralto/muralto -root"), std::string::npos);
+    EXPECT_EQ(std::filesystem::status(kept).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 
 }  // namespace
