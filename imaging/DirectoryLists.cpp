@@ -73,7 +73,11 @@ std::string MountDirectoryLists::realDriveOf(const std::string& path) const {
     if (table.empty())
         return "/";
     const Mount* mount = MountHolding(table, resolved(path));
-    if (!mount || IsPseudoFileSystemType(mount->fileSystemType))
+    // Inside a chroot or a container the table may list no mount above a path that exists:
+    // its file system is real, and counts as the one drive "/".
+    if (!mount)
+        return "/";
+    if (IsPseudoFileSystemType(mount->fileSystemType))
         return {};
     // A drive that is not ready: its mount point cannot be entered.
     if (::access(mount->mountPoint.c_str(), X_OK) != 0)

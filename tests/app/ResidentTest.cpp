@@ -127,6 +127,7 @@ TEST_F(ResidentTest, SavingAnotherFolderScansItAtTheNextUpdate) {
     p.settings().WallpaperSettings.Path = (dir.path() / "other").string() + "/";
     p.settings().SaveSettings(p);
     p.UpdateImage();
+    ASSERT_EQ(output.shown.size(), 2u);
     EXPECT_EQ(output.shown.back(), QSize(300, 200));
 }
 

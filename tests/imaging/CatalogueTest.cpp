@@ -116,5 +116,19 @@ TEST(CatalogueFolderTest, AMissingFolderFallsBackToTheCurrentDirectoryOfItsDrive
     fs::current_path(before);
 }
 
+TEST(CatalogueRepairTest, AFolderNoListedMountHoldsIsUsedAsWritten) {
+    // As inside a chroot: the table lists mounts, but none above the pictures' folder.
+    test::TempDir dir;
+    dir.write("pics/a.jpg", "x");
+    const std::string pics = fs::canonical(dir.path() / "pics").string() + "/";
+    MountDirectoryLists lists(
+        dir.write("mountinfo", "2 1 0:20 / /proc rw - proc proc rw\n").string());
+    platform::SeededRandom random(3);
+    Catalogue catalogue(random, lists);
+    const auto choice = catalogue.nextImage(withPath(pics), "/program");
+    ASSERT_TRUE(choice);
+    EXPECT_EQ(choice->path, pics + "a.jpg");
+}
+
 }  // namespace
 }  // namespace muralto::imaging
