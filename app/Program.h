@@ -85,11 +85,7 @@ public:
     std::string DefaultFileTypes;
     imaging::CharMetrics chars;
 
-    settings::RegistryTools& tools() { return tools_; }
     settings::ProgramSettings& settings() { return settings_; }
-    UpdateTimer& timer() { return timer_; }
-    imaging::Catalogue* catalogue() { return catalogue_.get(); }
-    imaging::ImageUpdater* updater() { return updater_.get(); }
 
 private:
     void askDefaultScreenSaver();

@@ -192,14 +192,21 @@ char lowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+/// Appends the files below directory that accept takes (all with a null accept) to a list
+/// that keeps its empty element 0.
+void walkTree(std::string directory, std::vector<std::string>& list,
+              bool (*accept)(std::string_view path)) {
+    if (list.empty())
+        list.emplace_back();
+    if (directory.empty() || directory.back() != '/')
+        directory.push_back('/');
+    TreeWalk(list, accept).run(std::move(directory));
+}
+
 }  // namespace
 
 void ScanDirectory(std::string directory, std::vector<std::string>& files) {
-    if (files.empty())
-        files.emplace_back();
-    if (directory.empty() || directory.back() != '/')
-        directory.push_back('/');
-    TreeWalk(files, nullptr).run(std::move(directory));
+    walkTree(std::move(directory), files, nullptr);
 }
 
 bool IsCandidateImage(std::string_view path) {
@@ -214,11 +221,7 @@ bool IsCandidateImage(std::string_view path) {
 }
 
 void AddImageFiles(std::string directory, std::vector<std::string>& gsImageList) {
-    if (gsImageList.empty())
-        gsImageList.emplace_back();
-    if (directory.empty() || directory.back() != '/')
-        directory.push_back('/');
-    TreeWalk(gsImageList, IsCandidateImage).run(std::move(directory));
+    walkTree(std::move(directory), gsImageList, IsCandidateImage);
 }
 
 }  // namespace muralto::imaging

@@ -28,21 +28,14 @@ std::set<std::string> xfceWorkspaces(const std::string& listing) {
     return folders;
 }
 
+std::string gvariant(const std::string& text) {
+    return quotedString(text, '\'');
+}
+
 bool setXfconf(ProcessRunner& runner, const std::string& property, const std::string& type,
                const std::string& value, std::string* error) {
     return runTool(runner, kXfconf,
                    {"-c", kXfceChannel, "-p", property, "-n", "-t", type, "-s", value}, error);
-}
-
-/// A double-quoted argument for sway's command parser.
-std::string swayQuoted(const std::string& text) {
-    std::string quoted = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\')
-            quoted += '\\';
-        quoted += c;
-    }
-    return quoted + "\"";
 }
 
 }  // namespace
@@ -73,16 +66,16 @@ bool GsettingsWallpaperSetter::set(const std::string& key, const std::string& va
 bool GsettingsWallpaperSetter::show(const std::string& path, Placement placement,
                                     std::string* error) {
     const std::string options = placement == Placement::Tiled ? "wallpaper" : "centered";
-    const std::string picture = gvariantString(desktop_.pictureIsUri ? fileUri(path) : path);
+    const std::string picture = gvariant(desktop_.pictureIsUri ? fileUri(path) : path);
     // The picture goes last, so the desktop redraws once with the right options and colour.
-    if (!set("picture-options", gvariantString(options), error) ||
-        !set("primary-color", gvariantString("#000000"), error) ||
-        !set("color-shading-type", gvariantString("solid"), error) ||
+    if (!set("picture-options", gvariant(options), error) ||
+        !set("primary-color", gvariant("#000000"), error) ||
+        !set("color-shading-type", gvariant("solid"), error) ||
         !set(desktop_.pictureKey, picture, error)) {
         return false;
     }
     if (!desktop_.optionalUriKey.empty()) {
-        set(desktop_.optionalUriKey, gvariantString(fileUri(path)), nullptr);
+        set(desktop_.optionalUriKey, gvariant(fileUri(path)), nullptr);
     }
     return true;
 }
@@ -114,8 +107,8 @@ bool PcmanfmWallpaperSetter::show(const std::string& path, Placement placement,
 
 bool SwayWallpaperSetter::show(const std::string& path, Placement placement, std::string* error) {
     const std::string mode = placement == Placement::Tiled ? "tile" : "center";
-    return runTool(runner(), "swaymsg", {"output", "*", "bg", swayQuoted(path), mode, "#000000"},
-                   error);
+    return runTool(runner(), "swaymsg",
+                   {"output", "*", "bg", quotedString(path, '"'), mode, "#000000"}, error);
 }
 
 }  // namespace muralto::platform

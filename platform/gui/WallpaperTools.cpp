@@ -170,14 +170,14 @@ std::string fileUri(const std::string& path) {
     return uri;
 }
 
-std::string gvariantString(const std::string& text) {
-    std::string quoted = "'";
+std::string quotedString(const std::string& text, char quote) {
+    std::string quoted(1, quote);
     for (const char c : text) {
-        if (c == '\\' || c == '\'')
+        if (c == '\\' || c == quote)
             quoted += '\\';
         quoted += c;
     }
-    return quoted + "'";
+    return quoted + quote;
 }
 
 }  // namespace muralto::platform

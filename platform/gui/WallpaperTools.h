@@ -53,9 +53,9 @@ std::optional<std::string> makeFreshCopy(const std::string& bitmapPath, std::str
 /// percent-encoded, so any file name (also one that is not UTF-8) round-trips.
 std::string fileUri(const std::string& path);
 
-/// Text as a GVariant string literal for gsettings: in single quotes, with '\' and '''
-/// escaped by a backslash.
-std::string gvariantString(const std::string& text);
+/// Text between two quote characters, with that quote and backslashes escaped by a backslash:
+/// a GVariant string for gsettings with '\'', a command argument for sway with '"'.
+std::string quotedString(const std::string& text, char quote);
 
 /// Puts text into *error when error is not null.
 void reportError(std::string* error, std::string text);
