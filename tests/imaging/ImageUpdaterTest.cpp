@@ -35,7 +35,7 @@ protected:
     std::string pictures = (dir.path() / "pics").string() + "/";
     std::string bitmap = (dir.path() / "jdoe.bmp").string();
     platform::SeededRandom random{7};
-    MountDirectoryLists lists;
+    MountDirectoryLists lists{dir.path().string()};
     Catalogue catalogue{random, lists};
     RecordingOutput output;
     ImageUpdater updater{catalogue, output, bitmap};
