@@ -3,6 +3,8 @@
 #include <QByteArray>
 
 #include <algorithm>
+#include <cstring>
+#include <optional>
 #include <vector>
 
 namespace muralto::imaging {
@@ -12,25 +14,112 @@ namespace {
 constexpr int kSoi = 0xD8;
 constexpr int kEoi = 0xD9;
 constexpr int kSos = 0xDA;
-constexpr int kMaxSegments = 4096;
+constexpr int kApp1 = 0xE1;
+constexpr qint64 kBlockBytes = 64 * 1024;
 
 struct Component {
     int horizontal = 1;
     int vertical = 1;
 };
 
+/// The bytes of a device from where it stood, read in blocks, at most kMaxJpegHeaderBytes.
+class HeaderBytes {
+public:
+    explicit HeaderBytes(QIODevice& device) : device_(device), start_(device.pos()) {}
+
+    /// The next byte; nothing at the end of the data or of the bound.
+    std::optional<int> next() {
+        if (at_ == block_.size() && !fill())
+            return std::nullopt;
+        return static_cast<unsigned char>(block_[at_++]);
+    }
+
+    /// Passes over everything up to the next 0xFF byte, which it leaves to be read next.
+    bool findFF() {
+        for (;;) {
+            const char* from = block_.constData() + at_;
+            if (const void* found = std::memchr(from, 0xFF, std::size_t(block_.size() - at_))) {
+                at_ += static_cast<const char*>(found) - from;
+                return true;
+            }
+            at_ = block_.size();
+            if (!fill())
+                return false;
+        }
+    }
+
+    /// The next count bytes; nothing when the data or the bound ends first.
+    std::optional<QByteArray> take(int count) {
+        QByteArray out;
+        out.reserve(count);
+        while (out.size() < count) {
+            if (at_ == block_.size() && !fill())
+                return std::nullopt;
+            const qsizetype part = std::min<qsizetype>(count - out.size(), block_.size() - at_);
+            out.append(block_.constData() + at_, part);
+            at_ += part;
+        }
+        return out;
+    }
+
+    /// Passes over the next count bytes, by seeking where they are not read yet.
+    bool skip(qint64 count) {
+        if (count <= block_.size() - at_) {
+            at_ += count;
+            return true;
+        }
+        const qint64 target = offset() + count;
+        if (target > kMaxJpegHeaderBytes) {
+            overBound_ = true;
+            return false;
+        }
+        if (!device_.isSequential() && start_ + target > device_.size())
+            return false;  // the data ends first
+        if (!device_.seek(start_ + target))
+            return false;
+        blockStart_ = target;
+        block_.clear();
+        at_ = 0;
+        return true;
+    }
+
+    /// Whether reading stopped at kMaxJpegHeaderBytes rather than at the end of the data.
+    bool overBound() const { return overBound_; }
+
+private:
+    qint64 offset() const { return blockStart_ + at_; }
+
+    /// Reads the block after the current one, which is used up.
+    bool fill() {
+        blockStart_ += block_.size();
+        at_ = 0;
+        const qint64 room = std::min(kBlockBytes, kMaxJpegHeaderBytes - blockStart_);
+        if (room <= 0) {
+            block_.clear();
+            overBound_ = true;
+            return false;
+        }
+        block_ = device_.read(room);
+        return !block_.isEmpty();
+    }
+
+    QIODevice& device_;
+    const qint64 start_;
+    qint64 blockStart_ = 0;  // of block_, counted from start_
+    QByteArray block_;
+    qsizetype at_ = 0;  // the next byte to read in block_
+    bool overBound_ = false;
+};
+
 /// The next marker code: skips anything up to a 0xFF and the fill bytes after it.
-std::optional<int> readMarker(QIODevice& device) {
-    char byte = 0;
+std::optional<int> readMarker(HeaderBytes& bytes) {
+    if (!bytes.findFF())
+        return std::nullopt;
+    std::optional<int> byte;
     do {
-        if (!device.getChar(&byte))
-            return std::nullopt;
-    } while (static_cast<unsigned char>(byte) != 0xFF);
-    do {
-        if (!device.getChar(&byte))
-            return std::nullopt;
-    } while (static_cast<unsigned char>(byte) == 0xFF);
-    return static_cast<unsigned char>(byte);
+        byte = bytes.next();
+    } while (byte == 0xFF);
+    return byte;
 }
 
 bool isStandalone(int marker) {
@@ -45,18 +134,26 @@ int byteAt(const QByteArray& data, int index) {
     return static_cast<unsigned char>(data[index]);
 }
 
-/// The payload of the segment whose marker was just read; nothing when the data ends early.
-std::optional<QByteArray> readSegment(QIODevice& device) {
-    const QByteArray length = device.read(2);
-    if (length.size() != 2)
+/// Whether a segment's payload tells anything about decoding: EXIF, frame and scan headers.
+bool isRead(int marker) {
+    return marker == kApp1 || marker == kSos || isFrameHeader(marker);
+}
+
+/// The payload of the segment whose marker was just read, or an empty one when the segment is
+/// skipped; nothing when the data ends early or the length is impossible.
+std::optional<QByteArray> readSegment(HeaderBytes& bytes, int marker) {
+    const std::optional<int> high = bytes.next();
+    const std::optional<int> low = bytes.next();
+    if (!high || !low)
         return std::nullopt;
-    const int size = (byteAt(length, 0) << 8 | byteAt(length, 1)) - 2;
+    const int size = (*high << 8 | *low) - 2;
     if (size < 0)
         return std::nullopt;
-    QByteArray payload = device.read(size);
-    if (payload.size() != size)
+    if (isRead(marker))
+        return bytes.take(size);
+    if (!bytes.skip(size))
         return std::nullopt;
-    return payload;
+    return QByteArray();
 }
 
 std::int64_t blocks(std::int64_t samples, int factor, int maxFactor) {
@@ -131,24 +228,24 @@ int exifOrientation(const QByteArray& payload) {
 
 }  // namespace
 
-std::optional<JpegHeader> readJpegHeader(QIODevice& device) {
-    const QByteArray start = device.read(2);
-    if (start.size() != 2 || byteAt(start, 0) != 0xFF || byteAt(start, 1) != kSoi) {
-        return std::nullopt;
-    }
+JpegScan readJpegHeader(QIODevice& device) {
+    HeaderBytes bytes(device);
+    if (bytes.next() != 0xFF || bytes.next() != kSoi)
+        return {};
     std::optional<JpegHeader> header;
     std::vector<Component> components;
     int orientation = 1;
-    for (int segment = 0; segment < kMaxSegments; ++segment) {
-        const std::optional<int> marker = readMarker(device);
-        if (!marker || *marker == kEoi)
+    std::int64_t segments = 0;
+    while (const std::optional<int> marker = readMarker(bytes)) {
+        if (*marker == kEoi)
             break;
+        ++segments;
         if (isStandalone(*marker))
             continue;
-        const std::optional<QByteArray> payload = readSegment(device);
+        const std::optional<QByteArray> payload = readSegment(bytes, *marker);
         if (!payload)
             break;
-        if (*marker == 0xE1 && orientation == 1) {
+        if (*marker == kApp1 && orientation == 1) {
             orientation = exifOrientation(*payload);
         } else if (isFrameHeader(*marker)) {
             header = parseFrame(*marker, *payload, components);
@@ -159,9 +256,16 @@ std::optional<JpegHeader> readJpegHeader(QIODevice& device) {
             break;
         }
     }
-    if (header)
-        header->orientation = orientation;
-    return header;
+    if (bytes.overBound()) {
+        return {JpegScan::Kind::Unusable,
+                {},
+                "its header takes more than " + std::to_string(kMaxJpegHeaderBytes >> 20) + " MB"};
+    }
+    if (!header)
+        return {JpegScan::Kind::Unusable, {}, "it is a damaged JPEG picture (no frame header)"};
+    header->orientation = orientation;
+    header->segments = segments;
+    return {JpegScan::Kind::Header, *header, {}};
 }
 
 }  // namespace muralto::imaging

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <optional>
 
@@ -21,29 +22,44 @@ namespace muralto::imaging {
 
 namespace {
 
-constexpr std::int64_t kBytesPerPixel = 4;  // decoders produce at most 32 bits a pixel
+/// JPEG streams with more segments before their first scan than this are not handed to the
+/// image reader, whose JPEG plugin takes time growing with the square of their number (11 s
+/// for 100,000 comments); the decoder of our own reads any number at once.
+constexpr std::int64_t kMaxReaderJpegSegments = 4096;
 
 std::string failure(const std::string& path, const std::string& reason) {
     return "cannot load picture '" + path + "': " + reason;
 }
 
-/// Opens path as given in bytes, so names that are not valid UTF-8 open too.
+/// Why a file of this mode is not read as a picture; empty for a regular file.
+std::string notRegular(mode_t mode) {
+    if (S_ISREG(mode))
+        return {};
+    if (S_ISDIR(mode))
+        return std::strerror(EISDIR);
+    return "it is no regular file";
+}
+
+/// Opens path as given in bytes, so names that are not valid UTF-8 open too. Nothing but a
+/// regular file is read: the file is opened without waiting (a FIFO without a writer would
+/// block the open for good), checked through the open descriptor, and read through it.
 std::string openPicture(const std::string& path, QFile& file) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return std::strerror(errno);
     struct stat st {};
-    int err = 0;
+    std::string error;
     if (::fstat(fd, &st) != 0) {
-        err = errno;
-    } else if (S_ISDIR(st.st_mode)) {
-        err = EISDIR;
-    } else if (!S_ISREG(st.st_mode)) {
-        err = EINVAL;
+        error = std::strerror(errno);
+    } else {
+        error = notRegular(st.st_mode);
     }
-    if (err != 0) {
+    const int flags = error.empty() ? ::fcntl(fd, F_GETFL) : 0;
+    if (error.empty() && (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0))
+        error = std::strerror(errno);
+    if (!error.empty()) {
         ::close(fd);
-        return std::strerror(err);
+        return error;
     }
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
@@ -68,8 +84,18 @@ int jpegShrink(QSize declared, QSize requested) {
     return shrink;
 }
 
-/// Memory that decoding a picture of declared size (as stored) to requested size may take.
-std::int64_t decodeCost(QSize declared, QSize requested, const std::optional<JpegHeader>& jpeg) {
+/// Bits a pixel takes in the format that a picture decodes to; 32 where the reader does not
+/// tell before reading (GIF and WebP, which decode to 32 bits).
+int bitsPerPixel(QImage::Format format) {
+    return format == QImage::Format_Invalid ? 32 : QImage::toPixelFormat(format).bitsPerPixel();
+}
+
+/// Memory that decoding a picture of declared size (as stored) to requested size may take: the
+/// decoded picture in its format (JPEG decoders shrink it while decoding), a 32-bit copy of it
+/// when its format is narrower (the scaler works on 32 bits; wider formats are narrowed in
+/// place), the scaled picture, its upright or opaque copy, and a JPEG decoder's buffers.
+std::int64_t decodeCost(QSize declared, QSize requested, QImage::Format format,
+                        const JpegHeader* jpeg) {
     std::int64_t decoded = pixels(declared);
     std::int64_t buffers = 0;
     if (jpeg) {
@@ -79,8 +105,10 @@ std::int64_t decodeCost(QSize declared, QSize requested, const std::optional<Jpe
         if (jpeg->buffersCoefficients())
             buffers = jpeg->coefficientBytes;
     }
-    const std::int64_t scaled = requested == declared ? 0 : pixels(requested);
-    return (decoded + scaled) * kBytesPerPixel + buffers;
+    const int bits = bitsPerPixel(format);
+    const std::int64_t widened = bits < 32 ? decoded * 4 : 0;
+    const std::int64_t scaled = requested == declared ? 0 : pixels(requested) * 4;
+    return (decoded * bits + 7) / 8 + widened + scaled + pixels(requested) * 4 + buffers;
 }
 
 std::string sizeText(QSize size) {
@@ -88,16 +116,28 @@ std::string sizeText(QSize size) {
 }
 
 /// Why a picture of this declared size must not be decoded; empty when it may.
-std::string refusal(QSize declared, QSize requested, const std::optional<JpegHeader>& jpeg) {
-    if (pixels(declared) > kMaxDeclaredPixels) {
+std::string refusal(QSize declared, QSize requested, QImage::Format format, const JpegHeader* jpeg,
+                    const DecodeLimits& limits) {
+    if (pixels(declared) > limits.pixels) {
         return "the picture is too large (" + sizeText(declared) + ")";
     }
-    if (decodeCost(declared, requested, jpeg) > kDecodeMemoryLimit) {
+    if (decodeCost(declared, requested, format, jpeg) > limits.memory) {
         return "decoding the picture (" + sizeText(declared) +
                (jpeg && jpeg->progressive ? ", progressive" : "") + ") would need more than " +
-               std::to_string(kDecodeMemoryLimit >> 20) + " MB of memory";
+               std::to_string(limits.memory >> 20) + " MB of memory";
     }
     return {};
+}
+
+/// The picture in a 32-bit format that the smooth scaler takes without a copy of its own:
+/// wider formats (16 bits a channel) are narrowed in place, narrower ones copied once.
+bool narrowForScaling(QImage& image) {
+    const QImage::Format format = image.format();
+    if (format == QImage::Format_RGB32 || format == QImage::Format_ARGB32_Premultiplied)
+        return true;
+    image.convertTo(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                            : QImage::Format_RGB32);
+    return !image.isNull();
 }
 
 /// The picture on black where it is transparent, as opaque RGB32.
@@ -119,6 +159,8 @@ LoadedPicture decode(QImageReader& reader, QSize fitted, const std::string& path
     QImage image;
     if (!reader.read(&image))
         return {{}, failure(path, reader.errorString().toStdString())};
+    if (!narrowForScaling(image))
+        return {{}, failure(path, "not enough memory to convert the picture")};
     if (image.size() != fitted) {
         image = image.scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         if (image.isNull())
@@ -172,34 +214,51 @@ Sizes sizesFor(QSize declared, QImageIOHandler::Transformations turn, TargetSize
 /// and needs none of the image reader's plugins. Nothing when the picture is left to the
 /// reader (CMYK and YCCK, which it converts).
 std::optional<LoadedPicture> loadJpeg(QFile& file, const JpegHeader& jpeg, TargetSize target,
-                                      const std::string& path) {
+                                      const DecodeLimits& limits, const std::string& path) {
     const auto turn = fromExif(jpeg.orientation);
     const Sizes sizes = sizesFor(QSize(jpeg.width, jpeg.height), turn, target);
     if (sizes.declared.isEmpty())
         return LoadedPicture{{}, failure(path, "the picture declares no size")};
-    if (std::string reason = refusal(sizes.declared, sizes.requested, jpeg); !reason.empty())
+    if (std::string reason =
+            refusal(sizes.declared, sizes.requested, QImage::Format_RGB32, &jpeg, limits);
+        !reason.empty())
         return LoadedPicture{{}, failure(path, reason)};
-    ScaledJpeg direct = decodeScaledJpeg(file.handle(), sizes.requested, kDecodeMemoryLimit);
+    ScaledJpeg direct = decodeScaledJpeg(file.handle(), sizes.requested, limits.memory);
     if (direct.status == ScaledJpeg::Status::Decoded)
         return LoadedPicture{upright(std::move(direct.image), turn), {}};
     if (direct.status == ScaledJpeg::Status::Failed)
         return LoadedPicture{{}, failure(path, direct.error)};
+    if (jpeg.segments > kMaxReaderJpegSegments) {
+        return LoadedPicture{{},
+                             failure(path, "the picture has too many segments (" +
+                                               std::to_string(jpeg.segments) + ")")};
+    }
     return std::nullopt;
 }
 
-LoadedPicture loadWithReader(QFile& file, const std::optional<JpegHeader>& jpeg, TargetSize target,
-                             const std::string& path) {
+/// The size that the reader declares before reading, as the picture will be read. BMP files
+/// whose rows run top-down declare a negative height, which the reader passes on as it is.
+QSize declaredSize(QImageReader& reader) {
+    const QSize size = reader.size();
+    if (reader.format() == "bmp" && size.height() < 0 && size.height() > INT_MIN)
+        return {size.width(), -size.height()};
+    return size;
+}
+
+LoadedPicture loadWithReader(QFile& file, const JpegHeader* jpeg, TargetSize target,
+                             const DecodeLimits& limits, const std::string& path) {
     if (!file.seek(0))
         return {{}, failure(path, file.errorString().toStdString())};
-    QImageReader::setAllocationLimit(int(kDecodeMemoryLimit >> 20));
+    QImageReader::setAllocationLimit(int(limits.memory >> 20));
     QImageReader reader(&file);
     reader.setAutoTransform(true);
     reader.setQuality(75);  // the JPEG decoder's accurate DCT and smooth final scaling
-    const QSize declared = reader.size();
+    const QSize declared = declaredSize(reader);
     if (!declared.isValid() || declared.isEmpty())
         return {{}, failure(path, reader.errorString().toStdString())};
     const Sizes sizes = sizesFor(declared, reader.transformation(), target);
-    if (std::string reason = refusal(declared, sizes.requested, jpeg); !reason.empty())
+    if (std::string reason = refusal(declared, sizes.requested, reader.imageFormat(), jpeg, limits);
+        !reason.empty())
         return {{}, failure(path, reason)};
     if (jpeg && sizes.requested != declared)
         reader.setScaledSize(sizes.requested);
@@ -208,17 +267,19 @@ LoadedPicture loadWithReader(QFile& file, const std::optional<JpegHeader>& jpeg,
 
 }  // namespace
 
-LoadedPicture loadPicture(const std::string& path, TargetSize target) {
+LoadedPicture loadPicture(const std::string& path, TargetSize target, DecodeLimits limits) {
     QFile file;
     if (std::string error = openPicture(path, file); !error.empty()) {
         return {{}, failure(path, error)};
     }
-    const std::optional<JpegHeader> jpeg = readJpegHeader(file);
-    if (jpeg) {
-        if (auto loaded = loadJpeg(file, *jpeg, target, path))
-            return std::move(*loaded);
-    }
-    return loadWithReader(file, jpeg, target, path);
+    const JpegScan jpeg = readJpegHeader(file);
+    if (jpeg.kind == JpegScan::Kind::Unusable)
+        return {{}, failure(path, jpeg.error)};
+    if (jpeg.kind == JpegScan::Kind::NotJpeg)
+        return loadWithReader(file, nullptr, target, limits, path);
+    if (auto loaded = loadJpeg(file, jpeg.header, target, limits, path))
+        return std::move(*loaded);
+    return loadWithReader(file, &jpeg.header, target, limits, path);
 }
 
 }  // namespace muralto::imaging

@@ -14,6 +14,12 @@ inline constexpr std::int64_t kDecodeMemoryLimit = 256LL * 1024 * 1024;
 /// Pictures that declare more pixels than this are refused before any decoding.
 inline constexpr std::int64_t kMaxDeclaredPixels = 1'000'000'000;
 
+/// The bounds within which pictures are decoded.
+struct DecodeLimits {
+    std::int64_t pixels = kMaxDeclaredPixels;  ///< most pixels that a picture may declare
+    std::int64_t memory = kDecodeMemoryLimit;  ///< most memory that decoding one may take
+};
+
 /// A loaded picture, or why there is none.
 struct LoadedPicture {
     QImage image;       ///< opaque RGB32, upright; null when loading failed
@@ -26,10 +32,12 @@ struct LoadedPicture {
 /// enlarged. JPEG pictures are decoded directly at (about) that size; other formats are decoded
 /// whole and then scaled smoothly. Transparent areas show black.
 ///
-/// Fails with a message, without decoding, when the file cannot be opened, is no picture that
-/// the decoders know (EPS, WMF), declares more than kMaxDeclaredPixels, or would need more than
-/// kDecodeMemoryLimit to decode; fails likewise when decoding fails. target must have both
-/// sides positive.
-LoadedPicture loadPicture(const std::string& path, TargetSize target);
+/// Fails with a message, without decoding, when the file cannot be opened or is no regular file
+/// (a folder, a device, a FIFO: none is ever read, nor waited for), is no picture that the
+/// decoders know (EPS, WMF), is a JPEG whose header is damaged or longer than
+/// kMaxJpegHeaderBytes, declares more pixels than limits.pixels, or would need more than
+/// limits.memory to decode; fails likewise when decoding fails. target must have both sides
+/// positive.
+LoadedPicture loadPicture(const std::string& path, TargetSize target, DecodeLimits limits = {});
 
 }  // namespace muralto::imaging

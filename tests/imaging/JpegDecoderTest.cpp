@@ -7,8 +7,6 @@
 
 #include <cstdlib>
 
-#include <jpeglib.h>
-
 #include "PictureFiles.h"
 #include "TestSupport.h"
 
@@ -34,31 +32,6 @@ double meanDifference(const QImage& a, const QImage& b) {
     for (qsizetype i = 0; i < a.sizeInBytes(); ++i)
         total += std::abs(a.constBits()[i] - b.constBits()[i]);
     return total / (3.0 * a.width() * a.height());
-}
-
-/// A CMYK JPEG of one row, which libjpeg writes but does not turn into RGB on reading.
-std::string cmykJpeg(int width) {
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr errors;
-    cinfo.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = JDIMENSION(width);
-    cinfo.image_height = 1;
-    cinfo.input_components = 4;
-    cinfo.in_color_space = JCS_CMYK;
-    jpeg_set_defaults(&cinfo);
-    jpeg_start_compress(&cinfo, TRUE);
-    std::vector<JSAMPLE> row(std::size_t(width) * 4, 0x80);
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&cinfo, rows, 1);
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    std::string bytes(reinterpret_cast<const char*>(buffer), size);
-    std::free(buffer);
-    return bytes;
 }
 
 TEST(JpegDecoderTest, DecodesToTheSizeAskedForAsQtWouldOrFailsCleanly) {
@@ -88,7 +61,7 @@ TEST(JpegDecoderTest, DecodesToTheSizeAskedForAsQtWouldOrFailsCleanly) {
         {"damaged header", "\xFF\xD8\xFF\xC0" + std::string(40, '\x11'), {6, 4}, Status::Failed},
         // A progressive picture buffers all its coefficients, which this limit does not allow.
         {"over the memory limit", progressive, {6, 4}, Status::Failed, 4096},
-        {"CMYK", cmykJpeg(32), {16, 1}, Status::Unsupported},
+        {"CMYK", test::cmykJpeg(32), {16, 1}, Status::Unsupported},
     };
     const muralto::test::TempDir dir;
     for (const Case& c : cases) {

@@ -5,9 +5,13 @@
 #include <QImage>
 #include <QImageWriter>
 
+#include <cstdio>  // jpeglib.h needs FILE and size_t declared first
 #include <cstdlib>
 #include <ostream>
 #include <string>
+#include <vector>
+
+#include <jpeglib.h>
 
 namespace muralto::imaging::test {
 
@@ -33,6 +37,31 @@ inline bool near(QRgb actual, QColor expected, int tolerance = 12) {
     return std::abs(qRed(actual) - expected.red()) <= tolerance &&
            std::abs(qGreen(actual) - expected.green()) <= tolerance &&
            std::abs(qBlue(actual) - expected.blue()) <= tolerance;
+}
+
+/// A CMYK JPEG of one row, which libjpeg writes but does not turn into RGB on reading.
+inline std::string cmykJpeg(int width) {
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr errors;
+    cinfo.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = JDIMENSION(width);
+    cinfo.image_height = 1;
+    cinfo.input_components = 4;
+    cinfo.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&cinfo);
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<JSAMPLE> row(std::size_t(width) * 4, 0x80);
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&cinfo, rows, 1);
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::string bytes(reinterpret_cast<const char*>(buffer), size);
+    std::free(buffer);
+    return bytes;
 }
 
 }  // namespace muralto::imaging::test

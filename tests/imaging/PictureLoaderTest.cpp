@@ -2,10 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <QPainter>
 
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <future>
 #include <initializer_list>
 
+#include "JpegHeader.h"
 #include "PictureFiles.h"
 #include "TestSupport.h"
 
@@ -23,19 +34,80 @@ std::string bytes(std::initializer_list<int> values) {
     return out;
 }
 
+/// The metadata that a test JPEG carries right after its SOI.
+enum class Metadata {
+    OrientationOnly,    ///< EXIF with the orientation tag alone
+    CameraTags,         ///< EXIF listing Make and Model before the orientation, as cameras do
+    CameraTagsThenXmp,  ///< the same, then an XMP block
+};
+
+std::string exifSegment(int orientation, Metadata metadata) {
+    if (metadata == Metadata::OrientationOnly) {
+        return bytes({0xFF, 0xE1, 0x00, 34,   'E', 'x', 'i', 'f', 0, 0,  // APP1, length, identifier
+                      'M',  'M',  0,    0x2A, 0,   0,   0,   8,  // big-endian TIFF, IFD at 8
+                      0,    1,                                   // one entry
+                      0x01, 0x12, 0,    3,    0,   0,   0,   1,   0, orientation, 0, 0,  // SHORT
+                      0,    0,    0,    0});  // no next IFD
+    }
+    return bytes(
+        {0xFF, 0xE1, 0x00, 64,  'E', 'x', 'i', 'f', 0,           0,  // APP1, length, identifier
+         'I',  'I',  0x2A, 0,   8,   0,   0,   0,                    // little-endian TIFF, IFD at 8
+         3,    0,                                                    // three entries
+         0x0F, 0x01, 2,    0,   6,   0,   0,   0,   50,          0,   0,   0,  // Make, at 50
+         0x10, 0x01, 2,    0,   4,   0,   0,   0,   'E',         'O', 'S', 0,  // Model
+         0x12, 0x01, 3,    0,   1,   0,   0,   0,   orientation, 0,   0,   0,
+         0,    0,    0,    0,  // no next IFD
+         'C',  'a',  'n',  'o', 'n', 0});
+}
+
+std::string xmpSegment() {
+    const std::string payload = std::string("http://ns.adobe.com/xap/1.0/") + '\0' +
+                                "<x:xmpmeta xmlns:x='adobe:ns:meta/'><tiff:Orientation>1"
+                                "</tiff:Orientation></x:xmpmeta>";
+    return bytes({0xFF, 0xE1, 0, int(payload.size() + 2)}) + payload;
+}
+
 /// A JPEG of a picture whose left half is red and right half blue, with an EXIF segment
-/// holding only the orientation tag right after its SOI.
-std::string halvesWithOrientation(QSize size, int orientation) {
+/// holding the orientation right after its SOI.
+std::string halvesWithOrientation(QSize size, int orientation,
+                                  Metadata metadata = Metadata::OrientationOnly) {
     QImage image = solid(size, Qt::blue);
     QPainter(&image).fillRect(0, 0, size.width() / 2, size.height(), Qt::red);
     const std::string jpeg = encode(image, "jpeg");
-    const std::string exif = bytes(
-        {0xFF, 0xE1, 0x00, 34,   'E', 'x', 'i', 'f', 0, 0,  // APP1, length, identifier
-         'M',  'M',  0,    0x2A, 0,   0,   0,   8,          // big-endian TIFF, IFD at 8
-         0,    1,                                           // one entry
-         0x01, 0x12, 0,    3,    0,   0,   0,   1,   0, orientation, 0, 0,  // Orientation, SHORT, 1
-         0,    0,    0,    0});                                             // no next IFD
-    return jpeg.substr(0, 2) + exif + jpeg.substr(2);
+    std::string segments = exifSegment(orientation, metadata);
+    if (metadata == Metadata::CameraTagsThenXmp)
+        segments += xmpSegment();
+    return jpeg.substr(0, 2) + segments + jpeg.substr(2);
+}
+
+/// The BMP file of a picture with its rows stored top-down, as a negative height declares.
+std::string topDownBmp(const QImage& picture) {
+    std::string bmp = encode(picture.convertToFormat(QImage::Format_RGB888), "bmp");
+    const auto word = [&](int at) {
+        return int(std::uint32_t(std::uint8_t(bmp[at])) |
+                   std::uint32_t(std::uint8_t(bmp[at + 1])) << 8 |
+                   std::uint32_t(std::uint8_t(bmp[at + 2])) << 16 |
+                   std::uint32_t(std::uint8_t(bmp[at + 3])) << 24);
+    };
+    const int data = word(10);
+    const int height = word(22);
+    const std::size_t stride = (std::size_t(picture.width()) * 3 + 3) & ~std::size_t(3);
+    std::string rows;
+    for (int row = height - 1; row >= 0; --row)
+        rows += bmp.substr(data + row * stride, stride);
+    const std::uint32_t negative = std::uint32_t(-height);
+    for (int i = 0; i < 4; ++i)
+        bmp[22 + i] = char(negative >> (8 * i));
+    return bmp.substr(0, data) + rows;
+}
+
+/// A CMYK JPEG with count comment segments before its frame.
+std::string cmykWithComments(int count) {
+    const std::string jpeg = test::cmykJpeg(32);
+    std::string comments;
+    for (int i = 0; i < count; ++i)
+        comments += bytes({0xFF, 0xFE, 0, 2});
+    return jpeg.substr(0, 2) + comments + jpeg.substr(2);
 }
 
 /// A progressive JPEG of 252 bytes whose frame declares 30000 x 30000 pixels.
@@ -60,6 +132,24 @@ std::string hostileGif() {
                              2,    2,    0x4C, 0x01, 0,    0x3B});
 }
 
+/// A Unix socket bound at a path while it lives.
+class UnixSocket {
+public:
+    explicit UnixSocket(const std::string& path)
+        : fd_(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+        EXPECT_EQ(::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address), 0) << path;
+    }
+    ~UnixSocket() { ::close(fd_); }
+    UnixSocket(const UnixSocket&) = delete;
+    UnixSocket& operator=(const UnixSocket&) = delete;
+
+private:
+    int fd_;
+};
+
 class PictureLoaderTest : public ::testing::Test {
 protected:
     std::string write(const std::string& name, const std::string& content) {
@@ -75,16 +165,23 @@ TEST_F(PictureLoaderTest, FitsEachFormatToExactlyTheComputedSizeUnderNamesThatAr
         bool progressive;
         QSize stored, expected;
         TargetSize target;
+        QImage::Format depth = QImage::Format_RGB32;  // of the picture as encoded
+        bool topDown = false;                         // BMP rows stored from the top
     };
     const TargetSize screen{1024, 768};
-    for (const Case& c : {Case{"jpeg", false, {2000, 1000}, {1024, 512}, screen},
-                          Case{"jpeg", false, {3000, 2000}, {508, 339}, {508, 380}},
-                          Case{"jpeg", true, {300, 200}, {150, 100}, {150, 150}},
-                          Case{"png", false, {2048, 1024}, {1024, 512}, screen},
-                          Case{"bmp", false, {1000, 1536}, {500, 768}, screen}}) {
+    for (const Case& c :
+         {Case{"jpeg", false, {2000, 1000}, {1024, 512}, screen},
+          Case{"jpeg", false, {3000, 2000}, {508, 339}, {508, 380}},
+          Case{"jpeg", true, {300, 200}, {150, 100}, {150, 150}},
+          Case{"png", false, {2048, 1024}, {1024, 512}, screen},
+          Case{"png", false, {600, 300}, {300, 150}, {300, 300}, QImage::Format_RGBA64},
+          Case{"bmp", false, {1000, 1536}, {500, 768}, screen},
+          Case{"bmp", false, {64, 32}, {64, 32}, screen, QImage::Format_RGB32, true}}) {
         SCOPED_TRACE(std::string(c.format) + " " + std::to_string(c.stored.width()));
-        const std::string path = write(std::string("caf\xe9 \xff.") + c.format,
-                                       encode(solid(c.stored, Qt::green), c.format, c.progressive));
+        const QImage picture = solid(c.stored, Qt::green).convertToFormat(c.depth);
+        const std::string path =
+            write(std::string("caf\xe9 \xff.") + c.format,
+                  c.topDown ? topDownBmp(picture) : encode(picture, c.format, c.progressive));
         const LoadedPicture loaded = loadPicture(path, c.target);
         ASSERT_TRUE(loaded.ok()) << loaded.error;
         EXPECT_EQ(loaded.image.size(), c.expected);
@@ -101,15 +198,26 @@ TEST_F(PictureLoaderTest, TurnsPicturesUprightByTheirExifOrientationBeforeFittin
         QSize stored, upright;
         TargetSize target;
         QPoint red, blue;  // points inside the red and the blue half, in upright coordinates
+        Metadata metadata = Metadata::OrientationOnly;
     };
-    for (const Case& c : {Case{3, {40, 20}, {40, 20}, {1024, 768}, {35, 10}, {5, 10}},
-                          Case{6, {40, 20}, {20, 40}, {1024, 768}, {10, 5}, {10, 35}},
-                          Case{8, {40, 20}, {20, 40}, {1024, 768}, {10, 35}, {10, 5}},
-                          // Fitting the stored size instead would keep it unscaled.
-                          Case{6, {800, 400}, {200, 400}, {1024, 400}, {100, 50}, {100, 350}}}) {
+    for (const Case& c :
+         {Case{3, {40, 20}, {40, 20}, {1024, 768}, {35, 10}, {5, 10}},
+          Case{6, {40, 20}, {20, 40}, {1024, 768}, {10, 5}, {10, 35}},
+          Case{8, {40, 20}, {20, 40}, {1024, 768}, {10, 35}, {10, 5}},
+          // Fitting the stored size instead would keep it unscaled.
+          Case{6, {800, 400}, {200, 400}, {1024, 400}, {100, 50}, {100, 350}},
+          Case{6, {40, 20}, {20, 40}, {1024, 768}, {10, 5}, {10, 35}, Metadata::CameraTags},
+          // The XMP block after the EXIF one leaves the orientation as EXIF gave it.
+          Case{8,
+               {40, 20},
+               {20, 40},
+               {1024, 768},
+               {10, 35},
+               {10, 5},
+               Metadata::CameraTagsThenXmp}}) {
         SCOPED_TRACE(c.orientation);
         const std::string path =
-            write("turned.jpg", halvesWithOrientation(c.stored, c.orientation));
+            write("turned.jpg", halvesWithOrientation(c.stored, c.orientation, c.metadata));
         const LoadedPicture loaded = loadPicture(path, c.target);
         ASSERT_TRUE(loaded.ok()) << loaded.error;
         ASSERT_EQ(loaded.image.size(), c.upright);
@@ -122,11 +230,23 @@ TEST_F(PictureLoaderTest, RefusesHostileAndBrokenPicturesWithAMessage) {
     const std::string good = encode(solid({64, 64}, Qt::red), "jpeg");
     const std::string gone = (dir.path() / "gone.jpg").string();
     const std::string folder = dir.write("folder.jpg/inner", "x").parent_path().string();
+    const std::string zeros = write("zeros.jpg", bytes({0xFF, 0xD8}));
+    std::filesystem::resize_file(zeros, 2 * kMaxJpegHeaderBytes);  // sparse: no disk taken
+    const std::string socket = (dir.path() / "socket.jpg").string();
+    const UnixSocket listening(socket);
+    QImage deep(1000, 1000, QImage::Format_RGBA64);  // 8 bytes a pixel when decoded
+    deep.fill(Qt::green);
     struct Case {
         std::string path, message;  // the message names the path, or the declared size
+        DecodeLimits limits = {};
     };
     for (const Case& c : {
              Case{write("bomb.jpg", hostileProgressiveJpeg()), "30000 x 30000"},
+             Case{write("deep.png", encode(deep, "png")), "1000 x 1000", {.memory = 10 << 20}},
+             Case{zeros, "24 MB"},
+             Case{write("cmyk.jpg", cmykWithComments(5000)), "segments"},
+             Case{"/dev/null", "/dev/null"},
+             Case{socket, socket},
              Case{write("bomb.gif", hostileGif()), "65535 x 65535"},
              Case{gone, gone},
              Case{folder, folder},
@@ -134,11 +254,26 @@ TEST_F(PictureLoaderTest, RefusesHostileAndBrokenPicturesWithAMessage) {
              Case{write("figure.eps", "%!PS-Adobe-3.0 EPSF-3.0\n"), "figure.eps"},
              Case{write("damaged.jpg", good.substr(0, 2) + std::string(300, 'x')), "damaged.jpg"},
          }) {
-        const LoadedPicture loaded = loadPicture(c.path, {1024, 768});
+        const LoadedPicture loaded = loadPicture(c.path, {1024, 768}, c.limits);
         EXPECT_FALSE(loaded.ok()) << c.path;
         EXPECT_TRUE(loaded.image.isNull()) << c.path;
         EXPECT_NE(loaded.error.find(c.message), std::string::npos) << loaded.error;
     }
+}
+
+TEST_F(PictureLoaderTest, AFifoFailsAtOnceWithoutWaitingForAWriter) {
+    const std::string fifo = (dir.path() / "fifo.jpg").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    auto loading = std::async(std::launch::async, [&] { return loadPicture(fifo, {64, 64}); });
+    const bool done = loading.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    if (!done) {
+        // A loader waiting in the open for a writer is let go by one, so the test ends.
+        ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+    }
+    const LoadedPicture loaded = loading.get();
+    EXPECT_TRUE(done) << "the load waited for a writer";
+    EXPECT_FALSE(loaded.ok());
+    EXPECT_NE(loaded.error.find(fifo), std::string::npos) << loaded.error;
 }
 
 TEST_F(PictureLoaderTest, TransparentAreasBecomeBlack) {
