@@ -19,7 +19,7 @@ constexpr const char* kRoot = "HKEY_CURRENT_USER";
 
 int setValue(HiveFile& hive, const std::string& name, const std::string& data) {
     return hive.modify([&](HiveTree& tree) {
-        tree.create("Software\\Test").setValue(name, data);
+        tree.create("Software\\Test")->setValue(name, data);
         return 0;
     });
 }
