@@ -99,7 +99,6 @@ TEST_F(ResidentTest, StartSetsUpTheWindowsAndTheFirstWallpaper) {
               (std::vector<std::string>{"restorePlacement", "addTrayIcon", "showOptions"}));
     EXPECT_TRUE(p.timerEnabled());
     EXPECT_EQ(stored("SSActive"), "False");
-    EXPECT_EQ(p.chars.glCharHeight, 13);
     EXPECT_EQ(output.shown, std::vector<QSize>{QSize(1024, 512)});
     EXPECT_TRUE(std::filesystem::exists(dir.path() / "bin" / "jdoe.bmp"));
 }

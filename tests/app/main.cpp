@@ -4,9 +4,11 @@
 
 #include <QGuiApplication>
 
+#include "TestSupport.h"
+
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" MURALTO_TEST_SCREEN_CONFIG);
+    muralto::test::useOffscreenScreen();
     QGuiApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

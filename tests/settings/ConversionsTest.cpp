@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "Conversions.h"
+#include "TestSupport.h"
 
 namespace muralto::settings {
 namespace {
@@ -26,12 +27,13 @@ INSTANTIATE_TEST_SUITE_P(
                     NumberCase{"12,5", 12}, NumberCase{"1e3", 1000}, NumberCase{"1.5E1", 15},
                     NumberCase{"2e-1", 0}, NumberCase{"7e", 7}, NumberCase{"5.", 5},
                     NumberCase{"&HFF", 255}, NumberCase{"&hff", 255}, NumberCase{"&O17", 15},
-                    NumberCase{"&H", 0}, NumberCase{"&HFFFFFFFF", -1},
-                    NumberCase{"&H1FFFFFFFF", std::nullopt}, NumberCase{"2147483647", 2147483647},
-                    NumberCase{"2147483647.5", std::nullopt},
+                    NumberCase{"&O18", 1}, NumberCase{"&HFG", 15}, NumberCase{"&H", 0},
+                    NumberCase{"&HFFFFFFFF", -1}, NumberCase{"&H1FFFFFFFF", std::nullopt},
+                    NumberCase{"2147483647", 2147483647}, NumberCase{"2147483647.5", std::nullopt},
                     NumberCase{"2147483648", std::nullopt}, NumberCase{"-2147483648", INT32_MIN},
                     NumberCase{"-2147483648.5", INT32_MIN}, NumberCase{"-2147483649", std::nullopt},
-                    NumberCase{"1e400", std::nullopt}, NumberCase{"99999999999", std::nullopt}));
+                    NumberCase{"1e400", std::nullopt}, NumberCase{"99999999999", std::nullopt}),
+    [](const auto& row) { return test::caseName(row.index, row.param.text); });
 
 struct BooleanCase {
     std::string text;
@@ -52,7 +54,9 @@ INSTANTIATE_TEST_SUITE_P(
                     BooleanCase{" 0 ", false}, BooleanCase{"0.4", true}, BooleanCase{"0.0", false},
                     BooleanCase{"&H0", false}, BooleanCase{"yes", std::nullopt},
                     BooleanCase{"", std::nullopt}, BooleanCase{"12abc", std::nullopt},
-                    BooleanCase{"Truth", std::nullopt}));
+                    BooleanCase{"Truth", std::nullopt}, BooleanCase{"True ", true},
+                    BooleanCase{" false", false}),
+    [](const auto& row) { return test::caseName(row.index, row.param.text); });
 
 }  // namespace
 }  // namespace muralto::settings

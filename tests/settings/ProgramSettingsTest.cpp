@@ -62,6 +62,9 @@ TEST_F(ProgramSettingsTest, StoredValuesAreCorrectedAndSaverValuesFollowTheWallp
         {{{"Path", "/pics/"}, {"SSPath", ""}, {"SSDelay", "5"}, {"SSReScan", "1"}},
          {true, "/pics/", 60, false, false, 1, false},
          {true, "/opt/muralto/", 5, true, false, 1, false}},
+        {{{"ReScan", "-1"}, {"AddPath", "-1"}, {"Delay", "20"}},
+         {true, "/opt/muralto/", 20, true, true, 1, false},
+         {true, "/opt/muralto/", 20, true, true, 1, false}},
         {{{"Delay", "99999999999"}, {"ReScan", "yes"}, {"SSScaleFactor", "-1"}, {"SSAddPath", "0"}},
          {true, "/opt/muralto/", 60, false, false, 1, false},
          {true, "/opt/muralto/", 60, false, false, 1, false}},
@@ -130,14 +133,14 @@ TEST_F(ProgramSettingsTest, SavingMatchesTheWallpaperTimerToStartupOnly) {
     }
 }
 
-TEST_F(ProgramSettingsTest, AFailedSaveReportsEachValueAndKeepsTheSettings) {
+TEST_F(ProgramSettingsTest, AFailedSaveIsReportedAsARegistryError) {
     ProgramSettings s = load();
     std::filesystem::create_directories(dir.path() / "HKCU.reg");
-    s.WallpaperSettings.Delay = 5;
     RecordingHost host;
     s.SaveSettings(host);
-    EXPECT_EQ(boxes.shown.size(), 12u);
-    EXPECT_EQ(s.WallpaperSettings.Delay, 5);
+    ASSERT_FALSE(boxes.shown.empty());
+    for (const auto& box : boxes.shown)
+        EXPECT_EQ(box.title, kRegistryErrorTitle);
 }
 
 }  // namespace

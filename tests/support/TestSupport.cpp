@@ -2,8 +2,10 @@
 
 #include <sys/stat.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <system_error>
 
@@ -35,6 +37,39 @@ std::filesystem::path TempDir::write(const std::filesystem::path& relative,
     std::filesystem::create_directories(file.parent_path());
     std::ofstream(file, std::ios::binary) << bytes;
     return file;
+}
+
+void useOffscreenScreen() {
+    static const TempDir dir;
+    const auto config =
+        dir.write("screen.json", R"({"screens":[{"name":"s","x":0,"y":0,"width":1024,"height":768,)"
+                                 R"("logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})");
+    ::setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config.string()).c_str(), 1);
+}
+
+std::string caseName(std::size_t index, std::string_view text) {
+    static const std::map<char, std::string_view> words{
+        {' ', "_"},   {'-', "minus"}, {'+', "plus"},   {'.', "dot"},    {',', "comma"},
+        {'&', "amp"}, {'\\', "bs"},   {'[', "lb"},     {']', "rb"},     {'\t', "tab"},
+        {'\n', "lf"}, {'\r', "cr"},   {'\0', "nul"},   {'"', "qt"},     {'/', "slash"},
+        {'@', "at"},  {'`', "grave"}, {'{', "lbrace"}, {'}', "rbrace"}, {'_', "_"}};
+    std::string name = (index < 10 ? "0" : "") + std::to_string(index);
+    name += '_';
+    if (text.empty())
+        name += "empty";
+    for (const char c : text) {
+        if (std::isalnum(static_cast<unsigned char>(c))) {
+            name += c;
+        } else if (const auto word = words.find(c); word != words.end()) {
+            name += word->second;
+        } else {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            name += 'x';
+            name += kHex[static_cast<unsigned char>(c) >> 4];
+            name += kHex[static_cast<unsigned char>(c) & 15];
+        }
+    }
+    return name;
 }
 
 std::string readFile(const std::filesystem::path& file) {

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "HiveFile.h"
 #include "Registry.h"
@@ -36,6 +37,16 @@ struct TempRegistry {
         std::make_shared<platform::HiveFile>(dir.path() / "HKLM.reg", "HKEY_LOCAL_MACHINE",
                                              /*readOnly=*/true)};
 };
+
+/// Selects Qt's offscreen platform with one fixed 1024x768 screen at 96 DPI. Call it before the
+/// application object is made. The screen's file is written below $TMPDIR, so the tests run
+/// wherever the checkout lives and whoever runs them.
+void useOffscreenScreen();
+
+/// A test name for a case given as text: letters and digits stay, other characters become short
+/// words ("-" minus, "." dot, " " _, ...), the case's position goes first so names stay unique.
+/// For INSTANTIATE_TEST_SUITE_P's name generator.
+std::string caseName(std::size_t index, std::string_view text);
 
 /// The whole content of a file; empty when it cannot be read.
 std::string readFile(const std::filesystem::path& file);
