@@ -61,7 +61,7 @@ Program::Outcome Program::Main(const CommandLine& commandLine, ProgramWindows* w
         return Outcome::Running;
 
     // The saver, preview and options modes build on the same steps when their windows land.
-    lists_ = std::make_unique<imaging::MountDirectoryLists>();
+    lists_ = std::make_unique<imaging::MountDirectoryLists>(services_.system.programDirectory());
     catalogue_ = std::make_unique<imaging::Catalogue>(services_.random, *lists_);
     updater_ = std::make_unique<imaging::ImageUpdater>(
         *catalogue_, *imageOutput,

@@ -84,7 +84,7 @@ int updateCommand(const Arguments& args) {
     if (!screen)
         return misuse("muralto_bench_gui update DIR BITMAP SCREEN_WIDTH SCREEN_HEIGHT");
     SeededRandom random(1);
-    imaging::MountDirectoryLists lists;
+    imaging::MountDirectoryLists lists(folderOf(args[1]));
     imaging::Catalogue catalogue(random, lists);
     NoOutput output;
     imaging::ImageUpdater updater(catalogue, output, args[1]);

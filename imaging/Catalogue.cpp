@@ -13,19 +13,15 @@ bool Catalogue::needsScan(const settings::ImageSettings& settings) const {
     return !keep;
 }
 
-std::string Catalogue::checkDirectory(const std::string& directory) {
-    if (!directory.starts_with('/'))
-        return directory;
-    // Each step may fail; a failed one falls back, and nothing here stops the update.
-    if (!lists_.selectDrive(directory))
-        lists_.selectDrive(ProcessCurrentDirectory());
-    if (lists_.selectDirectory(directory))
-        return directory;
-    lists_.selectDirectory(lists_.currentDirectoryOfDrive());
-    return lists_.directory();
-}
-
 namespace {
+
+/// A relative directory taken from the program's folder, which stands in for the working
+/// directory; empty when that folder is not absolute either.
+std::string fromProgramDirectory(const std::string& relative, const std::string& programDirectory) {
+    if (!programDirectory.starts_with('/'))
+        return {};
+    return programDirectory + (programDirectory.ends_with('/') ? "" : "/") + relative;
+}
 
 /// The folder of a path, resolved so that two spellings of one folder compare equal.
 std::string realFolder(const std::string& path) {
@@ -50,6 +46,19 @@ bool isBitmapName(std::string_view name, std::string_view stem) {
 
 }  // namespace
 
+std::string Catalogue::checkDirectory(const std::string& directory,
+                                      const std::string& programDirectory) {
+    if (!directory.starts_with('/'))
+        return fromProgramDirectory(directory, programDirectory);
+    // Each step may fail; a failed one falls back, and nothing here stops the update.
+    if (!lists_.selectDrive(directory))
+        lists_.selectDrive(programDirectory);
+    if (lists_.selectDirectory(directory))
+        return directory;
+    lists_.selectDirectory(lists_.currentDirectoryOfDrive());
+    return lists_.directory();
+}
+
 void Catalogue::removeOwnBitmaps() {
     if (ownBitmap_.empty())
         return;
@@ -71,11 +80,14 @@ void Catalogue::removeOwnBitmaps() {
 
 std::string Catalogue::refresh(const std::string& path, const std::string& programDirectory) {
     gsImageList.assign(1, std::string());
-    std::string directory = checkDirectory(path.empty() ? programDirectory : path);
-    if (directory.empty() || directory.back() != '/')
-        directory.push_back('/');
-    AddImageFiles(directory, gsImageList);
-    removeOwnBitmaps();
+    std::string directory =
+        checkDirectory(path.empty() ? programDirectory : path, programDirectory);
+    if (!directory.empty()) {
+        if (directory.back() != '/')
+            directory.push_back('/');
+        AddImageFiles(directory, gsImageList);
+        removeOwnBitmaps();
+    }
     ShufflePlayOrder(gsImageList, gsPlayOrder, random_);
     bScanned = true;
     return directory;

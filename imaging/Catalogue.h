@@ -41,8 +41,8 @@ public:
 
     /// The catalogue steps of one update with the settings in force: refreshes the list when
     /// needed (empty Path = programDirectory; an absolute directory is checked and repaired
-    /// first), starts a new cycle when the current one is used up, and takes the next image.
-    /// Nothing when the tree holds no candidate image.
+    /// first, a relative one is taken from programDirectory), starts a new cycle when the current
+    /// one is used up, and takes the next image. Nothing when the tree holds no candidate image.
     std::optional<Choice> nextImage(const settings::ImageSettings& settings,
                                     const std::string& programDirectory);
 
@@ -64,8 +64,9 @@ private:
     /// Scans the image directory afresh and returns the directory it settled on.
     std::string refresh(const std::string& path, const std::string& programDirectory);
     /// The directory to scan: an absolute one that exists as written, else the fallback that
-    /// the directory lists give. Relative ones pass unchecked.
-    std::string checkDirectory(const std::string& directory);
+    /// the directory lists give. Relative ones pass unchecked, taken from the program's folder;
+    /// empty (nothing to scan) when that folder is unknown.
+    std::string checkDirectory(const std::string& directory, const std::string& programDirectory);
 
     platform::RandomSource& random_;
     DirectoryLists& lists_;

@@ -17,11 +17,8 @@ struct FreeDeleter {
 };
 using CString = std::unique_ptr<char, FreeDeleter>;
 
-/// The absolute form of path without doubled or trailing '/'; a relative path is taken from
-/// the current directory. Links and ".." stay as written.
-std::string normalised(const std::string& path) {
-    const std::string absolute =
-        path.starts_with('/') ? path : ProcessCurrentDirectory() + "/" + path;
+/// An absolute path without doubled or trailing '/'. Links and ".." stay as written.
+std::string normalised(const std::string& absolute) {
     std::string result;
     result.reserve(absolute.size());
     for (char c : absolute) {
@@ -34,11 +31,11 @@ std::string normalised(const std::string& path) {
     return result;
 }
 
-/// The path with its links resolved when it exists, else its normal form; the mount that
+/// The absolute path with its links resolved when it exists, else as given; the mount that
 /// holds a folder is judged on this.
-std::string resolved(const std::string& path) {
-    const CString real(::realpath(path.c_str(), nullptr));
-    return real ? std::string(real.get()) : normalised(path);
+std::string resolved(const std::string& absolute) {
+    const CString real(::realpath(absolute.c_str(), nullptr));
+    return real ? std::string(real.get()) : absolute;
 }
 
 /// Whether a folder can be listed and its entries reached.
@@ -52,22 +49,29 @@ bool isUsableDirectory(const std::string& path) {
 
 }  // namespace
 
-std::string ProcessCurrentDirectory() {
-    const CString cwd(::getcwd(nullptr, 0));
-    // A current directory outside the process's root comes back as "(unreachable)/...".
-    if (!cwd || cwd.get()[0] != '/')
-        return "/";
-    return cwd.get();
-}
-
-MountDirectoryLists::MountDirectoryLists(std::string mountInfoPath)
-    : mountInfoPath_(std::move(mountInfoPath)), directory_(ProcessCurrentDirectory()) {
+MountDirectoryLists::MountDirectoryLists(std::string programDirectory, std::string mountInfoPath)
+    : programDirectory_(std::move(programDirectory)), mountInfoPath_(std::move(mountInfoPath)) {
+    directory_ = absolute(programDirectory_);
+    if (directory_.empty())
+        directory_ = "/";
     drive_ = realDriveOf(directory_);
     if (drive_.empty())
         drive_.push_back('/');  // the whole tree as one drive
 }
 
+std::string MountDirectoryLists::absolute(const std::string& path) const {
+    if (path.starts_with('/'))
+        return normalised(path);
+    // The program's folder is the working directory of the lists; the process's own one is
+    // the home folder when a desktop started the program, and is never used.
+    if (!programDirectory_.starts_with('/'))
+        return {};
+    return normalised(programDirectory_ + "/" + path);
+}
+
 std::string MountDirectoryLists::realDriveOf(const std::string& path) const {
+    if (path.empty())
+        return {};
     const std::vector<Mount> table = ReadMountTable(mountInfoPath_);
     // Without a mount table the whole tree counts as one drive.
     if (table.empty())
@@ -86,34 +90,35 @@ std::string MountDirectoryLists::realDriveOf(const std::string& path) const {
 }
 
 bool MountDirectoryLists::selectDrive(const std::string& pathOnIt) {
-    std::string drive = realDriveOf(pathOnIt);
+    std::string drive = realDriveOf(absolute(pathOnIt));
     if (drive.empty())
         return false;
     drive_ = std::move(drive);
     // Choosing a drive moves the directory list to that drive's current directory.
     const std::string current = currentDirectoryOfDrive();
     if (isUsableDirectory(current)) {
-        directory_ = normalised(current);
+        directory_ = current;
         lastShown_[drive_] = directory_;
     }
     return true;
 }
 
 bool MountDirectoryLists::selectDirectory(const std::string& directory) {
-    if (directory.empty() || !isUsableDirectory(directory))
+    std::string path = directory.empty() ? std::string() : absolute(directory);
+    if (path.empty() || !isUsableDirectory(path))
         return false;
-    const std::string drive = realDriveOf(directory);
+    const std::string drive = realDriveOf(path);
     if (drive.empty())
         return false;
-    directory_ = normalised(directory);
+    directory_ = std::move(path);
     lastShown_[drive] = directory_;
     return true;
 }
 
 std::string MountDirectoryLists::currentDirectoryOfDrive() {
-    std::string cwd = ProcessCurrentDirectory();
-    if (realDriveOf(cwd) == drive_)
-        return cwd;
+    std::string program = absolute(programDirectory_);
+    if (!program.empty() && realDriveOf(program) == drive_)
+        return program;
     const auto shown = lastShown_.find(drive_);
     return shown != lastShown_.end() ? shown->second : drive_;
 }

@@ -1,6 +1,7 @@
 #include "SystemInfo.h"
 
 #include <pwd.h>
+#include <sys/auxv.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -21,10 +22,16 @@ std::optional<std::string> LinuxSystemInfo::userName() {
 
 std::string LinuxSystemInfo::executablePath() {
     std::error_code ec;
-    auto path = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec)
-        path = std::filesystem::current_path(ec) / "muralto";
-    return path.string();
+    const auto path = std::filesystem::read_symlink(selfLink_, ec);
+    if (!ec && path.is_absolute())
+        return path.string();
+    // Without /proc (a bare chroot), the name the program was started by: a relative one is
+    // relative to the folder it was started in, which the program never leaves.
+    const auto* started = reinterpret_cast<const char*>(::getauxval(AT_EXECFN));
+    if (!started)
+        return {};
+    const auto real = std::filesystem::canonical(started, ec);
+    return ec ? std::string() : real.string();
 }
 
 std::string LinuxSystemInfo::programDirectory() {

@@ -6,10 +6,15 @@ namespace muralto::app {
 namespace {
 
 struct ModeCase {
+    std::string name;
     std::vector<std::string> args;
     std::int32_t mode;
     bool passwordChange;
 };
+
+void PrintTo(const ModeCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class SwitchDetection : public testing::TestWithParam<ModeCase> {};
 
@@ -19,19 +24,23 @@ TEST_P(SwitchDetection, FindsTheFirstSwitchInFixedOrder) {
     EXPECT_EQ(cl.passwordChange, GetParam().passwordChange) << cl.text;
 }
 
-INSTANTIATE_TEST_SUITE_P(Arguments, SwitchDetection,
-                         testing::Values(ModeCase{{}, kWallpaperMode, false},
-                                         ModeCase{{"/S"}, kWallpaperMode, false},
-                                         ModeCase{{"/s"}, kSaverMode, false},
-                                         ModeCase{{"/c"}, kOptionsMode, false},
-                                         ModeCase{{"/c:1234"}, kOptionsMode, false},
-                                         ModeCase{{"/s", "/c"}, kOptionsMode, false},
-                                         ModeCase{{"/p", "/s"}, kSaverMode, false},
-                                         ModeCase{{"/a", "/s"}, kSaverMode, false},
-                                         ModeCase{{"x/sy"}, kSaverMode, false},
-                                         ModeCase{{"/a", "77"}, kWallpaperMode, true},
-                                         ModeCase{{"/p", "42"}, kPreviewMode, false},
-                                         ModeCase{{"--unknown"}, kWallpaperMode, false}));
+// The switches are found in the order /c, /s, /a, /p, wherever they stand in the text.
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, SwitchDetection,
+    testing::Values(ModeCase{"None", {}, kWallpaperMode, false},
+                    ModeCase{"UpperCaseIsNoSwitch", {"/S"}, kWallpaperMode, false},
+                    ModeCase{"Saver", {"/s"}, kSaverMode, false},
+                    ModeCase{"Options", {"/c"}, kOptionsMode, false},
+                    ModeCase{"OptionsWithWindow", {"/c:1234"}, kOptionsMode, false},
+                    ModeCase{"OptionsBeforeSaver", {"/s", "/c"}, kOptionsMode, false},
+                    ModeCase{"SaverBeforePreview", {"/p", "/s"}, kSaverMode, false},
+                    ModeCase{"SaverBeforePassword", {"/a", "/s"}, kSaverMode, false},
+                    ModeCase{"PasswordBeforePreview", {"/p", "/a"}, kWallpaperMode, true},
+                    ModeCase{"InsideAWord", {"x/sy"}, kSaverMode, false},
+                    ModeCase{"Password", {"/a", "77"}, kWallpaperMode, true},
+                    ModeCase{"Preview", {"/p", "42"}, kPreviewMode, false},
+                    ModeCase{"Unknown", {"--unknown"}, kWallpaperMode, false}),
+    [](const testing::TestParamInfo<ModeCase>& row) { return row.param.name; });
 
 TEST(CommandLineTest, ReadsWindowHandlesAsNumbers) {
     struct Case {

@@ -89,7 +89,7 @@ TEST(BenchDriver, ComposesTheBitmapThatAnUpdateWrites) {
     ASSERT_EQ(exitCode, 0);
 
     SeededRandom random(5);
-    imaging::MountDirectoryLists lists;
+    imaging::MountDirectoryLists lists(dir.path().string());
     imaging::Catalogue catalogue(random, lists);
     NoOutput output;
     imaging::ImageUpdater updater(catalogue, output, updated.string());

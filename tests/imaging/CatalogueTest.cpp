@@ -28,7 +28,7 @@ protected:
     test::TempDir dir_;
     std::string folder_ = dir_.path().string();
     platform::SeededRandom random_{5};
-    MountDirectoryLists lists_;
+    MountDirectoryLists lists_{"/program/folder"};
     Catalogue catalogue_{random_, lists_};
 };
 
@@ -68,16 +68,35 @@ TEST_F(CatalogueTest, AFolderWithoutPicturesGivesNoChoiceAndIsScannedAgain) {
         EXPECT_EQ(next()->path, folder_ + "/late.jpg");
 }
 
-/// The folder scanned for each image folder setting, in one run: a folder that is missing (or
-/// not a folder) falls back to the current directory of the drive that holds it: the process's
-/// directory when it is on that drive, else the last folder shown there, else the mount point.
-TEST(CatalogueFolderTest, AMissingFolderFallsBackToTheCurrentDirectoryOfItsDrive) {
+/// Runs the process in another working directory while it lives.
+class WorkingDirectory {
+public:
+    explicit WorkingDirectory(const fs::path& folder) : before_(fs::current_path()) {
+        fs::current_path(folder);
+    }
+    ~WorkingDirectory() { fs::current_path(before_); }
+
+private:
+    fs::path before_;
+};
+
+/// The folder scanned for each image folder setting, in one run: a folder that is missing,
+/// not a folder or on a pseudo file system falls back to the current directory of the drive
+/// that holds it: the program's folder when it is on that drive, else the last folder shown
+/// there, else the mount point. The working directory, which holds pictures of its own as a
+/// home folder does, is never scanned.
+TEST(CatalogueFolderTest, AnUnusableFolderFallsBackToTheCurrentDirectoryOfItsDrive) {
     test::TempDir dir;
     dir.write("my drive/pics/a.jpg", "x");
-    dir.write("cwd/b.jpg", "x");
+    dir.write("home/private.jpg", "x");
+    dir.write("root home/private.jpg", "x");
+    dir.write("program/c.jpg", "x");
     fs::create_directory(dir.path() / "my drivework");
     const std::string drive = fs::canonical(dir.path() / "my drive").string();
-    const std::string pics = drive + "/pics", cwd = fs::canonical(dir.path() / "cwd").string();
+    const std::string pics = drive + "/pics";
+    const std::string program = fs::canonical(dir.path() / "program").string();
+    const std::string home = fs::canonical(dir.path() / "home").string();
+    const std::string rootHome = fs::canonical(dir.path() / "root home").string();
     std::string escaped = drive;  // the kernel writes a blank in a mount point as \040
     for (std::size_t at; (at = escaped.find(' ')) != std::string::npos;)
         escaped.replace(at, 1, "\\040");
@@ -86,34 +105,58 @@ TEST(CatalogueFolderTest, AMissingFolderFallsBackToTheCurrentDirectoryOfItsDrive
         "1 0 8:1 / / rw - ext4 a rw\n"
         "broken line\n"
         "2 1 0:20 / /proc rw,relatime - proc proc rw\n"
+        "5 1 0:22 / /sys rw - sysfs sysfs rw\n"
+        "6 1 8:3 / " +
+        home +
+        " rw - ext4 h rw\n"
         "3 1 0:21 / " +
         escaped +
         " rw - proc p rw\n"
         "4 1 8:2 / " +
         escaped + " rw shared:5 - tmpfs b rw\n";
-    MountDirectoryLists lists(dir.write("mountinfo", table).string());
-    const fs::path before = fs::current_path();
-    fs::current_path(cwd);  // on the drive "/"
+    MountDirectoryLists lists(program, dir.write("mountinfo", table).string());
+    // The working directory holds pictures of its own: on a drive of its own, or on "/" with
+    // the program.
     struct Case {
-        std::string path, program, directory, caption;
+        std::string path, workingDirectory, directory, caption;
     };
     for (const Case& c : {
-             Case{drive + "/gone/", "/program", drive + "/", "pics/a.jpg"},  // the mount point
-             Case{pics + "/", "/program", pics + "/", "a.jpg"},
-             Case{pics + "/a.jpg", "/program", pics + "/", "a.jpg"},         // the last shown there
-             Case{"", pics, pics + "/", "a.jpg"},                            // the program's folder
-             Case{"../my drive", "/nowhere", "../my drive/", "pics/a.jpg"},  // relative: unchecked
-             Case{"/proc/self/", "/program", cwd + "/", "b.jpg"},         // no drive: the process's
-             Case{drive + "work/gone/", "/program", cwd + "/", "b.jpg"},  // on "/", not the drive
+             Case{drive + "/gone/", home, drive + "/", "pics/a.jpg"},  // the mount point
+             Case{pics + "/", home, pics + "/", "a.jpg"},
+             Case{pics + "/a.jpg", home, pics + "/", "a.jpg"},  // the last shown there
+             Case{"", home, program + "/", "c.jpg"},            // the program's folder
+             Case{"../my drive", home, program + "/../my drive/", "pics/a.jpg"},  // unchecked
+             Case{"/proc/self/", home, program + "/", "c.jpg"},  // no drive: the program's
+             Case{"/proc/self/", rootHome, program + "/", "c.jpg"},
+             Case{"/sys", rootHome, program + "/", "c.jpg"},
+             Case{drive + "work/gone/", rootHome, program + "/", "c.jpg"},  // on "/"
          }) {
+        const WorkingDirectory started(c.workingDirectory);
         platform::SeededRandom random(3);
         Catalogue catalogue(random, lists);
-        const auto choice = catalogue.nextImage(withPath(c.path), c.program);
+        const auto choice = catalogue.nextImage(withPath(c.path), program);
         ASSERT_TRUE(choice) << c.path;
         EXPECT_EQ(choice->directory, c.directory) << c.path;
         EXPECT_EQ(choice->caption(), c.caption) << c.path;
     }
-    fs::current_path(before);
+}
+
+TEST(CatalogueFolderTest, ARelativeFolderIsTakenFromTheProgramsFolderNeverTheWorkingOne) {
+    test::TempDir dir;
+    dir.write("home/pics/private.jpg", "x");
+    dir.write("program/pics/own.jpg", "x");
+    const std::string program = (dir.path() / "program").string();
+    const WorkingDirectory home(dir.path() / "home");
+    const auto choose = [](const std::string& programFolder) {
+        MountDirectoryLists lists(programFolder);
+        platform::SeededRandom random(3);
+        Catalogue catalogue(random, lists);
+        return catalogue.nextImage(withPath("pics"), programFolder);
+    };
+    const auto choice = choose(program);
+    ASSERT_TRUE(choice);
+    EXPECT_EQ(choice->path, program + "/pics/own.jpg");
+    EXPECT_FALSE(choose("")) << "an unknown program folder names nothing to scan";
 }
 
 TEST(CatalogueRepairTest, AFolderNoListedMountHoldsIsUsedAsWritten) {
@@ -122,7 +165,7 @@ TEST(CatalogueRepairTest, AFolderNoListedMountHoldsIsUsedAsWritten) {
     dir.write("pics/a.jpg", "x");
     const std::string pics = fs::canonical(dir.path() / "pics").string() + "/";
     MountDirectoryLists lists(
-        dir.write("mountinfo", "2 1 0:20 / /proc rw - proc proc rw\n").string());
+        "/program", dir.write("mountinfo", "2 1 0:20 / /proc rw - proc proc rw\n").string());
     platform::SeededRandom random(3);
     Catalogue catalogue(random, lists);
     const auto choice = catalogue.nextImage(withPath(pics), "/program");

@@ -49,13 +49,14 @@ TEST_F(DirectoryScanTest, ListsFilesOfAFolderBeforeItsSubfoldersAndTheImagesAmon
     for (const char* name :
          {"1.txt", "s1/2.jpg", "s1/t/3.txt", "s1/t/u/4.gif", "s1/5.bmp", "s2/6.jpeg", "s3/v/7.eps",
           "s3/8.txt", "9.JPG", "s4/w/x/y/10.wmf", "e.gif/f.txt", ".hidden.GIF", ".folder/x.bmp",
+          "..x.jpg", "..pics/y.gif", "...z.bmp",  // only "." and ".." themselves are skipped
           "caf\xe9-\xff\xfe.JPG"}) {  // hidden names and names that are not UTF-8 count too
         file(name);
     }
     fs::create_directory(dir_.path() / "empty");
     Paths expected{""};
     referenceScan(root(), expected);
-    ASSERT_EQ(expected.size(), 15u);
+    ASSERT_EQ(expected.size(), 18u);
     EXPECT_EQ(scan(root()), expected);
 
     Paths images{"", "/earlier.jpg"};             // what the list held stays

@@ -29,13 +29,13 @@ public:
     std::function<void()> duringShow;
 };
 
-class ImageUpdaterTest : public testing::Test {
+class ImageUpdaterFixture {
 protected:
     test::TempDir dir;
     std::string pictures = (dir.path() / "pics").string() + "/";
     std::string bitmap = (dir.path() / "jdoe.bmp").string();
     platform::SeededRandom random{7};
-    MountDirectoryLists lists;
+    MountDirectoryLists lists{dir.path().string()};
     Catalogue catalogue{random, lists};
     RecordingOutput output;
     ImageUpdater updater{catalogue, output, bitmap};
@@ -46,25 +46,78 @@ protected:
         image.fill(Qt::darkCyan);
         ASSERT_TRUE(image.save(QString::fromStdString(pictures + name), "BMP"));
     }
+    /// Files that no loader takes, of every kind, named broken<n>.
+    void brokenPictures(int count) {
+        static const char* const kinds[][2] = {{".jpg", "\xff\xd8\xff\xe0 not really a picture"},
+                                               {".eps", "%!PS-Adobe-3.0 EPSF-3.0\n"},
+                                               {".gif", ""},
+                                               {".bmp", "BM"},
+                                               {".wmf", "not a metafile"}};
+        for (int i = 0; i < count; ++i) {
+            const auto& kind = kinds[i % std::size(kinds)];
+            dir.write("pics/broken" + std::to_string(i) + kind[0], kind[1]);
+        }
+    }
     UpdateRequest request(bool wallpaper = true, std::int32_t scaleFactor = 1) {
         return {wallpaper,        false,    {true, pictures, 60, false, false, scaleFactor, false},
                 QSize(1024, 768), {13, 11}, dir.path().string()};
     }
+    /// The names of the candidates, relative to the test folder, sorted.
+    std::vector<std::string> candidates() const {
+        std::vector<std::string> names;
+        for (std::size_t i = 1; i < catalogue.imageList().size(); ++i)
+            names.push_back(fs::relative(catalogue.imageList()[i], dir.path()).string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
 };
 
-TEST_F(ImageUpdaterTest, BadPicturesCostNoDelayTheNextOneOfTheCycleIsShown) {
-    picture("good.bmp", QSize(2048, 1024));
-    dir.write("pics/broken.jpg", "\xff\xd8\xff\xe0 not really a picture");
-    dir.write("pics/drawing.eps", "%!PS-Adobe-3.0 EPSF-3.0\n");
-    dir.write("pics/empty.gif", "");
-    for (int round = 0; round < 3; ++round)
-        ASSERT_EQ(updater.UpdateImage(request()), UpdateResult::Shown) << updater.lastError();
-    EXPECT_EQ(output.wallpapers, std::vector<QSize>(3, QSize(1024, 512)));
+class ImageUpdaterTest : public ImageUpdaterFixture, public testing::Test {};
+
+template <typename Case>
+std::string caseName(const testing::TestParamInfo<Case>& info) {
+    return info.param.name;
 }
 
+/// Failure messages name a row by its name.
+template <typename Case>
+requires requires(const Case& c) {
+    c.name;
+}
+void PrintTo(const Case& row, std::ostream* out) {
+    *out << row.name;
+}
+
+struct RetryCase {
+    std::string name;
+    int broken;
+    bool reScan;
+};
+
+class BadPictures : public ImageUpdaterFixture, public testing::TestWithParam<RetryCase> {};
+
+/// The retries of one update take the next pictures of the cycle, never a fresh scan: with
+/// ReScan on, rescanning at each retry drew at random again and could miss the one good
+/// picture for the whole update.
+TEST_P(BadPictures, CostNoDelayTheNextOneOfTheCycleIsShown) {
+    picture("good.bmp", QSize(400, 200));
+    brokenPictures(GetParam().broken);
+    UpdateRequest update = request();
+    update.settings.ReScan = GetParam().reScan;
+    constexpr int kRounds = 20;
+    for (int round = 0; round < kRounds; ++round)
+        ASSERT_EQ(updater.UpdateImage(update), UpdateResult::Shown) << updater.lastError();
+    EXPECT_EQ(output.wallpapers, std::vector<QSize>(kRounds, QSize(400, 200)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cycles, BadPictures,
+                         testing::Values(RetryCase{"ThreeBroken", 3, false},
+                                         RetryCase{"SixBrokenWithReScan", 6, true},
+                                         RetryCase{"SixBrokenWithoutReScan", 6, false}),
+                         caseName<RetryCase>);
+
 TEST_F(ImageUpdaterTest, WhenNothingLoadsThePreviousWallpaperStays) {
-    dir.write("pics/broken.jpg", "garbage");
-    dir.write("pics/gone.bmp", "BM");
+    brokenPictures(2);
     dir.write("jdoe.bmp", "the previous bitmap");
     EXPECT_EQ(updater.UpdateImage(request()), UpdateResult::Failed);
     EXPECT_FALSE(updater.lastError().empty());
@@ -73,15 +126,37 @@ TEST_F(ImageUpdaterTest, WhenNothingLoadsThePreviousWallpaperStays) {
     EXPECT_EQ(test::readFile(bitmap), "the previous bitmap");
 }
 
-TEST_F(ImageUpdaterTest, NoCandidatesOrNoRoomChangesNothing) {
+TEST_F(ImageUpdaterTest, NoCandidatesChangeNothing) {
     fs::create_directories(pictures);
     EXPECT_EQ(updater.UpdateImage(request()), UpdateResult::NoImage);
+    EXPECT_FALSE(fs::exists(bitmap));
+}
+
+struct RoomCase {
+    std::string name;
+    std::int32_t scaleFactor;
+    bool addPath;
+};
+
+class NoRoom : public ImageUpdaterFixture, public testing::TestWithParam<RoomCase> {};
+
+/// A target with a side of 0 pixels or less has no room for a picture: the update ends
+/// without drawing, and the wallpaper stays.
+TEST_P(NoRoom, EndsTheUpdateWithoutAPicture) {
     picture("a.bmp", QSize(10, 10));
-    // 1024 / 300 - 4 leaves no room
-    EXPECT_EQ(updater.UpdateImage(request(true, 300)), UpdateResult::NoImage);
+    UpdateRequest update = request(true, GetParam().scaleFactor);
+    update.settings.AddPath = GetParam().addPath;
+    EXPECT_EQ(updater.UpdateImage(update), UpdateResult::NoImage);
     EXPECT_TRUE(output.wallpapers.empty());
     EXPECT_FALSE(fs::exists(bitmap));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Targets, NoRoom,
+    testing::Values(RoomCase{"BothSidesBelowZero", 300, false},         // 1024 / 300 - 4
+                    RoomCase{"WidthZeroHeightBelowZero", 256, false},   // 1024 / 256 - 4
+                    RoomCase{"HeightZeroLeftByTheCaption", 32, true}),  // 20 - 1.5 * 13 = 0.5
+    caseName<RoomCase>);
 
 TEST_F(ImageUpdaterTest, AnUpdateDuringAnUpdateReturnsAtOnce) {
     picture("a.bmp", QSize(100, 100));
@@ -92,30 +167,73 @@ TEST_F(ImageUpdaterTest, AnUpdateDuringAnUpdateReturnsAtOnce) {
     EXPECT_EQ(output.wallpapers.size(), 1u);
 }
 
-TEST_F(ImageUpdaterTest, TheSaverGetsAFrameAndNoBitmap) {
+struct FrameCase {
+    std::string name;
+    bool preview;
+    bool addPath;
+    std::int32_t scaleFactor;
+    QSize frame;
+};
+
+class SaverFrames : public ImageUpdaterFixture, public testing::TestWithParam<FrameCase> {};
+
+/// The saver modes get a frame and write no bitmap; the preview never draws a caption.
+TEST_P(SaverFrames, GetTheCanvasAndNoBitmap) {
     picture("a.bmp", QSize(800, 600));
-    EXPECT_EQ(updater.UpdateImage(request(false, 2)), UpdateResult::Shown);
-    EXPECT_EQ(output.frames, std::vector<QSize>{QSize(512, 384)});
+    UpdateRequest update = request(false, GetParam().scaleFactor);
+    update.preview = GetParam().preview;
+    update.settings.AddPath = GetParam().addPath;
+    EXPECT_EQ(updater.UpdateImage(update), UpdateResult::Shown) << updater.lastError();
+    EXPECT_EQ(output.frames, std::vector<QSize>{GetParam().frame});
     EXPECT_FALSE(fs::exists(bitmap));
 }
 
-TEST_F(ImageUpdaterTest, TheProgramsOwnBitmapsAreNeverCandidates) {
+INSTANTIATE_TEST_SUITE_P(
+    Modes, SaverFrames,
+    testing::Values(FrameCase{"SaverTiled", false, false, 2, QSize(512, 384)},
+                    // 600 + 1.5 * 13 + 1 = 620.5, rounded half to even
+                    FrameCase{"SaverWithCaption", false, true, 1, QSize(800, 620)},
+                    FrameCase{"PreviewWithAddPathHasNoCaption", true, true, 1, QSize(800, 600)}),
+    caseName<FrameCase>);
+
+struct OwnBitmapCase {
+    std::string name;
+    std::string path;  ///< the image folder setting; empty for the program's folder
+    std::vector<std::string> files;
+    std::vector<std::string> candidates;
+};
+
+class OwnBitmaps : public ImageUpdaterFixture, public testing::TestWithParam<OwnBitmapCase> {};
+
+/// The bitmap the program writes, and its numbered copies beside it, are never candidates:
+/// only in the folder where the bitmap is written. A user's picture of the same name
+/// elsewhere is one.
+TEST_P(OwnBitmaps, AreNeverCandidatesOnlyInTheirOwnFolder) {
     picture("a.bmp", QSize(64, 48));
-    UpdateRequest fromHere = request();
-    fromHere.settings.Path = "";  // the program's folder, where the bitmap is written
-    dir.write("jdoe~3.bmp", "an old numbered copy");
-    dir.write("jdoe~x.bmp", "not one of ours");
-    ASSERT_EQ(updater.UpdateImage(fromHere), UpdateResult::Shown) << updater.lastError();
+    for (const std::string& file : GetParam().files)
+        dir.write(file, "not a picture");
+    UpdateRequest update = request();
+    update.settings.Path = GetParam().path.empty() ? "" : (dir.path() / GetParam().path).string();
+    ASSERT_EQ(updater.UpdateImage(update), UpdateResult::Shown) << updater.lastError();
     ASSERT_TRUE(fs::exists(bitmap));
-    fromHere.settings.ReScan = true;
-    for (int round = 0; round < 4; ++round)
-        updater.UpdateImage(fromHere);
-    std::vector<std::string> names;
-    for (std::size_t i = 1; i < catalogue.imageList().size(); ++i)
-        names.push_back(fs::path(catalogue.imageList()[i]).filename().string());
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"a.bmp", "jdoe~x.bmp"}));
+    update.settings.ReScan = true;  // the bitmap just written is found by the scan
+    updater.UpdateImage(update);
+    EXPECT_EQ(candidates(), GetParam().candidates);
 }
+
+INSTANTIATE_TEST_SUITE_P(Folders, OwnBitmaps,
+                         testing::Values(OwnBitmapCase{"InTheProgramsFolder",
+                                                       "",
+                                                       {"jdoe~3.bmp", "jdoe~x.bmp", "jdoe~.bmp",
+                                                        "sub/jdoe.bmp", "sub/jdoe~2.bmp"},
+                                                       {"jdoe~.bmp", "jdoe~x.bmp", "pics/a.bmp",
+                                                        "sub/jdoe.bmp", "sub/jdoe~2.bmp"}},
+                                         OwnBitmapCase{
+                                             "InAPictureFolder",
+                                             "pics",
+                                             {"pics/jdoe.bmp", "pics/jdoe~1.bmp"},
+                                             {"pics/a.bmp", "pics/jdoe.bmp", "pics/jdoe~1.bmp"}}),
+                         caseName<OwnBitmapCase>);
 
 }  // namespace
 }  // namespace muralto::imaging
