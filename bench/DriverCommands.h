@@ -27,5 +27,8 @@ int measureCommand(const Arguments& args);
 /// resident [--starts N] [--idle SECONDS] [--log FILE] -- COMMAND...: probeResident on the
 /// display of $DISPLAY; prints each start's time, the idle memory and the idle CPU share.
 int residentCommand(const Arguments& args);
+/// hive-read FILE: reads the hive file as the program's settings do; prints the time the read
+/// took and the number of keys (the root not counted) and values.
+int hiveReadCommand(const Arguments& args);
 
 }  // namespace muralto::bench

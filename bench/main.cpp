@@ -12,5 +12,6 @@ int main(int argc, char** argv) {
                      {"scan", scanCommand},
                      {"shuffle", shuffleCommand},
                      {"measure", measureCommand},
-                     {"resident", residentCommand}});
+                     {"resident", residentCommand},
+                     {"hive-read", hiveReadCommand}});
 }

@@ -6,71 +6,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
+#include <thread>
 #include <utility>
+
+#include "FileIo.h"
 
 namespace muralto::platform {
 namespace {
 
 /// A hive larger than this is not one of ours; it is treated as unreadable and left alone.
-constexpr off_t kMaxHiveBytes = 64 * 1024 * 1024;
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    int get() const { return fd_; }
-    /// Closes now and reports the error a delayed write may only show here.
-    int close() {
-        const int rc = ::close(std::exchange(fd_, -1));
-        return rc == 0 ? 0 : errno;
-    }
-
-private:
-    int fd_;
-};
-
-int readAll(int fd, std::string& out) {
-    char buffer[65536];
-    while (true) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n == 0)
-            return 0;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        out.append(buffer, static_cast<std::size_t>(n));
-    }
-}
-
-int writeAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return 0;
-}
-
-int syncDirectory(const std::filesystem::path& dir) {
-    FileDescriptor fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.get() < 0)
-        return errno;
-    return ::fsync(fd.get()) == 0 ? 0 : errno;
-}
+constexpr std::size_t kMaxHiveBytes = 64 * 1024 * 1024;
 
 /// Creates the folder and its parents with mode 0700 where they are missing.
 int makeFolders(const std::filesystem::path& dir) {
@@ -95,10 +44,22 @@ std::string utcTimestamp() {
     return text;
 }
 
-int lockExclusive(int fd) {
-    while (::flock(fd, LOCK_EX) != 0) {
-        if (errno != EINTR)
+/// Takes the exclusive lock, waiting while another process holds it, but no longer than
+/// timeout: EWOULDBLOCK then.
+int lockExclusive(int fd, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    auto pause = std::chrono::milliseconds(1);
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EINTR)
+            continue;
+        if (errno != EWOULDBLOCK)
             return errno;
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= deadline)
+            return EWOULDBLOCK;
+        std::this_thread::sleep_for(
+            std::min<std::chrono::steady_clock::duration>(pause, deadline - now));
+        pause = std::min(pause * 2, std::chrono::milliseconds(50));
     }
     return 0;
 }
@@ -155,7 +116,7 @@ int HiveFile::load(int fd) {
         return EISDIR;
     if (!S_ISREG(st.st_mode))
         return EINVAL;
-    if (st.st_size > kMaxHiveBytes)
+    if (static_cast<std::size_t>(st.st_size) > kMaxHiveBytes)
         return EFBIG;
     std::string bytes;
     if (const int err = readAll(fd, bytes))
@@ -180,13 +141,16 @@ int HiveFile::modify(const std::function<int(HiveTree&)>& change) {
     FileDescriptor lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
     if (lock.get() < 0)
         return errno;
-    if (const int err = lockExclusive(lock.get()))
+    if (const int err = lockExclusive(lock.get(), lockTimeout_))
         return err;
 
     // What cannot be read is not replaced: the write fails and the file stays as it is.
     if (const int err = refresh())
         return err;
-    removeStaleTemporaries();
+    std::filesystem::path target;
+    if (const int err = followLinks(file_, target))
+        return err;
+    removeStaleTemporaries(target);
     HiveTree next = tree_;
     if (const int err = change(next))
         return err;
@@ -217,26 +181,12 @@ int HiveFile::keepCorruptCopy() const {
 }
 
 int HiveFile::writeTree(const HiveTree& tree) {
-    std::string temporary = file_.string() + ".tmp-XXXXXX";
-    FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
-    if (fd.get() < 0)
-        return errno;
-    auto fail = [&](int err) {
-        ::unlink(temporary.c_str());
+    // A file the next read would refuse is not written: the current one stays.
+    const auto text = serializeHiveUpTo(tree, rootName_, kMaxHiveBytes);
+    if (!text)
+        return EFBIG;
+    if (const int err = replaceFile(file_, *text, 0600))
         return err;
-    };
-    if (::fchmod(fd.get(), 0600) != 0)
-        return fail(errno);
-    if (const int err = writeAll(fd.get(), serializeHive(tree, rootName_)))
-        return fail(err);
-    if (::fsync(fd.get()) != 0)
-        return fail(errno);
-    if (const int err = fd.close())
-        return fail(err);
-    if (::rename(temporary.c_str(), file_.c_str()) != 0)
-        return fail(errno);
-    syncDirectory(file_.parent_path());
-
     tree_ = tree;
     corrupt_ = false;
     corruptBytes_.clear();
@@ -246,12 +196,14 @@ int HiveFile::writeTree(const HiveTree& tree) {
     return 0;
 }
 
-void HiveFile::removeStaleTemporaries() const {
+void HiveFile::removeStaleTemporaries(const std::filesystem::path& target) const {
     // Only a writer holding the lock creates temporaries, so any found now were left by a
-    // writer that died.
-    const std::string prefix = file_.filename().string() + ".tmp-";
+    // writer that died. Readers take no lock and never open them.
+    const std::string prefix = temporaryPrefix(target);
     std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(file_.parent_path(), ec)) {
+    const std::filesystem::path folder =
+        target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
         if (entry.path().filename().string().starts_with(prefix)) {
             std::filesystem::remove(entry.path(), ec);
         }

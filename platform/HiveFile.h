@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -12,12 +13,16 @@
 
 namespace muralto::platform {
 
-/// One hive kept in a text file. Reads parse the file again only when it changed; writes are
-/// atomic and safe between processes: under an flock on "<file>.lock" the current file is read,
-/// the change applied, a temporary file in the same folder written and synced, renamed over the
-/// file and the folder synced. A process killed at any point leaves the old or the new file and
-/// no lock behind. A file with lines that do not parse keeps its good lines; before a write
-/// replaces it, its bytes are copied to "<file>.corrupt-<UTC timestamp>".
+/// One hive kept in a text file. Reads take no lock (the file is only ever replaced whole) and
+/// parse the file again only when it changed; writes are atomic and safe between processes:
+/// under an flock on "<file>.lock" the current file is read, the change applied, a temporary
+/// file in the same folder written and synced, renamed over the file and the folder synced. A
+/// process killed at any point leaves the old or the new file and no lock behind; a process
+/// that holds the lock for longer than the lock timeout makes writes fail with EWOULDBLOCK. A
+/// file that is a symbolic link is written where the link leads, and keeps its permissions.
+/// A file with lines that do not parse keeps its good lines; before a write replaces it, its
+/// bytes are copied to "<file>.corrupt-<UTC timestamp>". A write whose file would be larger
+/// than a read accepts (64 MiB) fails with EFBIG.
 ///
 /// All results are 0 or an errno value.
 class HiveFile {
@@ -31,6 +36,9 @@ public:
     /// Applies change to the current tree and writes the result. change returns 0 to write, or
     /// an errno value to give up without writing. A read-only hive refuses with EACCES.
     int modify(const std::function<int(HiveTree&)>& change);
+
+    /// How long a write waits for another process to release the lock; 5 seconds unless set.
+    void setLockTimeout(std::chrono::milliseconds timeout) { lockTimeout_ = timeout; }
 
     const std::filesystem::path& path() const { return file_; }
     /// How often the file was parsed; tells whether an unchanged file was read again.
@@ -52,12 +60,13 @@ private:
     int load(int fd);
     int keepCorruptCopy() const;
     int writeTree(const HiveTree& tree);
-    void removeStaleTemporaries() const;
+    void removeStaleTemporaries(const std::filesystem::path& target) const;
     void forget();
 
     std::filesystem::path file_;
     std::string rootName_;
     bool readOnly_;
+    std::chrono::milliseconds lockTimeout_{5000};
 
     HiveTree tree_;
     Identity identity_;

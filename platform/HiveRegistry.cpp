@@ -48,7 +48,10 @@ int HiveRegistry::setValue(RootKey root, std::string_view path, std::string_view
     if (!HiveTree::isValidPath(path))
         return EINVAL;
     return hive(root).modify([&](HiveTree& tree) {
-        tree.create(path).setValue(name, data);
+        HiveKey* key = tree.create(path);
+        if (!key)
+            return EINVAL;
+        key->setValue(name, data);
         return 0;
     });
 }
@@ -60,8 +63,8 @@ int HiveRegistry::enumSubKeys(RootKey root, std::string_view path,
         const HiveKey* key = tree.find(path);
         if (!key)
             return;
-        for (const auto& [name, child] : key->children)
-            names.push_back(child.name);
+        for (const auto& [name, child] : key->children())
+            names.push_back(child.name());
         result = 0;
     });
     return err ? err : result;
@@ -74,7 +77,7 @@ int HiveRegistry::deleteKey(RootKey root, std::string_view path) {
         const HiveKey* key = tree.find(path);
         if (!key)
             return ENOENT;
-        if (!key->children.empty())
+        if (!key->children().empty())
             return ENOTEMPTY;
         tree.remove(path);
         return 0;

@@ -139,37 +139,25 @@ std::optional<std::string_view> parseKeyLine(std::string_view line, std::string_
     if (path.front() != '\\')
         return std::nullopt;
     path.remove_prefix(1);
-    if (!HiveTree::isValidPath(path))
-        return std::nullopt;
     return path;
 }
 
-void appendKey(std::string& out, const HiveKey& key, const std::string& path,
-               std::string_view rootName, bool isRoot) {
-    if (!isRoot || !key.values.empty()) {
-        out += '[';
-        out += rootName;
-        if (!path.empty()) {
-            out += '\\';
-            out += path;
+/// Appends the `[path]` line of a key and its value lines.
+void appendKey(std::string& out, const HiveKey& key, std::string_view path) {
+    out += '[';
+    out += path;
+    out += "]\n";
+    for (const auto& v : key.values()) {
+        if (v.name.empty()) {
+            out += '@';
+        } else {
+            out += quoteHiveString(v.name);
         }
-        out += "]\n";
-        for (const auto& v : key.values) {
-            if (v.name.empty()) {
-                out += '@';
-            } else {
-                out += quoteHiveString(v.name);
-            }
-            out += '=';
-            out += quoteHiveString(v.data);
-            out += '\n';
-        }
+        out += '=';
+        out += quoteHiveString(v.data);
         out += '\n';
     }
-    for (const auto& [name, child] : key.children) {
-        appendKey(out, child, path.empty() ? child.name : path + '\\' + child.name, rootName,
-                  false);
-    }
+    out += '\n';
 }
 
 }  // namespace
@@ -186,22 +174,35 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
            });
 }
 
-const std::string* HiveKey::findValue(std::string_view valueName) const {
-    for (const auto& v : values) {
-        if (equalsIgnoringCase(v.name, valueName))
-            return &v.data;
+HiveKey::~HiveKey() {
+    if (children_.empty())
+        return;
+    // One level at a time: the keys of a level are freed once their own children were taken
+    // out, so no destructor reaches further down.
+    std::vector<Children> pending;
+    pending.push_back(std::exchange(children_, {}));
+    while (!pending.empty()) {
+        Children level = std::move(pending.back());
+        pending.pop_back();
+        for (auto& entry : level) {
+            if (!entry.second.children_.empty())
+                pending.push_back(std::exchange(entry.second.children_, {}));
+        }
     }
-    return nullptr;
+}
+
+const std::string* HiveKey::findValue(std::string_view valueName) const {
+    const auto it = valueIndex_.find(valueName);
+    return it == valueIndex_.end() ? nullptr : &values_[it->second].data;
 }
 
 void HiveKey::setValue(std::string_view valueName, std::string_view data) {
-    for (auto& v : values) {
-        if (equalsIgnoringCase(v.name, valueName)) {
-            v.data = data;
-            return;
-        }
+    const auto [it, added] = valueIndex_.try_emplace(std::string(valueName), values_.size());
+    if (added) {
+        values_.push_back({std::string(valueName), std::string(data)});
+    } else {
+        values_[it->second].data = data;
     }
-    values.push_back({std::string(valueName), std::string(data)});
 }
 
 std::vector<std::string_view> HiveTree::splitPath(std::string_view path) {
@@ -220,39 +221,46 @@ std::vector<std::string_view> HiveTree::splitPath(std::string_view path) {
 }
 
 bool HiveTree::isValidPath(std::string_view path) {
-    for (auto name : splitPath(path)) {
-        if (name.empty())
+    if (path.empty())
+        return true;
+    std::size_t depth = 1;
+    bool atNameStart = true;
+    for (const char c : path) {
+        if (c == '\\') {
+            if (atNameStart || ++depth > kMaxKeyDepth)
+                return false;
+            atNameStart = true;
+        } else if (isControl(static_cast<unsigned char>(c))) {
             return false;
-        if (std::any_of(name.begin(), name.end(),
-                        [](char c) { return isControl(static_cast<unsigned char>(c)); })) {
-            return false;
+        } else {
+            atNameStart = false;
         }
     }
-    return true;
+    return !atNameStart;
 }
 
 const HiveKey* HiveTree::find(std::string_view path) const {
     const HiveKey* key = &root_;
     for (auto name : splitPath(path)) {
-        auto it = key->children.find(name);
-        if (it == key->children.end())
+        auto it = key->children_.find(name);
+        if (it == key->children_.end())
             return nullptr;
         key = &it->second;
     }
     return key;
 }
 
-HiveKey& HiveTree::create(std::string_view path) {
+HiveKey* HiveTree::create(std::string_view path) {
+    if (!isValidPath(path))
+        return nullptr;
     HiveKey* key = &root_;
     for (auto name : splitPath(path)) {
-        auto it = key->children.find(name);
-        if (it == key->children.end()) {
-            it = key->children.emplace(std::string(name), HiveKey{}).first;
-            it->second.name = std::string(name);
-        }
+        auto it = key->children_.find(name);
+        if (it == key->children_.end())
+            it = key->children_.emplace(std::string(name), HiveKey(std::string(name))).first;
         key = &it->second;
     }
-    return *key;
+    return key;
 }
 
 bool HiveTree::remove(std::string_view path) {
@@ -263,15 +271,15 @@ bool HiveTree::remove(std::string_view path) {
     names.pop_back();
     HiveKey* parent = &root_;
     for (auto name : names) {
-        auto it = parent->children.find(name);
-        if (it == parent->children.end())
+        auto it = parent->children_.find(name);
+        if (it == parent->children_.end())
             return false;
         parent = &it->second;
     }
-    auto it = parent->children.find(last);
-    if (it == parent->children.end())
+    auto it = parent->children_.find(last);
+    if (it == parent->children_.end())
         return false;
-    parent->children.erase(it);
+    parent->children_.erase(it);
     return true;
 }
 
@@ -298,9 +306,9 @@ ParsedHive parseHive(std::string_view text, std::string_view rootName) {
         }
         sawContent = true;
         if (line.front() == '[') {
-            auto path = parseKeyLine(line, rootName);
-            current = path ? &result.tree.create(*path) : nullptr;
-            if (!path)
+            const auto path = parseKeyLine(line, rootName);
+            current = path ? result.tree.create(*path) : nullptr;
+            if (!current)
                 ++result.badLines;
             continue;
         }
@@ -316,11 +324,41 @@ ParsedHive parseHive(std::string_view text, std::string_view rootName) {
     return result;
 }
 
-std::string serializeHive(const HiveTree& tree, std::string_view rootName) {
+std::optional<std::string> serializeHiveUpTo(const HiveTree& tree, std::string_view rootName,
+                                             std::size_t maxBytes) {
     std::string out(kHeader);
     out += "\n\n";
-    appendKey(out, tree.root(), std::string(), rootName, true);
+    std::string path(rootName);
+    if (!tree.root().values().empty())
+        appendKey(out, tree.root(), path);
+    // Depth first without recursion: each frame holds the next sub-key to write and the length
+    // of its parent's path.
+    struct Frame {
+        const HiveKey* key;
+        HiveKey::Children::const_iterator next;
+        std::size_t pathLength;
+    };
+    std::vector<Frame> stack{{&tree.root(), tree.root().children().begin(), path.size()}};
+    while (!stack.empty() && out.size() <= maxBytes) {
+        Frame& top = stack.back();
+        if (top.next == top.key->children().end()) {
+            stack.pop_back();
+            continue;
+        }
+        const HiveKey& key = (top.next++)->second;
+        path.resize(top.pathLength);
+        path += '\\';
+        path += key.name();
+        appendKey(out, key, path);
+        stack.push_back({&key, key.children().begin(), path.size()});
+    }
+    if (out.size() > maxBytes)
+        return std::nullopt;
     return out;
+}
+
+std::string serializeHive(const HiveTree& tree, std::string_view rootName) {
+    return *serializeHiveUpTo(tree, rootName, std::string::npos);
 }
 
 std::string quoteHiveString(std::string_view text) {

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstddef>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace muralto::platform {
@@ -16,23 +19,46 @@ struct CaseInsensitiveLess {
 /// True when the two names are equal but for ASCII letter case.
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
 
+/// The most names a key path may have, as in the Windows registry.
+inline constexpr std::size_t kMaxKeyDepth = 512;
+
 /// One key of a hive: its name as created, its values in creation order and its sub-keys in
 /// case-insensitive alphabetical order. Names compare without regard to case and keep the case
-/// they were created with.
-struct HiveKey {
+/// they were created with. Keys are created and removed through HiveTree.
+class HiveKey {
+public:
     struct Value {
         std::string name;
         std::string data;
     };
+    using Children = std::map<std::string, HiveKey, CaseInsensitiveLess>;
 
-    std::string name;
-    std::vector<Value> values;
-    std::map<std::string, HiveKey, CaseInsensitiveLess> children;
+    HiveKey() = default;
+    explicit HiveKey(std::string name) : name_(std::move(name)) {}
+    HiveKey(const HiveKey&) = default;
+    HiveKey(HiveKey&&) = default;
+    HiveKey& operator=(const HiveKey&) = default;
+    HiveKey& operator=(HiveKey&&) = default;
+    /// Frees the keys below without recursion, so a deep tree needs no deep stack.
+    ~HiveKey();
+
+    const std::string& name() const { return name_; }
+    const std::vector<Value>& values() const { return values_; }
+    const Children& children() const { return children_; }
 
     /// The value's data, or null when the key has no value of that name.
     const std::string* findValue(std::string_view valueName) const;
     /// Sets or adds a value; an existing value keeps the case of its name.
     void setValue(std::string_view valueName, std::string_view data);
+
+private:
+    friend class HiveTree;
+
+    std::string name_;
+    std::vector<Value> values_;
+    /// Where each value sits in values_, by name.
+    std::map<std::string, std::size_t, CaseInsensitiveLess> valueIndex_;
+    Children children_;
 };
 
 /// A whole hive in memory. Key paths are relative to the root and separated by backslashes;
@@ -41,8 +67,9 @@ class HiveTree {
 public:
     /// The key at path, or null when any key along it is missing.
     const HiveKey* find(std::string_view path) const;
-    /// The key at path, created with the keys along it when missing.
-    HiveKey& create(std::string_view path);
+    /// The key at path, created with the keys along it when missing; null when the path is not
+    /// valid (isValidPath), and then nothing is created.
+    HiveKey* create(std::string_view path);
     /// Removes the key at path with everything below it; false when it does not exist.
     bool remove(std::string_view path);
 
@@ -50,7 +77,8 @@ public:
 
     /// Splits a key path into its names; an empty path gives no names.
     static std::vector<std::string_view> splitPath(std::string_view path);
-    /// True when every name of the path can be stored: not empty, no control characters.
+    /// True when every name of the path can be stored (not empty, no control characters) and
+    /// the path has at most kMaxKeyDepth names.
     static bool isValidPath(std::string_view path);
 
 private:
@@ -66,12 +94,17 @@ struct ParsedHive {
 
 /// Parses the registry export format ("Windows Registry Editor Version 5.00", `[ROOT\path]`
 /// key lines, `"name"="data"` value lines). Lines that do not parse are counted and skipped;
-/// a key line under another root counts as bad and its values are skipped with it.
+/// a key line under another root or with an invalid path counts as bad and its values are
+/// skipped with it.
 ParsedHive parseHive(std::string_view text, std::string_view rootName);
 
 /// Writes the tree in the format parseHive reads, every key (also one with no values) on a
 /// line of its own, sub-keys in case-insensitive order, values in creation order.
 std::string serializeHive(const HiveTree& tree, std::string_view rootName);
+
+/// serializeHive, given up as soon as the text grows past maxBytes: nothing then.
+std::optional<std::string> serializeHiveUpTo(const HiveTree& tree, std::string_view rootName,
+                                             std::size_t maxBytes);
 
 /// Quotes text for a value line: `\\`, `\"`, `\r`, `\n`, `\t`, `\0` and other bytes below
 /// 0x20 as `\xHH`; every other byte as it is.

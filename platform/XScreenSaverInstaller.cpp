@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "FileIo.h"
+
 namespace muralto::platform {
 namespace {
 
@@ -74,32 +76,6 @@ std::string readText(const std::filesystem::path& file) {
     std::ostringstream out;
     out << in.rdbuf();
     return out.str();
-}
-
-/// Replaces the file through a temporary beside it. A link is followed, so a configuration kept
-/// elsewhere and linked in stays where it is; the file keeps its permissions.
-bool writeAtomically(std::filesystem::path file, const std::string& text) {
-    std::error_code ec;
-    const auto link = std::filesystem::symlink_status(file, ec);
-    if (std::filesystem::is_symlink(link)) {
-        file = std::filesystem::canonical(file, ec);
-        if (ec)
-            return false;
-    }
-    const auto existing = std::filesystem::status(file, ec);
-    const std::filesystem::path temporary = file.string() + ".muralto-new";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!(out << text) || !out.flush())
-            return false;
-    }
-    if (std::filesystem::exists(existing)) {
-        std::filesystem::permissions(temporary, existing.permissions(), ec);
-    }
-    std::filesystem::rename(temporary, file, ec);
-    if (ec)
-        std::filesystem::remove(temporary, ec);
-    return !ec;
 }
 
 }  // namespace
@@ -202,7 +178,8 @@ void XScreenSaverInstaller::install(const std::string& programPath) {
         return;  // another screen saver, or none, runs here
 
     const std::string current = readText(haveFile ? paths_.userFile : paths_.appDefaults);
-    if (!writeAtomically(paths_.userFile, withProgramSelected(current, programPath)))
+    // A configuration linked in from elsewhere is changed where it lives.
+    if (replaceFile(paths_.userFile, withProgramSelected(current, programPath), 0644) != 0)
         return;
     for (const char* settings : {"xscreensaver-settings", "xscreensaver-demo"}) {
         if (const std::string path = finder_(settings); !path.empty()) {

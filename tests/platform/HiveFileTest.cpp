@@ -10,6 +10,7 @@
 #include <random>
 
 #include "HiveFile.h"
+#include "Registry.h"
 #include "TestSupport.h"
 
 namespace muralto::platform {
@@ -19,7 +20,7 @@ constexpr const char* kRoot = "HKEY_CURRENT_USER";
 
 int setValue(HiveFile& hive, const std::string& name, const std::string& data) {
     return hive.modify([&](HiveTree& tree) {
-        tree.create("Software\\Test").setValue(name, data);
+        tree.create("Software\\Test")->setValue(name, data);
         return 0;
     });
 }
@@ -125,6 +126,91 @@ TEST_F(HiveFileTest, UnreadableFileIsNeitherReadNorReplaced) {
     EXPECT_EQ(test::readFile(file), "Windows Registry Editor Version 5.00\n");
 }
 
+TEST_F(HiveFileTest, AWriteThatWouldOutgrowWhatAReadAcceptsLeavesTheFileAlone) {
+    HiveFile hive(file, kRoot);
+    ASSERT_EQ(setValue(hive, "Delay", "60"), 0);
+    const std::string before = test::readFile(file);
+    // Every key is written with its whole path: a chain of 512 keys of 600 bytes each would
+    // take some 80 MB, past the 64 MiB that a read accepts.
+    std::string path(600, 'k');
+    for (std::size_t depth = 1; depth < kMaxKeyDepth; ++depth)
+        path += "\\" + std::string(600, 'k');
+    EXPECT_EQ(hive.modify([&](HiveTree& tree) { return tree.create(path) ? 0 : EINVAL; }), EFBIG);
+    EXPECT_EQ(test::readFile(file), before);
+    EXPECT_EQ(getValue(hive, "Delay"), "60");
+}
+
+TEST(HiveRegistryTest, RefusesAKeyPathDeeperThanTheLimit) {
+    test::TempRegistry temp;
+    std::string path = "Software";
+    while (HiveTree::splitPath(path).size() < kMaxKeyDepth)
+        path += "\\k";
+    EXPECT_EQ(temp.registry.setValue(RootKey::CurrentUser, path, "Delay", "60"), 0);
+    EXPECT_EQ(temp.registry.setValue(RootKey::CurrentUser, path + "\\k", "Delay", "60"), EINVAL);
+    EXPECT_EQ(temp.registry.openKey(RootKey::CurrentUser, path + "\\k"), ENOENT);
+}
+
+struct LinkCase {
+    const char* name;
+    std::string via;              // a link that HKCU.reg links to first, or nothing
+    std::string linkTo;           // where the last link leads
+    std::string target;           // where the hive then lives, below the test folder
+    std::filesystem::perms mode;  // the target's permissions, or none when it does not exist
+    friend void PrintTo(const LinkCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class HiveFileLinks : public HiveFileTest, public testing::WithParamInterface<LinkCase> {};
+
+TEST_P(HiveFileLinks, AWriteGoesWhereTheLinkLeadsAndKeepsTheLink) {
+    using std::filesystem::perms;
+    const LinkCase& c = GetParam();
+    const auto target = dir.path() / c.target;
+    std::filesystem::create_directories(target.parent_path());
+    if (c.mode != perms::none) {
+        dir.write(c.target, "Windows Registry Editor Version 5.00\n");
+        std::filesystem::permissions(target, c.mode);
+    }
+    const auto staleTemporary = dir.write(c.target + ".tmp-AbCdEf", "left by a crash");
+    // A name starting with "/" stands for one below the test folder.
+    auto inTest = [&](const std::string& name) {
+        return name.starts_with('/') ? dir.path() / name.substr(1) : std::filesystem::path(name);
+    };
+    std::filesystem::create_directories(file.parent_path());
+    std::filesystem::path lastLink = file;
+    if (!c.via.empty()) {
+        lastLink = inTest(c.via);
+        std::filesystem::create_directories(lastLink.parent_path());
+        std::filesystem::create_symlink(lastLink, file);
+    }
+    std::filesystem::create_symlink(inTest(c.linkTo), lastLink);
+
+    HiveFile hive(file, kRoot);
+    ASSERT_EQ(setValue(hive, "Delay", "60"), 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(file));
+    EXPECT_TRUE(std::filesystem::is_symlink(lastLink));
+    EXPECT_NE(test::readFile(target).find("\"Delay\"=\"60\""), std::string::npos);
+    const perms kept = c.mode == perms::none ? perms::owner_read | perms::owner_write : c.mode;
+    EXPECT_EQ(std::filesystem::status(target).permissions() & perms::all, kept);
+    EXPECT_FALSE(std::filesystem::exists(staleTemporary));
+    EXPECT_TRUE(filesStartingWith(target.parent_path(), "muralto.reg.tmp-").empty());
+    EXPECT_TRUE(std::filesystem::exists(file.string() + ".lock"));
+    EXPECT_EQ(getValue(hive, "Delay"), "60");
+}
+
+constexpr auto kRw = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write;
+
+INSTANTIATE_TEST_SUITE_P(
+    Links, HiveFileLinks,
+    testing::Values(LinkCase{"absolute", "", "/dotfiles/muralto.reg", "dotfiles/muralto.reg",
+                             kRw | std::filesystem::perms::group_read},
+                    LinkCase{"relative", "", "../../../dotfiles/muralto.reg",
+                             "dotfiles/muralto.reg", kRw | std::filesystem::perms::group_write},
+                    LinkCase{"chain", "/links/hive.reg", "../dotfiles/muralto.reg",
+                             "dotfiles/muralto.reg", kRw | std::filesystem::perms::others_read},
+                    LinkCase{"to_a_file_not_made_yet", "", "/dotfiles/muralto.reg",
+                             "dotfiles/muralto.reg", std::filesystem::perms::none}),
+    [](const auto& p) { return p.param.name; });
+
 /// Runs body in a child process and returns its pid.
 template <typename Body>
 pid_t spawn(Body body) {
@@ -140,6 +226,61 @@ int waitFor(pid_t pid) {
     int status = 0;
     ::waitpid(pid, &status, 0);
     return status;
+}
+
+/// Holds the hive's write lock while it lives, as another process would: flock locks belong to
+/// an open file, so the hive's own open of the lock file conflicts with this one.
+class LockHolder {
+public:
+    explicit LockHolder(const std::filesystem::path& hive)
+        : fd_(::open((hive.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
+        EXPECT_EQ(::flock(fd_, LOCK_EX), 0);
+    }
+    ~LockHolder() { ::close(fd_); }
+
+private:
+    int fd_;
+};
+
+TEST_F(HiveFileTest, WhileAnotherProcessKeepsTheLockReadsGoOnAndAWriteGivesUp) {
+    HiveFile hive(file, kRoot);
+    ASSERT_EQ(setValue(hive, "Delay", "60"), 0);
+    const std::string before = test::readFile(file);
+    {
+        LockHolder held(file);
+        // In a child, so that a write waiting for ever ends with the alarm instead of the test.
+        const int status = waitFor(spawn([&] {
+            ::alarm(10);
+            HiveFile other(file, kRoot);
+            other.setLockTimeout(std::chrono::milliseconds(20));
+            if (getValue(other, "Delay") != "60")
+                ::_exit(200);
+            ::_exit(setValue(other, "Delay", "90"));
+        }));
+        ASSERT_TRUE(WIFEXITED(status)) << "the write waited for the lock";
+        EXPECT_EQ(WEXITSTATUS(status), EWOULDBLOCK);
+        EXPECT_EQ(test::readFile(file), before);
+    }
+    EXPECT_EQ(setValue(hive, "Delay", "90"), 0);
+}
+
+TEST_F(HiveFileTest, AWriteWaitsForAHolderThatLetsGoInTime) {
+    std::filesystem::create_directories(file.parent_path());
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t holder = spawn([&] {
+        LockHolder held(file);
+        if (::write(ready[1], "x", 1) != 1)
+            ::_exit(1);
+        ::usleep(200'000);  // holds the lock for a moment, then lets go by ending
+    });
+    char byte = 0;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    HiveFile hive(file, kRoot);
+    EXPECT_EQ(setValue(hive, "Delay", "60"), 0);
+    EXPECT_EQ(waitFor(holder), 0);
+    ::close(ready[0]);
+    ::close(ready[1]);
 }
 
 TEST_F(HiveFileTest, TwoProcessesWritingAtOnceLoseNothing) {

@@ -9,6 +9,14 @@ namespace {
 
 constexpr std::string_view kRoot = "HKEY_CURRENT_USER";
 
+/// A key path of depth names below K.
+std::string pathOfDepth(std::size_t depth, const std::string& name = "a") {
+    std::string path = "K";
+    for (std::size_t i = 1; i < depth; ++i)
+        path += "\\" + name;
+    return path;
+}
+
 std::string valueAt(const HiveTree& tree, std::string_view path, std::string_view name) {
     const HiveKey* key = tree.find(path);
     const std::string* value = key ? key->findValue(name) : nullptr;
@@ -17,8 +25,8 @@ std::string valueAt(const HiveTree& tree, std::string_view path, std::string_vie
 
 TEST(HiveTree, WritesTheExportFormatWithEveryKeyOnItsOwnLine) {
     HiveTree tree;
-    tree.create("Software\\Brenwick\\Muralto\\Settings").setValue("Delay", "60");
-    tree.create("Software\\Brenwick\\Muralto\\Settings").setValue("Preview hWnd", "");
+    tree.create("Software\\Brenwick\\Muralto\\Settings")->setValue("Delay", "60");
+    tree.create("Software\\Brenwick\\Muralto\\Settings")->setValue("Preview hWnd", "");
     tree.create("Software\\Brenwick\\Muralto\\Windows\\frmMuralto");
     EXPECT_EQ(serializeHive(tree, kRoot),
               "Windows Registry Editor Version 5.00\n\n"
@@ -46,9 +54,9 @@ TEST(HiveTree, EscapesRoundTripEveryByte) {
                                              "]["};
     HiveTree tree;
     for (std::size_t i = 0; i < values.size(); ++i) {
-        tree.create("K").setValue("v" + std::to_string(i), values[i]);
+        tree.create("K")->setValue("v" + std::to_string(i), values[i]);
     }
-    tree.create("K").setValue("", "default value");
+    tree.create("K")->setValue("", "default value");
     const std::string text = serializeHive(tree, kRoot);
     EXPECT_EQ(quoteHiveString(std::string("\x01\x1f\x7f", 3)), "\"\\x01\\x1F\x7f\"");
 
@@ -62,29 +70,73 @@ TEST(HiveTree, EscapesRoundTripEveryByte) {
 
 TEST(HiveTree, NamesIgnoreCaseButKeepTheirFirstSpelling) {
     HiveTree tree;
-    tree.create("Software\\Muralto").setValue("Delay", "60");
-    tree.create("SOFTWARE\\muralto").setValue("DELAY", "90");
+    tree.create("Software\\Muralto")->setValue("Delay", "60");
+    tree.create("SOFTWARE\\muralto")->setValue("DELAY", "90");
     for (const char* name : {"b", "A", "c", "a2", "B1"})
         tree.create(std::string("Keys\\") + name);
 
+    for (auto [name, data] : {std::pair{"b", "1"}, {"A", "2"}, {"c", "3"}, {"a", "4"}})
+        tree.create("software\\MURALTO")->setValue(name, data);
+
     const HiveKey* key = tree.find("software\\MURALTO");
     ASSERT_NE(key, nullptr);
-    ASSERT_EQ(key->values.size(), 1u);
-    EXPECT_EQ(key->values[0].name, "Delay");
-    EXPECT_EQ(key->values[0].data, "90");
-    EXPECT_EQ(tree.find("SOFTWARE")->name, "Software");
+    std::vector<std::string> values;
+    for (const auto& v : key->values())
+        values.push_back(v.name + "=" + v.data);
+    EXPECT_EQ(values, (std::vector<std::string>{"Delay=90", "b=1", "A=4", "c=3"}));
+    EXPECT_EQ(tree.find("SOFTWARE")->name(), "Software");
 
     std::vector<std::string> order;
-    for (const auto& [n, child] : tree.find("Keys")->children)
-        order.push_back(child.name);
+    for (const auto& [n, child] : tree.find("Keys")->children())
+        order.push_back(child.name());
     EXPECT_EQ(order, (std::vector<std::string>{"A", "a2", "b", "B1", "c"}));
+}
+
+struct KeyPath {
+    const char* name;
+    std::string path;
+    bool valid;
+    friend void PrintTo(const KeyPath& p, std::ostream* os) { *os << p.name; }
+};
+
+class HiveKeyPaths : public testing::TestWithParam<KeyPath> {};
+
+TEST_P(HiveKeyPaths, OnlyValidPathsCreateKeys) {
+    HiveTree tree;
+    HiveKey* key = tree.create(GetParam().path);
+    EXPECT_EQ(key != nullptr, GetParam().valid);
+    if (key)
+        EXPECT_EQ(tree.find(GetParam().path), key);
+    else
+        EXPECT_TRUE(tree.root().children().empty());  // nothing along the path either
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, HiveKeyPaths,
+                         testing::Values(KeyPath{"root", "", true},
+                                         KeyPath{"nested", "Software\\Muralto", true},
+                                         KeyPath{"empty_name", "Software\\\\Muralto", false},
+                                         KeyPath{"leading_separator", "\\Software", false},
+                                         KeyPath{"trailing_separator", "Software\\", false},
+                                         KeyPath{"control_byte", "Soft\x01ware", false},
+                                         KeyPath{"at_depth_limit", pathOfDepth(512), true},
+                                         KeyPath{"past_depth_limit", pathOfDepth(513), false}),
+                         [](const auto& p) { return p.param.name; });
+
+TEST(HiveTree, WritingGivesUpPastItsSizeLimit) {
+    HiveTree tree;
+    tree.create("K")->setValue("Delay", "60");
+    const std::string text = serializeHive(tree, kRoot);
+    EXPECT_EQ(serializeHiveUpTo(tree, kRoot, text.size()), text);
+    EXPECT_EQ(serializeHiveUpTo(tree, kRoot, text.size() - 1), std::nullopt);
 }
 
 struct BadInput {
     const char* name;
     std::string text;
     int badLines;
-    std::string delay;  // what "Delay" of key K reads as
+    std::string delay;  // what the value below reads as in key K
+    const char* valueName = "Delay";
+    friend void PrintTo(const BadInput& b, std::ostream* os) { *os << b.name; }
 };
 
 class HiveParsing : public testing::TestWithParam<BadInput> {};
@@ -92,10 +144,15 @@ class HiveParsing : public testing::TestWithParam<BadInput> {};
 TEST_P(HiveParsing, KeepsEveryGoodLineAndCountsTheRest) {
     const ParsedHive parsed = parseHive(GetParam().text, kRoot);
     EXPECT_EQ(parsed.badLines, GetParam().badLines);
-    EXPECT_EQ(valueAt(parsed.tree, "K", "Delay"), GetParam().delay);
+    EXPECT_EQ(valueAt(parsed.tree, "K", GetParam().valueName), GetParam().delay);
 }
 
 const std::string kHead = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\K]\n";
+
+/// A key line of depth names below K, followed by a value line.
+std::string keyLineOfDepth(std::size_t depth) {
+    return kHead + "[HKEY_CURRENT_USER\\" + pathOfDepth(depth) + "]\n\"Delay\"=\"1\"\n";
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, HiveParsing,
@@ -115,16 +172,25 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"trailing_garbage", kHead + "\"Delay\"=\"60\" x\n", 1, "<missing>"},
         BadInput{"raw_control_byte", kHead + "\"Delay\"=\"6\x01\"\n", 1, "<missing>"},
         BadInput{"empty_key_name", kHead + "[HKEY_CURRENT_USER\\K\\\\X]\n", 1, "<missing>"},
-        BadInput{"later_wins", kHead + "\"Delay\"=\"1\"\n\"delay\"=\"2\"\n", 0, "2"}),
+        BadInput{"later_wins", kHead + "\"Delay\"=\"1\"\n\"delay\"=\"2\"\n", 0, "2"},
+        BadInput{"raw_tab", kHead + "\"Delay\"=\"6\t0\"\n", 0, "6\t0"},
+        // The letters fold at both ends of the alphabet, the characters beside them do not.
+        BadInput{"fold_first_letter", kHead + "\"a\"=\"1\"\n\"A\"=\"2\"\n", 0, "2", "a"},
+        BadInput{"fold_last_letter", kHead + "\"z\"=\"1\"\n\"Z\"=\"2\"\n", 0, "2", "z"},
+        BadInput{"at_sign_is_no_letter", kHead + "\"@\"=\"1\"\n\"`\"=\"2\"\n", 0, "1", "@"},
+        BadInput{"bracket_is_no_letter", kHead + "\"[\"=\"1\"\n\"{\"=\"2\"\n", 0, "1", "["},
+        BadInput{"key_at_depth_limit", keyLineOfDepth(512), 0, "<missing>"},
+        BadInput{"key_past_depth_limit", keyLineOfDepth(513), 2, "<missing>"},
+        BadInput{"key_far_too_deep", keyLineOfDepth(200'000), 2, "<missing>"}),
     [](const auto& p) { return p.param.name; });
 
 TEST(HiveParsing, ATruncatedFileNeverYieldsAChangedValue) {
     HiveTree tree;
     tree.create("Software\\Brenwick\\Muralto\\Settings")
-        .setValue("Path", "/home/jo/Pictures \"x\"");
-    tree.create("Software\\Brenwick\\Muralto\\Settings").setValue("Delay", "600");
+        ->setValue("Path", "/home/jo/Pictures \"x\"");
+    tree.create("Software\\Brenwick\\Muralto\\Settings")->setValue("Delay", "600");
     tree.create("Software\\Brenwick\\Muralto\\Settings\\Newsgroups\\alt.pictures")
-        .setValue("Types", "*.jpg;\t*.gif");
+        ->setValue("Types", "*.jpg;\t*.gif");
     const std::string text = serializeHive(tree, kRoot);
     for (std::size_t cut = 0; cut <= text.size(); ++cut) {
         const ParsedHive parsed = parseHive(text.substr(0, cut), kRoot);
