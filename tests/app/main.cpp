@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
+#include <QApplication>
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" MURALTO_TEST_SCREEN_CONFIG);
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);  // the options window is a widget
     return RUN_ALL_TESTS();
 }
