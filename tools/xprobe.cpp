@@ -8,6 +8,7 @@
 //   xprobe tray-icon         prints the centre "X Y" of Muralto's icon docked in a tray
 //   xprobe options-visible   exits 0 while Muralto's options window is shown, printing its id
 //   xprobe menu-visible      exits 0 while a popup menu of Muralto is shown
+//   xprobe balloon-visible   exits 0 while a notification balloon of Muralto's icon is shown
 //   xprobe screenshot PNG    saves what the screen shows
 //   xprobe maximise WID      asks the window manager to maximise window WID
 //   xprobe maximised WID     exits 0 while window WID is maximised both ways
@@ -16,12 +17,14 @@
 
 #include <QImage>
 #include <QRect>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -57,6 +60,19 @@ xcb_pixmap_t rootPixmap() {
     if (value.size() == 4)
         std::memcpy(&id, value.data(), 4);
     return id;
+}
+
+/// The atoms that an ATOM list property of the window holds.
+std::vector<xcb_atom_t> atomList(xcb_window_t window, const char* name) {
+    const std::string value = property(window, atom(name), XCB_ATOM_ATOM);
+    std::vector<xcb_atom_t> atoms(value.size() / 4);
+    std::memcpy(atoms.data(), value.data(), atoms.size() * 4);
+    return atoms;
+}
+
+bool hasAtom(xcb_window_t window, const char* list, xcb_atom_t wanted) {
+    const auto atoms = atomList(window, list);
+    return std::find(atoms.begin(), atoms.end(), wanted) != atoms.end();
 }
 
 struct WindowInfo {
@@ -174,15 +190,8 @@ void maximise(xcb_window_t window) {
 }
 
 bool maximised(xcb_window_t window) {
-    const std::string value = property(window, atom("_NET_WM_STATE"), XCB_ATOM_ATOM);
-    int found = 0;
-    for (std::size_t i = 0; i + 4 <= value.size(); i += 4) {
-        xcb_atom_t state = 0;
-        std::memcpy(&state, value.data() + i, 4);
-        found += state == atom("_NET_WM_STATE_MAXIMIZED_VERT") ||
-                 state == atom("_NET_WM_STATE_MAXIMIZED_HORZ");
-    }
-    return found == 2;
+    return hasAtom(window, "_NET_WM_STATE", atom("_NET_WM_STATE_MAXIMIZED_VERT")) &&
+           hasAtom(window, "_NET_WM_STATE", atom("_NET_WM_STATE_MAXIMIZED_HORZ"));
 }
 
 }  // namespace
@@ -239,9 +248,17 @@ int main(int argc, char** argv) {
         std::printf("%u\n", form.id);
         return 0;
     }
-    if (command == "menu-visible") {
-        return anyWindow([&](const WindowInfo& w) { return ours(w) && w.overrideRedirect; }) ? 0
-                                                                                             : 1;
+    // Popups are override-redirect top-level windows; the balloon is typed as a tooltip. (The
+    // docked icon is override-redirect too, but the tray holds it.)
+    if (command == "menu-visible" || command == "balloon-visible") {
+        const bool balloon = command == "balloon-visible";
+        const xcb_atom_t tooltip = atom("_NET_WM_WINDOW_TYPE_TOOLTIP");
+        return anyWindow([&](const WindowInfo& w) {
+            return ours(w) && w.overrideRedirect && !w.embedded &&
+                   hasAtom(w.id, "_NET_WM_WINDOW_TYPE", tooltip) == balloon;
+        })
+                   ? 0
+                   : 1;
     }
     return 2;
 }
