@@ -8,7 +8,8 @@
 //   xprobe tray-icon         prints the centre "X Y" of Muralto's icon docked in a tray
 //   xprobe options-visible   exits 0 while Muralto's options window is shown, printing its id
 //   xprobe menu-visible      exits 0 while a popup menu of Muralto is shown
-//   xprobe balloon-visible   exits 0 while a notification balloon of Muralto's icon is shown
+//   xprobe balloon-visible   exits 0 while a notification balloon of Muralto's icon is shown,
+//                            printing its centre "X Y"
 //   xprobe screenshot PNG    saves what the screen shows
 //   xprobe maximise WID      asks the window manager to maximise window WID
 //   xprobe maximised WID     exits 0 while window WID is maximised both ways
@@ -253,12 +254,18 @@ int main(int argc, char** argv) {
     if (command == "menu-visible" || command == "balloon-visible") {
         const bool balloon = command == "balloon-visible";
         const xcb_atom_t tooltip = atom("_NET_WM_WINDOW_TYPE_TOOLTIP");
-        return anyWindow([&](const WindowInfo& w) {
-            return ours(w) && w.overrideRedirect && !w.embedded &&
-                   hasAtom(w.id, "_NET_WM_WINDOW_TYPE", tooltip) == balloon;
-        })
-                   ? 0
-                   : 1;
+        WindowInfo popup{};
+        if (!anyWindow(
+                [&](const WindowInfo& w) {
+                    return ours(w) && w.overrideRedirect && !w.embedded &&
+                           hasAtom(w.id, "_NET_WM_WINDOW_TYPE", tooltip) == balloon;
+                },
+                &popup)) {
+            return 1;
+        }
+        if (balloon)
+            std::printf("%d %d\n", popup.x + popup.width / 2, popup.y + popup.height / 2);
+        return 0;
     }
     return 2;
 }

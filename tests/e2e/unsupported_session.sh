@@ -36,12 +36,17 @@ pid=$!
 started_pids+=("$pid")
 
 icon_docked() { "$probe" tray-icon >/dev/null; }
-balloon_shown() { "$probe" balloon-visible; }
+balloon_shown() { "$probe" balloon-visible >/dev/null; }
+balloon_gone() { ! balloon_shown; }
 said_so() { grep -q "$told" "$work/stderr"; }
 wait_until 20 icon_docked
 wait_until 20 said_so
 wait_until 20 balloon_shown
 read -r icon_x icon_y < <("$probe" tray-icon)
+# A click takes the balloon away; while it is up, the icon's menu would not open again.
+read -r balloon_x balloon_y < <("$probe" balloon-visible)
+xdotool mousemove "$balloon_x" "$balloon_y" click 1
+wait_until 20 balloon_gone
 # The icon's menu opens only while the options window is away.
 options_hidden() { ! "$probe" options-visible >/dev/null; }
 xdotool windowminimize "$("$probe" options-visible)"
@@ -53,6 +58,9 @@ xdotool mousemove "$icon_x" "$icon_y" click 3
 wait_until 20 menu_shown
 xdotool key u
 wait_until 20 menu_gone
+# A second right press within the double-click interval (400 ms) makes a right double click,
+# which the icon ignores: no state to poll for here, so wait the interval out.
+sleep 1
 xdotool mousemove "$icon_x" "$icon_y" click 3
 wait_until 20 menu_shown
 xdotool key e
