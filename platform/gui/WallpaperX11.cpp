@@ -163,41 +163,49 @@ std::optional<xcb_pixmap_t> uploadPixmap(xcb_connection_t* connection, const Roo
     return pixmap;
 }
 
-/// The monitors RandR lists for the root window (only the active ones); none when the server
-/// has no RandR 1.5.
-std::vector<Monitor> listMonitors(xcb_connection_t* connection, xcb_window_t root) {
+template <typename T>
+using Reply = std::unique_ptr<T, decltype(&std::free)>;
+
+/// Whether the server speaks RandR 1.5, which lists monitors.
+bool listsMonitors(xcb_connection_t* connection) {
     const xcb_query_extension_reply_t* extension =
         xcb_get_extension_data(connection, &xcb_randr_id);
     if (!extension || !extension->present)
-        return {};
-    std::unique_ptr<xcb_randr_query_version_reply_t, decltype(&std::free)> version(
+        return false;
+    const Reply<xcb_randr_query_version_reply_t> version(
         xcb_randr_query_version_reply(connection, xcb_randr_query_version(connection, 1, 5),
                                       nullptr),
         &std::free);
-    if (!version || (version->major_version == 1 && version->minor_version < 5))
+    return version && (version->major_version > 1 || version->minor_version >= 5);
+}
+
+Monitor describeMonitor(const xcb_randr_monitor_info_t& info, xcb_randr_output_t primaryOutput) {
+    const xcb_randr_output_t* outputs = xcb_randr_monitor_info_outputs(&info);
+    const xcb_randr_output_t* end = outputs + xcb_randr_monitor_info_outputs_length(&info);
+    Monitor monitor;
+    monitor.area = QRect(info.x, info.y, info.width, info.height);
+    monitor.primary = info.primary != 0;
+    monitor.showsPrimaryOutput =
+        primaryOutput != XCB_NONE && std::find(outputs, end, primaryOutput) != end;
+    return monitor;
+}
+
+/// The active monitors RandR lists for the root window; none without RandR 1.5.
+std::vector<Monitor> listMonitors(xcb_connection_t* connection, xcb_window_t root) {
+    if (!listsMonitors(connection))
         return {};
     const auto monitorsCookie = xcb_randr_get_monitors(connection, root, 1);
     const auto primaryCookie = xcb_randr_get_output_primary(connection, root);
-    std::unique_ptr<xcb_randr_get_monitors_reply_t, decltype(&std::free)> reply(
+    const Reply<xcb_randr_get_monitors_reply_t> reply(
         xcb_randr_get_monitors_reply(connection, monitorsCookie, nullptr), &std::free);
-    std::unique_ptr<xcb_randr_get_output_primary_reply_t, decltype(&std::free)> primary(
+    const Reply<xcb_randr_get_output_primary_reply_t> primary(
         xcb_randr_get_output_primary_reply(connection, primaryCookie, nullptr), &std::free);
-    const xcb_randr_output_t primaryOutput = primary ? primary->output : XCB_NONE;
     std::vector<Monitor> monitors;
     if (!reply)
         return monitors;
     for (auto it = xcb_randr_get_monitors_monitors_iterator(reply.get()); it.rem;
          xcb_randr_monitor_info_next(&it)) {
-        const xcb_randr_monitor_info_t* info = it.data;
-        const xcb_randr_output_t* outputs = xcb_randr_monitor_info_outputs(info);
-        const int count = xcb_randr_monitor_info_outputs_length(info);
-        Monitor monitor;
-        monitor.area = QRect(info->x, info->y, info->width, info->height);
-        monitor.primary = info->primary != 0;
-        monitor.showsPrimaryOutput =
-            primaryOutput != XCB_NONE &&
-            std::find(outputs, outputs + count, primaryOutput) != outputs + count;
-        monitors.push_back(monitor);
+        monitors.push_back(describeMonitor(*it.data, primary ? primary->output : XCB_NONE));
     }
     return monitors;
 }
