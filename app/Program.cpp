@@ -94,6 +94,8 @@ imaging::UpdateResult Program::UpdateImage() {
         return imaging::UpdateResult::NoImage;
     imaging::UpdateRequest request;
     request.makesWallpaper = glRunMode == kWallpaperMode || glRunMode == kOptionsMode;
+    if (request.makesWallpaper && wallpaperUnsupported_)
+        return imaging::UpdateResult::Unsupported;
     request.preview = glRunMode == kPreviewMode;
     request.settings = settingsInForce();
     request.area = windows_->screenSize();
@@ -102,8 +104,18 @@ imaging::UpdateResult Program::UpdateImage() {
     const imaging::UpdateResult result = updater_->UpdateImage(request);
     if (result == imaging::UpdateResult::Failed) {
         std::fprintf(stderr, "muralto: %s\n", updater_->lastError().c_str());
+    } else if (result == imaging::UpdateResult::Unsupported) {
+        reportWallpaperUnsupported();
     }
     return result;
+}
+
+void Program::reportWallpaperUnsupported() {
+    wallpaperUnsupported_ = true;
+    const std::string text = "The wallpaper cannot be changed: " + updater_->lastError() +
+                             ". Muralto leaves it alone until its settings are saved again.";
+    std::fprintf(stderr, "muralto: %s\n", text.c_str());
+    windows_->notify(text);
 }
 
 void Program::EndProgram() {

@@ -41,10 +41,13 @@ public:
     virtual void restoreOptionsWindowPlacement() = 0;
     virtual void addTrayIcon() = 0;
     virtual void showOptionsWindow() = 0;
-    /// Brings a minimised options window back to its normal state.
+    /// Brings a minimised options window back to its normal state, not maximised.
     virtual void restoreOptionsWindowIfMinimised() = 0;
     /// The primary screen in device pixels.
     virtual QSize screenSize() = 0;
+    /// Tells the user something that needs no answer, as a notification from the
+    /// notification-area icon while it is shown.
+    virtual void notify(const std::string& text) = 0;
 };
 
 /// The text of the question asked once per user in the wallpaper mode.
@@ -67,7 +70,9 @@ public:
     Outcome Main(const CommandLine& commandLine, ProgramWindows* windows = nullptr,
                  imaging::ImageOutput* imageOutput = nullptr);
 
-    /// Chooses, composes and shows the next picture for the settings in force.
+    /// Chooses, composes and shows the next picture for the settings in force. Once the
+    /// session's wallpaper is known to be impossible to set, the user is told, and updates
+    /// do nothing until the settings are saved again.
     imaging::UpdateResult UpdateImage();
     /// The one orderly way out: removes the icon, unloads the windows, tells the session the
     /// saver stopped (saver mode) and ends the event loop. Later calls return at once.
@@ -79,6 +84,7 @@ public:
     void StartTimer() override { timer_.StartTimer(); }
     void StopTimer() override { timer_.StopTimer(); }
     void resetImageList() override;
+    void settingsSaved() override { wallpaperUnsupported_ = false; }
 
     std::int32_t glRunMode = kWallpaperMode;
     bool gbSaverPage = false;
@@ -90,6 +96,7 @@ public:
 private:
     void askDefaultScreenSaver();
     void startWindows();
+    void reportWallpaperUnsupported();
     /// The settings record in force: the saver's in the saver and preview modes.
     const settings::ImageSettings& settingsInForce() const;
 
@@ -102,6 +109,8 @@ private:
     std::unique_ptr<imaging::Catalogue> catalogue_;
     std::unique_ptr<imaging::ImageUpdater> updater_;
     bool bEnding = false;
+    /// The wallpaper backend said it cannot work here; cleared when the settings are saved.
+    bool wallpaperUnsupported_ = false;
 };
 
 }  // namespace muralto::app

@@ -21,10 +21,8 @@ imaging::CharMetrics QtWindows::measureCanvasFont() {
 }
 
 void QtWindows::restoreOptionsWindowIfMinimised() {
-    if (form_->windowState() & Qt::WindowMinimized) {
-        form_->setWindowState(form_->windowState() & ~Qt::WindowMinimized);
-        form_->show();
-    }
+    if (form_->windowState() & Qt::WindowMinimized)
+        form_->showNormal();  // not maximised either, whatever it was before
 }
 
 QSize QtWindows::screenSize() {

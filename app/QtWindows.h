@@ -25,6 +25,7 @@ public:
     void showOptionsWindow() override { form_->show(); }
     void restoreOptionsWindowIfMinimised() override;
     QSize screenSize() override;
+    void notify(const std::string& text) override { tray_->notify(QString::fromStdString(text)); }
 
     // ProgramHost
     void removeTrayIcon() override { tray_->remove(); }
@@ -50,6 +51,9 @@ public:
     bool showWallpaper(const std::string& bitmapPath, std::int32_t scaleFactor,
                        std::string* error) override;
     void showFrame(const QImage&, const imaging::CompositionRequest&) override {}
+    bool canShowWallpaper(std::string* reason) const override {
+        return setter_->canSetWallpaper(reason);
+    }
 
 private:
     std::unique_ptr<platform::WallpaperSetter> setter_;

@@ -62,6 +62,11 @@ void TrayIcon::remove() {
     icon_.hide();
 }
 
+void TrayIcon::notify(const QString& text) {
+    if (shown())
+        icon_.showMessage(form_.windowTitle(), text, QSystemTrayIcon::Warning);
+}
+
 void TrayIcon::activated(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
         case QSystemTrayIcon::DoubleClick:

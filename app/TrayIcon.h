@@ -19,6 +19,8 @@ public:
     /// menus they are handed.
     void add();
     void remove();
+    /// Shows text as a warning balloon from the icon; nothing while the icon is not shown.
+    void notify(const QString& text);
     /// Whether the icon is up in a tray that exists now.
     bool shown() const { return icon_.isVisible() && QSystemTrayIcon::isSystemTrayAvailable(); }
 

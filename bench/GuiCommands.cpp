@@ -45,6 +45,8 @@ const char* resultName(imaging::UpdateResult result) {
             return "no image";
         case imaging::UpdateResult::Failed:
             return "failed";
+        case imaging::UpdateResult::Unsupported:
+            return "unsupported";
         case imaging::UpdateResult::Shown:
             return "shown";
     }

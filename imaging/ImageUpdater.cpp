@@ -20,6 +20,9 @@ UpdateResult ImageUpdater::UpdateImage(const UpdateRequest& request) {
 }
 
 UpdateResult ImageUpdater::update(const UpdateRequest& request) {
+    lastError_.clear();
+    if (request.makesWallpaper && !output_.canShowWallpaper(&lastError_))
+        return UpdateResult::Unsupported;
     settings::ImageSettings settings = request.settings;
     TargetSize target =
         targetSize(request.area.width(), request.area.height(), settings.ScaleFactor);
@@ -27,7 +30,6 @@ UpdateResult ImageUpdater::update(const UpdateRequest& request) {
     if (caption)
         target.height = heightWithCaptionRoom(target.height, request.chars.glCharHeight);
 
-    lastError_.clear();
     std::size_t attempts = 0;
     std::size_t limit = 0;
     while (auto choice = catalogue_.nextImage(settings, request.programDirectory)) {

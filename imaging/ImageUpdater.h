@@ -20,6 +20,12 @@ public:
                                std::string* error) = 0;
     /// Shows the canvas as the saver's frame.
     virtual void showFrame(const QImage& canvas, const CompositionRequest& request) = 0;
+    /// Whether showWallpaper can work in this session at all. When it cannot, *reason (when
+    /// not null) says why; composing a wallpaper for it would be wasted work.
+    virtual bool canShowWallpaper(std::string* reason) const {
+        (void)reason;
+        return true;
+    }
 };
 
 /// What one update reads of the running program.
@@ -34,10 +40,11 @@ struct UpdateRequest {
 
 /// The outcome of one update.
 enum class UpdateResult {
-    Busy,     ///< an update was already running; nothing done
-    NoImage,  ///< no candidate picture (or no room to draw one); nothing changed
-    Failed,   ///< no picture of the cycle could be loaded, or the output failed
-    Shown,    ///< a new wallpaper or frame is up
+    Busy,         ///< an update was already running; nothing done
+    NoImage,      ///< no candidate picture (or no room to draw one); nothing changed
+    Failed,       ///< no picture of the cycle could be loaded, or the output failed
+    Unsupported,  ///< the session's wallpaper cannot be set; nothing was composed
+    Shown,        ///< a new wallpaper or frame is up
 };
 
 /// The image engine's one operation: choose the next picture, compose it and show it.

@@ -86,6 +86,7 @@ void ProgramSettings::SaveSettings(SettingsHost& host) {
     put("AddPath", booleanText(WallpaperSettings.AddPath));
     put("ScaleFactor", numberText(WallpaperSettings.ScaleFactor));
     put("StartupOnly", booleanText(WallpaperSettings.StartupOnly));
+    host.settingsSaved();
 
     if (host.runMode() != 0)
         return;

@@ -31,6 +31,8 @@ public:
     virtual void StopTimer() = 0;
     /// Empties the image list so that the next update scans the folder again.
     virtual void resetImageList() = 0;
+    /// Told once the values of a save are stored, whatever changed.
+    virtual void settingsSaved() = 0;
 };
 
 /// The section of the program's key that holds its settings.

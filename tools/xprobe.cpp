@@ -2,21 +2,30 @@
 // end-to-end tests and the demonstration of the run command use it.
 //
 //   xprobe pixmap            prints the root window's _XROOTPMAP_ID (0 when unset)
-//   xprobe compare BMP       exits 0 when the root pixmap shows BMP centred on black
+//   xprobe compare BMP [X Y W H]
+//                            exits 0 when the root pixmap shows BMP whole, centred on the
+//                            rectangle (default: the whole screen), and black everywhere else
 //   xprobe tray-icon         prints the centre "X Y" of Muralto's icon docked in a tray
 //   xprobe options-visible   exits 0 while Muralto's options window is shown, printing its id
 //   xprobe menu-visible      exits 0 while a popup menu of Muralto is shown
+//   xprobe balloon-visible   exits 0 while a notification balloon of Muralto's icon is shown,
+//                            printing its centre "X Y"
 //   xprobe screenshot PNG    saves what the screen shows
+//   xprobe maximise WID      asks the window manager to maximise window WID
+//   xprobe maximised WID     exits 0 while window WID is maximised both ways
 
 #include <xcb/xcb.h>
 
 #include <QImage>
+#include <QRect>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -52,6 +61,19 @@ xcb_pixmap_t rootPixmap() {
     if (value.size() == 4)
         std::memcpy(&id, value.data(), 4);
     return id;
+}
+
+/// The atoms that an ATOM list property of the window holds.
+std::vector<xcb_atom_t> atomList(xcb_window_t window, const char* name) {
+    const std::string value = property(window, atom(name), XCB_ATOM_ATOM);
+    std::vector<xcb_atom_t> atoms(value.size() / 4);
+    std::memcpy(atoms.data(), value.data(), atoms.size() * 4);
+    return atoms;
+}
+
+bool hasAtom(xcb_window_t window, const char* list, xcb_atom_t wanted) {
+    const auto atoms = atomList(window, list);
+    return std::find(atoms.begin(), atoms.end(), wanted) != atoms.end();
 }
 
 struct WindowInfo {
@@ -118,28 +140,59 @@ QImage grab(xcb_drawable_t drawable) {
     return copy.copy();
 }
 
-int compare(const char* bitmap) {
+int compare(const char* bitmap, QRect area) {
     const QImage expected =
         QImage(QString::fromLocal8Bit(bitmap)).convertToFormat(QImage::Format_RGB32);
     const xcb_pixmap_t pixmap = rootPixmap();
     const QImage shown = pixmap ? grab(pixmap) : QImage();
     if (expected.isNull() || shown.isNull())
         return 2;
+    if (area.isEmpty())
+        area = shown.rect();
+    if (expected.width() > area.width() || expected.height() > area.height()) {
+        std::printf("the bitmap is %dx%d, larger than the %dx%d area\n", expected.width(),
+                    expected.height(), area.width(), area.height());
+        return 1;
+    }
     const int w = shown.width(), h = shown.height();
     const auto* data = reinterpret_cast<const std::uint32_t*>(shown.constBits());
-    const int left = (w - expected.width()) / 2, top = (h - expected.height()) / 2;
+    const QRect placed(area.x() + (area.width() - expected.width()) / 2,
+                       area.y() + (area.height() - expected.height()) / 2, expected.width(),
+                       expected.height());
     long mismatches = 0;
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
-            const bool inside =
-                x >= left && y >= top && x < left + expected.width() && y < top + expected.height();
-            const std::uint32_t want = inside ? expected.pixel(x - left, y - top) & 0xFFFFFF : 0;
+            const std::uint32_t want =
+                placed.contains(x, y) ? expected.pixel(x - placed.x(), y - placed.y()) & 0xFFFFFF
+                                      : 0;
             if ((data[y * w + x] & 0xFFFFFF) != want)
                 ++mismatches;
         }
     }
     std::printf("%ld pixels differ\n", mismatches);
     return mismatches == 0 ? 0 : 1;
+}
+
+/// Sends the window manager a _NET_WM_STATE request to add both maximised states.
+void maximise(xcb_window_t window) {
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = atom("_NET_WM_STATE");
+    event.data.data32[0] = 1;  // add
+    event.data.data32[1] = atom("_NET_WM_STATE_MAXIMIZED_VERT");
+    event.data.data32[2] = atom("_NET_WM_STATE_MAXIMIZED_HORZ");
+    event.data.data32[3] = 1;  // a normal application
+    xcb_send_event(connection, 0, screen->root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&event));
+    xcb_flush(connection);
+}
+
+bool maximised(xcb_window_t window) {
+    return hasAtom(window, "_NET_WM_STATE", atom("_NET_WM_STATE_MAXIMIZED_VERT")) &&
+           hasAtom(window, "_NET_WM_STATE", atom("_NET_WM_STATE_MAXIMIZED_HORZ"));
 }
 
 }  // namespace
@@ -157,8 +210,17 @@ int main(int argc, char** argv) {
         std::printf("%u\n", rootPixmap());
         return 0;
     }
-    if (command == "compare" && argc == 3)
-        return compare(argv[2]);
+    if (command == "compare" && (argc == 3 || argc == 7)) {
+        const auto n = [&](int i) { return argc == 7 ? std::atoi(argv[i]) : 0; };
+        return compare(argv[2], QRect(n(3), n(4), n(5), n(6)));
+    }
+    if ((command == "maximise" || command == "maximised") && argc == 3) {
+        const auto window = static_cast<xcb_window_t>(std::strtoul(argv[2], nullptr, 0));
+        if (command == "maximised")
+            return maximised(window) ? 0 : 1;
+        maximise(window);
+        return 0;
+    }
     if (command == "screenshot" && argc == 3) {
         return grab(screen->root).save(QString::fromLocal8Bit(argv[2]), "PNG") ? 0 : 1;
     }
@@ -187,9 +249,23 @@ int main(int argc, char** argv) {
         std::printf("%u\n", form.id);
         return 0;
     }
-    if (command == "menu-visible") {
-        return anyWindow([&](const WindowInfo& w) { return ours(w) && w.overrideRedirect; }) ? 0
-                                                                                             : 1;
+    // Popups are override-redirect top-level windows; the balloon is typed as a tooltip. (The
+    // docked icon is override-redirect too, but the tray holds it.)
+    if (command == "menu-visible" || command == "balloon-visible") {
+        const bool balloon = command == "balloon-visible";
+        const xcb_atom_t tooltip = atom("_NET_WM_WINDOW_TYPE_TOOLTIP");
+        WindowInfo popup{};
+        if (!anyWindow(
+                [&](const WindowInfo& w) {
+                    return ours(w) && w.overrideRedirect && !w.embedded &&
+                           hasAtom(w.id, "_NET_WM_WINDOW_TYPE", tooltip) == balloon;
+                },
+                &popup)) {
+            return 1;
+        }
+        if (balloon)
+            std::printf("%d %d\n", popup.x + popup.width / 2, popup.y + popup.height / 2);
+        return 0;
     }
     return 2;
 }

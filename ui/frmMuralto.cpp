@@ -38,8 +38,9 @@ void frmMuralto::iconMessage(int message) {
     if (isVisible())
         return;
     if (message == kIconDoubleClick) {
-        setWindowState(windowState() & ~Qt::WindowMinimized);
-        show();
+        // Back in the normal state: a window maximised before it went to the tray would
+        // otherwise come back maximised.
+        showNormal();
         raise();
         activateWindow();
     } else if (message == kIconRightButtonUp) {

@@ -24,8 +24,9 @@ public:
 
     frmMuralto(const i18n::StringTable& strings, Actions actions);
 
-    /// An icon event: ignored while the window is visible; a double click restores and raises
-    /// the window, a released right button opens the popup menu at the mouse.
+    /// An icon event: ignored while the window is visible; a double click shows the window in
+    /// its normal state (neither minimised nor maximised) and raises it, a released right
+    /// button opens the popup menu at the mouse.
     void iconMessage(int message);
 
     QMenu& mnuPopup() { return mnuPopup_; }

@@ -81,6 +81,16 @@ std::optional<WallpaperBackend> backendForDesktops(const std::string& desktops) 
 
 }  // namespace
 
+bool NullWallpaperSetter::setWallpaper(const std::string&, Placement, std::string* error) {
+    reportError(error, reason_);
+    return false;
+}
+
+bool NullWallpaperSetter::canSetWallpaper(std::string* reason) const {
+    reportError(reason, reason_);
+    return false;
+}
+
 Placement placementForScaleFactor(long scaleFactor) {
     return scaleFactor >= 2 ? Placement::Tiled : Placement::Centred;
 }
@@ -161,9 +171,22 @@ std::unique_ptr<WallpaperSetter> makeWallpaperSetter(WallpaperBackend backend,
     return std::make_unique<NullWallpaperSetter>();
 }
 
+std::string unsupportedSessionReason(const Environment& environment) {
+    if (backendFromName(environment.value("MURALTO_WALLPAPER_BACKEND")) == WallpaperBackend::None) {
+        return "MURALTO_WALLPAPER_BACKEND=none turns the wallpaper backend off";
+    }
+    const std::string desktop = environment.value("XDG_CURRENT_DESKTOP");
+    return "no way to set the wallpaper is known on this Wayland session's desktop (" +
+           (desktop.empty() ? std::string("XDG_CURRENT_DESKTOP is not set")
+                            : "XDG_CURRENT_DESKTOP=" + desktop) +
+           ")";
+}
+
 std::unique_ptr<WallpaperSetter> chooseWallpaperSetter(const Environment& environment) {
-    return makeWallpaperSetter(chooseWallpaperBackend(environment),
-                               std::make_shared<QProcessRunner>(),
+    const WallpaperBackend backend = chooseWallpaperBackend(environment);
+    if (backend == WallpaperBackend::None)
+        return std::make_unique<NullWallpaperSetter>(unsupportedSessionReason(environment));
+    return makeWallpaperSetter(backend, std::make_shared<QProcessRunner>(),
                                std::make_shared<DBusPlasmaShell>());
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace muralto::platform {
 
@@ -33,13 +34,26 @@ public:
                               std::string* error) = 0;
     /// The backend's short name, as MURALTO_WALLPAPER_BACKEND spells it.
     virtual std::string_view name() const = 0;
+    /// Whether this backend can set the wallpaper at all; when it cannot, *reason (when not
+    /// null) says why. A backend that can may still fail on a given call.
+    virtual bool canSetWallpaper(std::string* reason) const {
+        (void)reason;
+        return true;
+    }
 };
 
-/// A backend for sessions whose wallpaper cannot be set: it does nothing and reports success.
+/// The backend for sessions whose wallpaper cannot be set: it says so, with the reason it was
+/// made with, both when asked and when told to set one.
 class NullWallpaperSetter : public WallpaperSetter {
 public:
-    bool setWallpaper(const std::string&, Placement, std::string*) override { return true; }
+    explicit NullWallpaperSetter(std::string reason = "this session's wallpaper cannot be set")
+        : reason_(std::move(reason)) {}
+    bool setWallpaper(const std::string&, Placement, std::string* error) override;
     std::string_view name() const override { return "none"; }
+    bool canSetWallpaper(std::string* reason) const override;
+
+private:
+    std::string reason_;
 };
 
 /// The backends the chooser knows.
@@ -73,6 +87,9 @@ WallpaperBackend chooseWallpaperBackend(const Environment& environment);
 std::unique_ptr<WallpaperSetter> makeWallpaperSetter(WallpaperBackend backend,
                                                      std::shared_ptr<ProcessRunner> runner,
                                                      std::shared_ptr<PlasmaShell> plasma);
+
+/// Why a session that gets the null backend has no wallpaper to set, naming what it is.
+std::string unsupportedSessionReason(const Environment& environment);
 
 /// The setter for a session, running real tools and talking to the real session bus.
 std::unique_ptr<WallpaperSetter> chooseWallpaperSetter(const Environment& environment);

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QPainter>
 
+#include <xcb/randr.h>
 #include <xcb/xcb.h>
 
 #include <algorithm>
@@ -162,6 +163,53 @@ std::optional<xcb_pixmap_t> uploadPixmap(xcb_connection_t* connection, const Roo
     return pixmap;
 }
 
+template <typename T>
+using Reply = std::unique_ptr<T, decltype(&std::free)>;
+
+/// Whether the server speaks RandR 1.5, which lists monitors.
+bool listsMonitors(xcb_connection_t* connection) {
+    const xcb_query_extension_reply_t* extension =
+        xcb_get_extension_data(connection, &xcb_randr_id);
+    if (!extension || !extension->present)
+        return false;
+    const Reply<xcb_randr_query_version_reply_t> version(
+        xcb_randr_query_version_reply(connection, xcb_randr_query_version(connection, 1, 5),
+                                      nullptr),
+        &std::free);
+    return version && (version->major_version > 1 || version->minor_version >= 5);
+}
+
+Monitor describeMonitor(const xcb_randr_monitor_info_t& info, xcb_randr_output_t primaryOutput) {
+    const xcb_randr_output_t* outputs = xcb_randr_monitor_info_outputs(&info);
+    const xcb_randr_output_t* end = outputs + xcb_randr_monitor_info_outputs_length(&info);
+    Monitor monitor;
+    monitor.area = QRect(info.x, info.y, info.width, info.height);
+    monitor.primary = info.primary != 0;
+    monitor.showsPrimaryOutput =
+        primaryOutput != XCB_NONE && std::find(outputs, end, primaryOutput) != end;
+    return monitor;
+}
+
+/// The active monitors RandR lists for the root window; none without RandR 1.5.
+std::vector<Monitor> listMonitors(xcb_connection_t* connection, xcb_window_t root) {
+    if (!listsMonitors(connection))
+        return {};
+    const auto monitorsCookie = xcb_randr_get_monitors(connection, root, 1);
+    const auto primaryCookie = xcb_randr_get_output_primary(connection, root);
+    const Reply<xcb_randr_get_monitors_reply_t> reply(
+        xcb_randr_get_monitors_reply(connection, monitorsCookie, nullptr), &std::free);
+    const Reply<xcb_randr_get_output_primary_reply_t> primary(
+        xcb_randr_get_output_primary_reply(connection, primaryCookie, nullptr), &std::free);
+    std::vector<Monitor> monitors;
+    if (!reply)
+        return monitors;
+    for (auto it = xcb_randr_get_monitors_monitors_iterator(reply.get()); it.rem;
+         xcb_randr_monitor_info_next(&it)) {
+        monitors.push_back(describeMonitor(*it.data, primary ? primary->output : XCB_NONE));
+    }
+    return monitors;
+}
+
 xcb_atom_t internAtom(xcb_connection_t* connection, const char* name) {
     const auto cookie = xcb_intern_atom(connection, 0, std::strlen(name), name);
     xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
@@ -255,18 +303,35 @@ std::vector<std::uint8_t> packPixels(const QImage& image, const XPixelFormat& fo
     return out;
 }
 
-QImage composeScreen(const QImage& bitmap, int width, int height, Placement placement) {
-    QImage screen(width, height, QImage::Format_RGB32);
+QRect wallpaperArea(const std::vector<Monitor>& monitors, QSize screen) {
+    const QRect whole(QPoint(0, 0), screen);
+    const auto flagged =
+        std::find_if(monitors.begin(), monitors.end(), [](const Monitor& m) { return m.primary; });
+    const auto showing = std::find_if(monitors.begin(), monitors.end(),
+                                      [](const Monitor& m) { return m.showsPrimaryOutput; });
+    const auto chosen = flagged != monitors.end()   ? flagged
+                        : showing != monitors.end() ? showing
+                                                    : monitors.begin();
+    if (chosen == monitors.end())
+        return whole;
+    const QRect area = chosen->area & whole;
+    return area.isEmpty() ? whole : area;
+}
+
+QImage composeScreen(const QImage& bitmap, QSize size, const QRect& area, Placement placement) {
+    QImage screen(size, QImage::Format_RGB32);
     screen.fill(Qt::black);
     if (bitmap.isNull())
         return screen;
     QPainter painter(&screen);
+    painter.setClipRect(area);
     if (placement == Placement::Centred) {
-        painter.drawImage((width - bitmap.width()) / 2, (height - bitmap.height()) / 2, bitmap);
+        painter.drawImage(area.x() + (area.width() - bitmap.width()) / 2,
+                          area.y() + (area.height() - bitmap.height()) / 2, bitmap);
         return screen;
     }
-    for (int y = 0; y < height; y += bitmap.height()) {
-        for (int x = 0; x < width; x += bitmap.width())
+    for (int y = area.top(); y <= area.bottom(); y += bitmap.height()) {
+        for (int x = area.left(); x <= area.right(); x += bitmap.width())
             painter.drawImage(x, y, bitmap);
     }
     return screen;
@@ -289,7 +354,9 @@ bool X11WallpaperSetter::setWallpaper(const std::string& bitmapPath, Placement p
     const auto root = describeRoot(connection.get(), number, error);
     if (!root)
         return false;
-    const QImage screen = composeScreen(bitmap, root->width, root->height, placement);
+    const QSize size(root->width, root->height);
+    const QRect area = wallpaperArea(listMonitors(connection.get(), root->window), size);
+    const QImage screen = composeScreen(bitmap, size, area, placement);
     const auto pixmap = uploadPixmap(connection.get(), *root, screen, error);
     return pixmap && installPixmap(connection.get(), root->window, *pixmap, error);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QRect>
 
 #include <cstddef>
 #include <cstdint>
@@ -29,11 +30,25 @@ struct XPixelFormat {
 std::vector<std::uint8_t> packPixels(const QImage& image, const XPixelFormat& format,
                                      std::size_t* stride);
 
-/// A width x height picture of the whole screen: black, with the bitmap once in the middle
-/// (odd leftovers go right and down) or repeated from the top-left corner.
-QImage composeScreen(const QImage& bitmap, int width, int height, Placement placement);
+/// One monitor of the screen as RandR lists it.
+struct Monitor {
+    QRect area;                       ///< in root window pixels
+    bool primary = false;             ///< flagged primary
+    bool showsPrimaryOutput = false;  ///< one of its outputs is the primary output
+};
 
-/// Any other X11 session: draws the screen into a pixmap of the root window, makes it the
+/// The part of a screen of the given size that the wallpaper goes on: the primary monitor,
+/// which is the one flagged primary, else the one showing the primary output, else the first
+/// listed (the one Qt reports as the primary screen, for which the bitmap is sized). The
+/// whole screen when no monitor is listed; a monitor is cut to the screen.
+QRect wallpaperArea(const std::vector<Monitor>& monitors, QSize screen);
+
+/// A picture of the whole screen: black, with the bitmap on area, once in its middle (odd
+/// leftovers go right and down) or repeated from its top-left corner, and cut to it.
+QImage composeScreen(const QImage& bitmap, QSize screen, const QRect& area, Placement placement);
+
+/// Any other X11 session: draws the screen into a pixmap of the root window, with the bitmap
+/// on the primary monitor (see wallpaperArea; RandR 1.5 lists the monitors), makes it the
 /// root's background and publishes it in _XROOTPMAP_ID and ESETROOT_PMAP_ID, so programs that
 /// look for the desktop's picture find it. It works on its own short-lived connection whose
 /// resources the server keeps after it closes; the previous setter's pixmap is freed by

@@ -18,6 +18,7 @@ public:
     void showOptionsWindow() override { calls.push_back("showOptions"); }
     void restoreOptionsWindowIfMinimised() override { calls.push_back("restoreIfMinimised"); }
     QSize screenSize() override { return {1024, 768}; }
+    void notify(const std::string& text) override { notices.push_back(text); }
 
     void removeTrayIcon() override { calls.push_back("removeTrayIcon"); }
     void saveOptionsWindowPlacement() override { calls.push_back("savePlacement"); }
@@ -36,6 +37,7 @@ public:
 
     Program* program = nullptr;
     std::vector<std::string> calls;
+    std::vector<std::string> notices;
 };
 
 class RecordingOutput : public imaging::ImageOutput {
@@ -45,7 +47,15 @@ public:
         return true;
     }
     void showFrame(const QImage&, const imaging::CompositionRequest&) override {}
+    bool canShowWallpaper(std::string* reason) const override {
+        ++asked;
+        if (!unsupportedReason.empty())
+            *reason = unsupportedReason;
+        return unsupportedReason.empty();
+    }
     std::vector<QSize> shown;
+    std::string unsupportedReason;  ///< set: the session's wallpaper cannot be set
+    mutable int asked = 0;
 };
 
 class ResidentTest : public testing::Test {
@@ -128,6 +138,32 @@ TEST_F(ResidentTest, SavingAnotherFolderScansItAtTheNextUpdate) {
     p.UpdateImage();
     ASSERT_EQ(output.shown.size(), 2u);
     EXPECT_EQ(output.shown.back(), QSize(300, 200));
+}
+
+TEST_F(ResidentTest, AnUnsupportedSessionIsToldOnceAndCostsNothingUntilTheNextSave) {
+    output.unsupportedReason = "no way is known here";
+    testing::internal::CaptureStderr();
+    Program& p = start({});
+    const std::string told =
+        "The wallpaper cannot be changed: no way is known here. Muralto leaves it alone until "
+        "its settings are saved again.";
+    EXPECT_EQ(windows.notices, std::vector<std::string>{told});
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "bin" / "jdoe.bmp"));  // nothing composed
+    EXPECT_EQ(p.UpdateImage(), imaging::UpdateResult::Unsupported);
+    EXPECT_EQ(p.UpdateImage(), imaging::UpdateResult::Unsupported);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "muralto: " + told + "\n");
+    EXPECT_EQ(windows.notices.size(), 1u);
+    EXPECT_EQ(output.asked, 1);  // known: the session is not asked again
+
+    // A save asks again, and says so again while the session still cannot.
+    p.settings().SaveSettings(p);
+    EXPECT_EQ(p.UpdateImage(), imaging::UpdateResult::Unsupported);
+    EXPECT_EQ(windows.notices.size(), 2u);
+    p.settings().SaveSettings(p);
+    output.unsupportedReason.clear();
+    EXPECT_EQ(p.UpdateImage(), imaging::UpdateResult::Shown);
+    EXPECT_EQ(output.shown, std::vector<QSize>{QSize(1024, 512)});
+    EXPECT_TRUE(windows.notices.size() == 2u && output.asked == 3);
 }
 
 TEST_F(ResidentTest, EndProgramRunsItsStepsOnceInOrder) {

@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
+#include <QApplication>
 
 #include "TestSupport.h"
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     muralto::test::useOffscreenScreen();
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);  // the options window is a widget
     return RUN_ALL_TESTS();
 }

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The resident wallpaper changer on a real X server: the first wallpaper is set at start and
 # shows the composed bitmap, the delay changes it, a tray that appears later docks the icon,
-# a double click on the icon brings the minimised options window back, and Exit in the icon's
-# menu ends the program and takes the icon away.
+# a double click on the icon brings the minimised options window back (not maximised, even
+# when it was before), and Exit in the icon's menu ends the program and takes the icon away.
 source "$(dirname "$0")/lib.sh"
 muralto=$1
 probe=$2
@@ -71,11 +71,17 @@ options_shown() { "$probe" options-visible >/dev/null; }
 options_hidden() { ! "$probe" options-visible >/dev/null; }
 wait_until 20 options_shown
 wid=$("$probe" options-visible)
+# Maximised, then minimised into the tray: the icon brings the window back in its normal state.
+"$probe" maximise "$wid"
+maximised() { "$probe" maximised "$wid"; }
+not_maximised() { ! "$probe" maximised "$wid"; }
+wait_until 20 maximised
 xdotool windowminimize "$wid"
 wait_until 20 options_hidden
 
 xdotool mousemove "$icon_x" "$icon_y" click --repeat 2 --delay 80 1
 wait_until 20 options_shown
+wait_until 20 not_maximised
 
 # While the window is open the icon is inert; minimise again, then use the icon's menu.
 xdotool windowminimize "$wid"

@@ -230,15 +230,137 @@ TEST(PackPixels, LaysOutPixelsAsTheServerExpects) {
     }
 }
 
-TEST(ComposeScreen, CentresALargerBitmapByCroppingEvenly) {
-    QImage bitmap(5, 4, QImage::Format_RGB32);
-    for (int i = 0; i < 20; ++i)
-        bitmap.setPixel(i % 5, i / 5, qRgb(10 + i % 5, 100 + i / 5, 200));
-    const QImage screen = composeScreen(bitmap, 3, 2, Placement::Centred);
-    ASSERT_EQ(screen.size(), QSize(3, 2));
-    for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(screen.pixel(i % 3, i / 3), bitmap.pixel(i % 3 + 1, i / 3 + 1)) << i;
+/// Pictures spelled as rows of letters, one colour each; '.' is black.
+QImage picture(const std::vector<std::string>& rows) {
+    QImage image(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()),
+                 QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const char c = rows[y][x];
+            image.setPixel(x, y, c == '.' ? qRgb(0, 0, 0) : qRgb(c, 255 - c, 100));
+        }
+    }
+    return image;
 }
+
+struct ComposeCase {
+    const char* name;
+    std::vector<std::string> bitmap;
+    QRect area;  // the primary monitor of an 8 x 3 screen
+    Placement placement;
+    std::vector<std::string> screen;
+};
+
+class ComposeScreenTest : public testing::TestWithParam<ComposeCase> {};
+
+TEST_P(ComposeScreenTest, PutsTheBitmapOnThePrimaryMonitorOnly) {
+    const ComposeCase& c = GetParam();
+    const QImage expected = picture(c.screen);
+    const QImage screen = composeScreen(picture(c.bitmap), expected.size(), c.area, c.placement);
+    ASSERT_EQ(screen.size(), expected.size());
+    for (int y = 0; y < screen.height(); ++y) {
+        for (int x = 0; x < screen.width(); ++x)
+            EXPECT_EQ(screen.pixel(x, y), expected.pixel(x, y)) << "at " << x << "," << y;
+    }
+}
+
+const QRect kWholeScreen(0, 0, 8, 3);
+const QRect kRightMonitor(4, 0, 4, 3);
+
+INSTANTIATE_TEST_SUITE_P(Placements, ComposeScreenTest,
+                         testing::Values(ComposeCase{"CentredOnTheWholeScreen",
+                                                     {"ABC"},
+                                                     kWholeScreen,
+                                                     Placement::Centred,
+                                                     {"........", "..ABC...", "........"}},
+                                         ComposeCase{"CentredOnTheRightMonitor",
+                                                     {"ABC"},
+                                                     kRightMonitor,
+                                                     Placement::Centred,
+                                                     {"........", "....ABC.", "........"}},
+                                         ComposeCase{"WiderBitmapCroppedEvenlyWithoutSpillingOver",
+                                                     {"ABCDEF"},
+                                                     kRightMonitor,
+                                                     Placement::Centred,
+                                                     {"........", "....BCDE", "........"}},
+                                         ComposeCase{"TiledFromTheRightMonitorsCorner",
+                                                     {"AB", "CD"},
+                                                     QRect(3, 1, 5, 2),
+                                                     Placement::Tiled,
+                                                     {"........", "...ABABA", "...CDCDC"}},
+                                         ComposeCase{"TiledOverTheWholeScreen",
+                                                     {"ABC", "DEF"},
+                                                     kWholeScreen,
+                                                     Placement::Tiled,
+                                                     {"ABCABCAB", "DEFDEFDE", "ABCABCAB"}}),
+                         [](const testing::TestParamInfo<ComposeCase>& row) {
+                             return row.param.name;
+                         });
+
+struct AreaCase {
+    const char* name;
+    std::vector<Monitor> monitors;
+    QRect expected;  // on a 2048 x 768 screen
+};
+
+class WallpaperAreaTest : public testing::TestWithParam<AreaCase> {};
+
+TEST_P(WallpaperAreaTest, IsThePrimaryMonitorCutToTheScreen) {
+    EXPECT_EQ(wallpaperArea(GetParam().monitors, QSize(2048, 768)), GetParam().expected);
+}
+
+const QRect kLeft(0, 0, 1024, 768);
+const QRect kRight(1024, 0, 1024, 768);
+
+INSTANTIATE_TEST_SUITE_P(
+    Monitors, WallpaperAreaTest,
+    testing::Values(
+        AreaCase{"NoneListedTakesTheWholeScreen", {}, QRect(0, 0, 2048, 768)},
+        AreaCase{"TheFlaggedOneWins", {{kLeft, false, true}, {kRight, true, false}}, kRight},
+        AreaCase{"ThenTheOneShowingThePrimaryOutput",
+                 {{kLeft, false, false}, {kRight, false, true}},
+                 kRight},
+        AreaCase{"ThenTheFirstListed", {{kRight, false, false}, {kLeft, false, false}}, kRight},
+        AreaCase{
+            "OneReachingPastTheScreenIsCut", {{QRect(1024, 0, 2000, 900), true, false}}, kRight},
+        AreaCase{"OneOffTheScreenTakesTheWholeScreen",
+                 {{QRect(4000, 0, 100, 100), true, false}},
+                 QRect(0, 0, 2048, 768)}),
+    [](const testing::TestParamInfo<AreaCase>& row) { return row.param.name; });
+
+struct UnsupportedCase {
+    const char* name;
+    std::map<std::string, std::string> variables;
+    const char* reason;
+};
+
+class UnsupportedSessionTest : public testing::TestWithParam<UnsupportedCase> {};
+
+TEST_P(UnsupportedSessionTest, TheNullBackendRefusesWithTheReason) {
+    const auto setter = chooseWallpaperSetter({GetParam().variables});
+    ASSERT_EQ(setter->name(), "none");
+    std::string reason, error;
+    EXPECT_FALSE(setter->canSetWallpaper(&reason));
+    EXPECT_EQ(reason, GetParam().reason);
+    EXPECT_FALSE(setter->setWallpaper("/tmp/jdoe.bmp", Placement::Centred, &error));
+    EXPECT_EQ(error, GetParam().reason);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sessions, UnsupportedSessionTest,
+    testing::Values(
+        UnsupportedCase{"UnknownWaylandDesktop",
+                        {{"XDG_SESSION_TYPE", "wayland"}, {"XDG_CURRENT_DESKTOP", "Hyprland"}},
+                        "no way to set the wallpaper is known on this Wayland session's desktop "
+                        "(XDG_CURRENT_DESKTOP=Hyprland)"},
+        UnsupportedCase{"UnnamedWaylandDesktop",
+                        {{"XDG_SESSION_TYPE", "wayland"}},
+                        "no way to set the wallpaper is known on this Wayland session's desktop "
+                        "(XDG_CURRENT_DESKTOP is not set)"},
+        UnsupportedCase{"ForcedOff",
+                        {{"MURALTO_WALLPAPER_BACKEND", "None"}, {"XDG_CURRENT_DESKTOP", "GNOME"}},
+                        "MURALTO_WALLPAPER_BACKEND=none turns the wallpaper backend off"}),
+    [](const testing::TestParamInfo<UnsupportedCase>& row) { return row.param.name; });
 
 }  // namespace
 }  // namespace muralto::platform

@@ -9,6 +9,9 @@
 #include <functional>
 #include <memory>
 
+#include <QProcess>
+#include <QStandardPaths>
+
 #include "TestSupport.h"
 #include "WallpaperX11.h"
 
@@ -149,6 +152,54 @@ TEST_F(X11ServerTest, APixmapThatOnlyTheDesktopNamesIsLeftAlone) {
     EXPECT_TRUE(exists(own));
     EXPECT_FALSE(xcb_connection_has_error(connection_));
     EXPECT_NE(rootProperty("_XROOTPMAP_ID"), own);
+}
+
+/// Splits the screen into two monitors side by side with xrandr, the right one primary, as a
+/// session with two screens has them; takes them away again at the end.
+class TwoMonitorsTest : public X11ServerTest {
+protected:
+    void SetUp() override {
+        X11ServerTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        const Reply<xcb_query_extension_reply_t> randr(xcb_query_extension_reply(
+            connection_, xcb_query_extension(connection_, 5, "RANDR"), nullptr));
+        const bool hasRandr = randr && randr->present;
+        if (!hasRandr || QStandardPaths::findExecutable("xrandr").isEmpty())
+            GTEST_SKIP() << "needs RandR and xrandr";
+        half_ = screen_->width_in_pixels / 2;
+        const QString size = QString("%1/270x%2/203").arg(half_).arg(screen_->height_in_pixels);
+        xrandr({"--setmonitor", "MuraltoTestLeft", size + "+0+0", "none"});
+        xrandr({"--setmonitor", "*MuraltoTestRight", size + QString("+%1+0").arg(half_), "none"});
+    }
+    void TearDown() override {
+        for (const char* name : {"MuraltoTestLeft", "MuraltoTestRight"}) {
+            if (half_ > 0)
+                xrandr({"--delmonitor", name});
+        }
+        X11ServerTest::TearDown();
+    }
+
+    static void xrandr(const QStringList& arguments) {
+        ASSERT_EQ(QProcess::execute("xrandr", arguments), 0) << arguments.join(' ').toStdString();
+    }
+
+    int half_ = 0;
+};
+
+TEST_F(TwoMonitorsTest, ThePictureGoesOnThePrimaryMonitorAndTheOtherStaysBlack) {
+    setWallpaper(Placement::Centred);
+    const int left = half_ + (half_ - kWidth) / 2;
+    const int top = (screen_->height_in_pixels - kHeight) / 2;
+    expectScreen(screen_->root, [&](int x, int y) -> QRgb {
+        const bool inside = x >= left && x < left + kWidth && y >= top && y < top + kHeight;
+        return inside ? patternColour(x - left, y - top) : 0;
+    });
+
+    setWallpaper(Placement::Tiled);
+    expectScreen(screen_->root, [&](int x, int y) -> QRgb {
+        return x < half_ ? 0 : patternColour((x - half_) % kWidth, y % kHeight);
+    });
 }
 
 }  // namespace

@@ -15,6 +15,7 @@ public:
     void StartTimer() override { calls += "start;"; }
     void StopTimer() override { calls += "stop;"; }
     void resetImageList() override { calls += "reset;"; }
+    void settingsSaved() override {}
 
     std::int32_t mode = 0;
     bool enabled = false;

@@ -1,0 +1,76 @@
+// The options window comes back from the notification area in its normal state.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+
+#include "Fakes.h"
+#include "Program.h"
+#include "QtWindows.h"
+#include "TestSupport.h"
+
+namespace muralto::app {
+namespace {
+
+/// Handles events until done() holds; false when it still does not after a few seconds.
+bool processUntil(const std::function<bool()>& done) {
+    const QDeadlineTimer deadline(5000);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    return done();
+}
+
+struct StateCase {
+    const char* name;
+    Qt::WindowStates before;  ///< the state the window was minimised from
+};
+
+class WindowStateTest : public testing::TestWithParam<StateCase> {
+protected:
+    i18n::StringTable strings{i18n::Language::EnUS};
+};
+
+TEST_P(WindowStateTest, TheIconsDoubleClickBringsTheWindowBackNormal) {
+    ui::frmMuralto::Actions actions;
+    actions.updateNow = [] {};
+    actions.exit = [] {};
+    actions.trayIconShown = [] { return true; };
+    ui::frmMuralto form(strings, actions);
+    form.show();
+    form.setWindowState(GetParam().before);
+    form.setWindowState(form.windowState() | Qt::WindowMinimized);
+    ASSERT_TRUE(processUntil([&] { return !form.isVisible(); }));  // gone to the tray
+
+    form.iconMessage(ui::frmMuralto::kIconDoubleClick);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.windowState(), Qt::WindowNoState);
+}
+
+TEST_P(WindowStateTest, TheStartUpStepShowsAMinimisedWindowNormal) {
+    test::TempRegistry temp;
+    test::FakeMessageBoxes boxes;
+    test::FakeSystemInfo system;
+    platform::NoPasswordServices passwords;
+    platform::TimeOfDayRandom random;
+    struct : platform::ScreenSaverInstaller {
+        void install(const std::string&) override {}
+    } installer;
+    Program program({temp.registry, boxes, system, passwords, random, installer, strings});
+    QtWindows windows(program, strings);
+    windows.options().setWindowState(GetParam().before | Qt::WindowMinimized);
+
+    windows.restoreOptionsWindowIfMinimised();
+    EXPECT_TRUE(windows.options().isVisible());
+    EXPECT_EQ(windows.options().windowState(), Qt::WindowNoState);
+}
+
+INSTANTIATE_TEST_SUITE_P(States, WindowStateTest,
+                         testing::Values(StateCase{"FromNormal", Qt::WindowNoState},
+                                         StateCase{"FromMaximised", Qt::WindowMaximized},
+                                         StateCase{"FromFullScreen", Qt::WindowFullScreen}),
+                         [](const testing::TestParamInfo<StateCase>& row) {
+                             return row.param.name;
+                         });
+
+}  // namespace
+}  // namespace muralto::app
