@@ -24,7 +24,6 @@ wait_until 20 window_named '^Muralto$'
 wid=$(xdotool search --name '^Muralto$' | head -n 1)
 xdotool windowfocus --sync "$wid"
 xdotool key Escape
-pixmap_set() { [ "$("$probe" pixmap)" != 0 ]; }
 wait_until 20 pixmap_set
 [ "$(hive_value Settings AskDefSS)" = '"1"' ] || fail "AskDefSS not stored: $(cat "$hive")"
 head -n 1 "$hive" | grep -qx 'Windows Registry Editor Version 5.00' || fail "no hive header"

@@ -8,6 +8,7 @@ export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$wo
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
 mkdir -m 0700 "$XDG_RUNTIME_DIR"
 hive=$XDG_CONFIG_HOME/Brenwick/Muralto/HKCU.reg
+bitmap=$work/bin/$(id -un).bmp
 started_pids=()
 
 cleanup() {
@@ -52,3 +53,36 @@ hive_value() {
 }
 
 window_named() { xdotool search --name "$1" >/dev/null 2>&1; }
+
+# install_program MURALTO [NAME=VALUE...]: a copy of the program in a folder of its own (the
+# bitmap goes beside it), an empty picture folder $work/pics, and a hive whose settings have
+# the question asked, the pictures in $work/pics/ and the values given.
+install_program() {
+    mkdir -p "$work/bin" "$work/pics" "$(dirname "$hive")"
+    cp "$1" "$work/bin/muralto"
+    shift
+    {
+        printf 'Windows Registry Editor Version 5.00\n\n'
+        printf '[HKEY_CURRENT_USER\\Software\\Brenwick\\Muralto\\Settings]\n'
+        printf '"AskDefSS"="1"\n"Path"="%s"\n' "$work/pics/"
+        local setting
+        for setting in "$@"; do printf '"%s"="%s"\n' "${setting%%=*}" "${setting#*=}"; done
+    } >"$hive"
+}
+
+# start_window_manager, start_tray: what a desktop session runs besides the program.
+start_window_manager() {
+    openbox --sm-disable &
+    started_pids+=($!)
+    wait_until 20 wm_running
+}
+start_tray() {
+    trayer --edge top --align right --widthtype request --height 32 --SetDockType true &
+    started_pids+=($!)
+}
+
+wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+pixmap_set() { [ "$("$probe" pixmap)" != 0 ]; }
+icon_docked() { "$probe" tray-icon >/dev/null; }
+options_hidden() { ! "$probe" options-visible >/dev/null; }
+menu_shown() { "$probe" menu-visible; }

@@ -7,18 +7,8 @@ muralto=$1
 probe=$2
 pictures=$3
 
-mkdir -p "$work/bin" "$work/pics"
-cp "$muralto" "$work/bin/muralto"
+install_program "$muralto"
 cp "$pictures"/dawn.jpg "$work/pics/"
-mkdir -p "$(dirname "$hive")"
-cat >"$hive" <<HIVE
-Windows Registry Editor Version 5.00
-
-[HKEY_CURRENT_USER\\Software\\Brenwick\\Muralto\\Settings]
-"AskDefSS"="1"
-"Path"="$work/pics/"
-HIVE
-bitmap=$work/bin/$(id -un).bmp
 
 [ "$(xdpyinfo | awk '/dimensions:/ { print $2 }')" = 2048x768 ] || fail "needs a 2048x768 screen"
 xrandr --setmonitor Left 1024/270x768/203+0+0 screen >/dev/null
@@ -30,7 +20,6 @@ MURALTO_WALLPAPER_BACKEND=x11 "$work/bin/muralto" &
 pid=$!
 started_pids+=("$pid")
 
-pixmap_set() { [ "$("$probe" pixmap)" != 0 ]; }
 on_right_monitor() { "$probe" compare "$bitmap" 1024 0 1024 768 >/dev/null; }
 wait_until 20 pixmap_set
 wait_until 10 on_right_monitor

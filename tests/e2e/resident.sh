@@ -8,9 +8,8 @@ muralto=$1
 probe=$2
 pictures=$3
 
-# A copy of the program in a folder of its own: the bitmap goes beside it.
-mkdir -p "$work/bin" "$work/pics/sub"
-cp "$muralto" "$work/bin/muralto"
+install_program "$muralto" Delay=2
+mkdir -p "$work/pics/sub"
 cp "$pictures"/dawn.jpg "$pictures"/night.jpg "$work/pics/"
 cp "$pictures"/tiles.jpg "$work/pics/sub/"
 # What a real tree holds besides good pictures: none of it may stop the changes.
@@ -19,27 +18,13 @@ printf 'not a picture' >"$work/pics/broken.jpg"
 head -c 600 "$pictures"/dusk.jpg >"$work/pics/truncated.jpg"
 ln -s .. "$work/pics/sub/loop"
 mkdir -m 0 "$work/pics/locked"
-mkdir -p "$(dirname "$hive")"
-cat >"$hive" <<HIVE
-Windows Registry Editor Version 5.00
 
-[HKEY_CURRENT_USER\\Software\\Brenwick\\Muralto\\Settings]
-"AskDefSS"="1"
-"Delay"="2"
-"Path"="$work/pics/"
-HIVE
-bitmap=$work/bin/$(id -un).bmp
-
-openbox --sm-disable &
-started_pids+=($!)
-wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-wait_until 20 wm_running
+start_window_manager
 
 MURALTO_WALLPAPER_BACKEND=x11 "$work/bin/muralto" &
 pid=$!
 started_pids+=("$pid")
 
-pixmap_set() { [ "$("$probe" pixmap)" != 0 ]; }
 pixmap_changed_from() { [ "$("$probe" pixmap)" != "$1" ]; }
 # The root shows the bitmap on disk. Polled: an update may fall between reading the two.
 shows_bitmap() { "$probe" compare "$bitmap" >/dev/null; }
@@ -61,14 +46,11 @@ done
 kill -0 "$pid" || fail "muralto ended while changing wallpapers"
 
 # The tray starts after the program: the icon must still dock.
-trayer --edge top --align right --widthtype request --height 32 --SetDockType true &
-started_pids+=($!)
-icon_docked() { "$probe" tray-icon >/dev/null; }
+start_tray
 wait_until 20 icon_docked
 read -r icon_x icon_y < <("$probe" tray-icon)
 
 options_shown() { "$probe" options-visible >/dev/null; }
-options_hidden() { ! "$probe" options-visible >/dev/null; }
 wait_until 20 options_shown
 wid=$("$probe" options-visible)
 # Maximised, then minimised into the tray: the icon brings the window back in its normal state.
@@ -87,7 +69,6 @@ wait_until 20 not_maximised
 xdotool windowminimize "$wid"
 wait_until 20 options_hidden
 xdotool mousemove "$icon_x" "$icon_y" click 3
-menu_shown() { "$probe" menu-visible; }
 wait_until 20 menu_shown
 xdotool key e
 wait_exit "$pid" 20 || fail "muralto ended with status $?"

@@ -8,25 +8,12 @@ muralto=$1
 probe=$2
 pictures=$3
 
-mkdir -p "$work/bin" "$work/pics"
-cp "$muralto" "$work/bin/muralto"
+install_program "$muralto" Delay=1
 cp "$pictures"/dawn.jpg "$work/pics/"
-mkdir -p "$(dirname "$hive")"
-cat >"$hive" <<HIVE
-Windows Registry Editor Version 5.00
-
-[HKEY_CURRENT_USER\\Software\\Brenwick\\Muralto\\Settings]
-"AskDefSS"="1"
-"Delay"="1"
-"Path"="$work/pics/"
-HIVE
-bitmap=$work/bin/$(id -un).bmp
 told='cannot be changed: no way to set the wallpaper is known on this Wayland session.s desktop (XDG_CURRENT_DESKTOP=Hyprland)'
 
-openbox --sm-disable &
-started_pids+=($!)
-trayer --edge top --align right --widthtype request --height 32 --SetDockType true &
-started_pids+=($!)
+start_window_manager
+start_tray
 tray_up() { xdotool search --classname trayer >/dev/null 2>&1; }
 wait_until 20 tray_up
 
@@ -35,7 +22,6 @@ XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=Hyprland QT_QPA_PLATFORM=xcb \
 pid=$!
 started_pids+=("$pid")
 
-icon_docked() { "$probe" tray-icon >/dev/null; }
 balloon_shown() { "$probe" balloon-visible >/dev/null; }
 balloon_gone() { ! balloon_shown; }
 said_so() { grep -q "$told" "$work/stderr"; }
@@ -48,11 +34,9 @@ read -r balloon_x balloon_y < <("$probe" balloon-visible)
 xdotool mousemove "$balloon_x" "$balloon_y" click 1
 wait_until 20 balloon_gone
 # The icon's menu opens only while the options window is away.
-options_hidden() { ! "$probe" options-visible >/dev/null; }
 xdotool windowminimize "$("$probe" options-visible)"
 wait_until 20 options_hidden
 
-menu_shown() { "$probe" menu-visible; }
 menu_gone() { ! "$probe" menu-visible; }
 xdotool mousemove "$icon_x" "$icon_y" click 3
 wait_until 20 menu_shown
