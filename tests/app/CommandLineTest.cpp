@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "CommandLine.h"
+#include "TestSupport.h"
 
 namespace muralto::app {
 namespace {
@@ -11,10 +12,6 @@ struct ModeCase {
     std::int32_t mode;
     bool passwordChange;
 };
-
-void PrintTo(const ModeCase& row, std::ostream* out) {
-    *out << row.name;
-}
 
 class SwitchDetection : public testing::TestWithParam<ModeCase> {};
 
@@ -40,7 +37,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ModeCase{"Password", {"/a", "77"}, kWallpaperMode, true},
                     ModeCase{"Preview", {"/p", "42"}, kPreviewMode, false},
                     ModeCase{"Unknown", {"--unknown"}, kWallpaperMode, false}),
-    [](const testing::TestParamInfo<ModeCase>& row) { return row.param.name; });
+    muralto::test::byName);
 
 TEST(CommandLineTest, ReadsWindowHandlesAsNumbers) {
     struct Case {

@@ -2,10 +2,7 @@
 
 #include <QImage>
 
-#include "Fakes.h"
-#include "HiveFile.h"
-#include "Program.h"
-#include "TestSupport.h"
+#include "TestServices.h"
 
 namespace muralto::app {
 namespace {
@@ -61,60 +58,43 @@ public:
 class ResidentTest : public testing::Test {
 protected:
     ResidentTest() {
-        system.directory = (dir.path() / "bin").string();
-        std::filesystem::create_directories(system.directory);
+        host.system.directory = (dir.path() / "bin").string();
+        std::filesystem::create_directories(host.system.directory);
         QImage picture(QSize(2048, 1024), QImage::Format_RGB32);
         picture.fill(Qt::darkGreen);
         std::filesystem::create_directories(dir.path() / "pics");
         picture.save(QString::fromStdString((dir.path() / "pics" / "a.bmp").string()), "BMP");
-        store("AskDefSS", "1");
-        store("Path", (dir.path() / "pics").string());
+        host.store("AskDefSS", "1");
+        host.store("Path", (dir.path() / "pics").string());
     }
 
-    void store(std::string_view name, std::string_view value) {
-        settings::RegistryTools(registry, boxes).PutINIValue("Muralto", "Settings", name, value);
-    }
-    std::string stored(std::string_view name) {
-        return settings::RegistryTools(registry, boxes)
-            .GetINIValue("Muralto", "Settings", name, "");
-    }
     Program& start(std::vector<std::string> args) {
-        program = std::make_unique<Program>(
-            Services{registry, boxes, system, passwords, random, installer, strings});
+        program = std::make_unique<Program>(host.services());
         windows.program = program.get();
         program->Main(parseCommandLine(args, nullptr), &windows, &output);
         return *program;
     }
 
-    test::TempRegistry temp;
-    test::TempDir& dir = temp.dir;
-    platform::HiveRegistry& registry = temp.registry;
-    test::FakeMessageBoxes boxes;
-    test::FakeSystemInfo system;
-    platform::NoPasswordServices passwords;
-    platform::TimeOfDayRandom random;
-    struct : platform::ScreenSaverInstaller {
-        void install(const std::string&) override {}
-    } installer;
-    i18n::StringTable strings{i18n::Language::EnUS};
+    test::TestServices host;
+    muralto::test::TempDir& dir = host.temp.dir;
     RecordingWindows windows;
     RecordingOutput output;
     std::unique_ptr<Program> program;
 };
 
 TEST_F(ResidentTest, StartSetsUpTheWindowsAndTheFirstWallpaper) {
-    store("SSActive", "True");
+    host.store("SSActive", "True");
     Program& p = start({});
     EXPECT_EQ(windows.calls,
               (std::vector<std::string>{"restorePlacement", "addTrayIcon", "showOptions"}));
     EXPECT_TRUE(p.timerEnabled());
-    EXPECT_EQ(stored("SSActive"), "False");
+    EXPECT_EQ(host.stored("SSActive"), "False");
     EXPECT_EQ(output.shown, std::vector<QSize>{QSize(1024, 512)});
     EXPECT_TRUE(std::filesystem::exists(dir.path() / "bin" / "jdoe.bmp"));
 }
 
 TEST_F(ResidentTest, StartupOnlyChangesOnceAndShowsTheWindowNormally) {
-    store("StartupOnly", "-1");
+    host.store("StartupOnly", "-1");
     Program& p = start({});
     EXPECT_EQ(windows.calls, (std::vector<std::string>{"restorePlacement", "addTrayIcon",
                                                        "showOptions", "restoreIfMinimised"}));
@@ -183,13 +163,13 @@ TEST_F(ResidentTest, EndProgramRunsItsStepsOnceInOrder) {
         {{"/p 5"}, {"unloadOptions", "unloadImage", "saveGroups", "endProcess"}, "True"},
     };
     for (const Case& c : cases) {
-        store("SSActive", "True");
+        host.store("SSActive", "True");
         Program& p = start(c.args);
         windows.calls.clear();
         p.EndProgram();
         p.EndProgram();
         EXPECT_EQ(windows.calls, c.calls) << (c.args.empty() ? "" : c.args[0]);
-        EXPECT_EQ(stored("SSActive"), c.ssActive);
+        EXPECT_EQ(host.stored("SSActive"), c.ssActive);
     }
 }
 

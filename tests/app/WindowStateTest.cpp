@@ -4,10 +4,8 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 
-#include "Fakes.h"
-#include "Program.h"
 #include "QtWindows.h"
-#include "TestSupport.h"
+#include "TestServices.h"
 
 namespace muralto::app {
 namespace {
@@ -47,15 +45,8 @@ TEST_P(WindowStateTest, TheIconsDoubleClickBringsTheWindowBackNormal) {
 }
 
 TEST_P(WindowStateTest, TheStartUpStepShowsAMinimisedWindowNormal) {
-    test::TempRegistry temp;
-    test::FakeMessageBoxes boxes;
-    test::FakeSystemInfo system;
-    platform::NoPasswordServices passwords;
-    platform::TimeOfDayRandom random;
-    struct : platform::ScreenSaverInstaller {
-        void install(const std::string&) override {}
-    } installer;
-    Program program({temp.registry, boxes, system, passwords, random, installer, strings});
+    test::TestServices host;
+    Program program(host.services());
     QtWindows windows(program, strings);
     windows.options().setWindowState(GetParam().before | Qt::WindowMinimized);
 
@@ -68,9 +59,7 @@ INSTANTIATE_TEST_SUITE_P(States, WindowStateTest,
                          testing::Values(StateCase{"FromNormal", Qt::WindowNoState},
                                          StateCase{"FromMaximised", Qt::WindowMaximized},
                                          StateCase{"FromFullScreen", Qt::WindowFullScreen}),
-                         [](const testing::TestParamInfo<StateCase>& row) {
-                             return row.param.name;
-                         });
+                         muralto::test::byName);
 
 }  // namespace
 }  // namespace muralto::app

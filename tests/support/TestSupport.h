@@ -48,6 +48,9 @@ void useOffscreenScreen();
 /// For INSTANTIATE_TEST_SUITE_P's name generator.
 std::string caseName(std::size_t index, std::string_view text);
 
+/// Names each case of a table after its row's `name`: INSTANTIATE_TEST_SUITE_P's name generator.
+inline constexpr auto byName = [](const auto& info) { return std::string(info.param.name); };
+
 /// The whole content of a file; empty when it cannot be read.
 std::string readFile(const std::filesystem::path& file);
 

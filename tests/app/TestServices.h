@@ -1,0 +1,50 @@
+#pragma once
+
+#include "Fakes.h"
+#include "Program.h"
+#include "TestSupport.h"
+
+namespace muralto::app::test {
+
+/// The host services of a program under test: a registry of its own, recorded boxes, password
+/// changes and installs, a fixed system and random source, the American strings.
+struct TestServices {
+    struct RecordingPasswords : platform::PasswordServices {
+        void changePassword(const std::string& provider, long parent) override {
+            calls.push_back(provider + " " + std::to_string(parent));
+        }
+        bool verifyPassword(unsigned long) override { return true; }
+        std::vector<std::string> calls;
+    };
+    struct CountingRandom : platform::RandomSource {
+        double next() override { return 0.5; }
+        void seedFromTimeOfDay() override { ++seeds; }
+        int seeds = 0;
+    };
+    struct RecordingInstaller : platform::ScreenSaverInstaller {
+        void install(const std::string& path) override { installed.push_back(path); }
+        std::vector<std::string> installed;
+    };
+
+    Services services() {
+        return {temp.registry, boxes, system, passwords, random, installer, strings};
+    }
+    /// The value stored under the program's settings, or "<missing>".
+    std::string stored(std::string_view name) {
+        return tools.GetINIValue("Muralto", "Settings", name, "<missing>");
+    }
+    void store(std::string_view name, std::string_view value) {
+        tools.PutINIValue("Muralto", "Settings", name, value);
+    }
+
+    muralto::test::TempRegistry temp;
+    muralto::test::FakeMessageBoxes boxes;
+    settings::RegistryTools tools{temp.registry, boxes};
+    muralto::test::FakeSystemInfo system;
+    RecordingPasswords passwords;
+    CountingRandom random;
+    RecordingInstaller installer;
+    i18n::StringTable strings{i18n::Language::EnUS};
+};
+
+}  // namespace muralto::app::test
