@@ -74,20 +74,6 @@ protected:
 
 class ImageUpdaterTest : public ImageUpdaterFixture, public testing::Test {};
 
-template <typename Case>
-std::string caseName(const testing::TestParamInfo<Case>& info) {
-    return info.param.name;
-}
-
-/// Failure messages name a row by its name.
-template <typename Case>
-requires requires(const Case& c) {
-    c.name;
-}
-void PrintTo(const Case& row, std::ostream* out) {
-    *out << row.name;
-}
-
 struct RetryCase {
     std::string name;
     int broken;
@@ -114,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(Cycles, BadPictures,
                          testing::Values(RetryCase{"ThreeBroken", 3, false},
                                          RetryCase{"SixBrokenWithReScan", 6, true},
                                          RetryCase{"SixBrokenWithoutReScan", 6, false}),
-                         caseName<RetryCase>);
+                         test::byName);
 
 TEST_F(ImageUpdaterTest, WhenNothingLoadsThePreviousWallpaperStays) {
     brokenPictures(2);
@@ -156,7 +142,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(RoomCase{"BothSidesBelowZero", 300, false},         // 1024 / 300 - 4
                     RoomCase{"WidthZeroHeightBelowZero", 256, false},   // 1024 / 256 - 4
                     RoomCase{"HeightZeroLeftByTheCaption", 32, true}),  // 20 - 1.5 * 13 = 0.5
-    caseName<RoomCase>);
+    test::byName);
 
 TEST_F(ImageUpdaterTest, AnUpdateDuringAnUpdateReturnsAtOnce) {
     picture("a.bmp", QSize(100, 100));
@@ -194,7 +180,7 @@ INSTANTIATE_TEST_SUITE_P(
                     // 600 + 1.5 * 13 + 1 = 620.5, rounded half to even
                     FrameCase{"SaverWithCaption", false, true, 1, QSize(800, 620)},
                     FrameCase{"PreviewWithAddPathHasNoCaption", true, true, 1, QSize(800, 600)}),
-    caseName<FrameCase>);
+    test::byName);
 
 struct OwnBitmapCase {
     std::string name;
@@ -233,7 +219,7 @@ INSTANTIATE_TEST_SUITE_P(Folders, OwnBitmaps,
                                              "pics",
                                              {"pics/jdoe.bmp", "pics/jdoe~1.bmp"},
                                              {"pics/a.bmp", "pics/jdoe.bmp", "pics/jdoe~1.bmp"}}),
-                         caseName<OwnBitmapCase>);
+                         test::byName);
 
 }  // namespace
 }  // namespace muralto::imaging

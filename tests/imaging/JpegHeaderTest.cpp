@@ -10,6 +10,7 @@
 #include <ostream>
 
 #include "PictureFiles.h"
+#include "TestSupport.h"
 
 namespace muralto::imaging {
 namespace {
@@ -66,14 +67,15 @@ const QByteArray kFrame("\xFF\xC0\x00\x0B\x08\x00\x10\x00\x20\x01\x01\x11\x00", 
 
 struct Case {
     const char* name;
-    std::function<QByteArray()> head;
     qint64 size;  // of the whole data, zeros after the head; 0 for the head alone
     Kind kind;
     QSize declared;
+    std::function<QByteArray()> head;
 };
 
-void PrintTo(const Case& c, std::ostream* out) {
-    *out << c.name;
+/// A photo of 40 x 30 pixels with segments after its start-of-image marker.
+QByteArray photo(const QByteArray& segments = {}) {
+    return withSegments(jpeg({40, 30}), segments);
 }
 
 class JpegHeaderTest : public ::testing::TestWithParam<Case> {};
@@ -94,43 +96,27 @@ TEST_P(JpegHeaderTest, FindsTheHeaderWithinItsBoundOrSaysWhy) {
 
 constexpr qint64 kHuge = 3 * kMaxJpegHeaderBytes;
 
-INSTANTIATE_TEST_SUITE_P(
-    Streams, JpegHeaderTest,
-    ::testing::Values(
-        Case{"Photo",
-             [] {
-                 return jpeg({40, 30});
-             },
-             0,
-             Kind::Header,
-             {40, 30}},
-        Case{"ManyComments",
-             [] {
-                 return withSegments(jpeg({40, 30}), segments(0xFE, 100000, 0));
-             },
-             0,
-             Kind::Header,
-             {40, 30}},
-        // An ICC profile at its largest, in 255 APP2 segments.
-        Case{"LargestIccProfile",
-             [] {
-                 return withSegments(jpeg({40, 30}), segments(0xE2, 255, 65533));
-             },
-             0,
-             Kind::Header,
-             {40, 30}},
-        Case{"FrameThenDataEnds", [] { return kStart + kFrame; }, 0, Kind::Header, {32, 16}},
-        Case{"StartThenZeros", [] { return kStart; }, kHuge, Kind::Unusable, {}},
-        Case{"FrameThenZeros", [] { return kStart + kFrame; }, kHuge, Kind::Unusable, {}},
-        Case{"SegmentsPastTheBound",
-             [] { return kStart + segments(0xE2, 400, 65533) + kFrame; },
-             0,
-             Kind::Unusable,
-             {}},
-        Case{"NoFrame", [] { return kStart + QByteArray("\xFF\xD9", 2); }, 0, Kind::Unusable, {}},
-        Case{"Gif", [] { return QByteArray("GIF89a"); }, 0, Kind::NotJpeg, {}},
-        Case{"Empty", [] { return QByteArray(); }, 0, Kind::NotJpeg, {}}),
-    [](const ::testing::TestParamInfo<Case>& param) { return std::string(param.param.name); });
+using enum Kind;
+const Case kStreams[] = {
+    {"Photo", 0, Header, {40, 30}, [] { return photo(); }},
+    {"ManyComments", 0, Header, {40, 30}, [] { return photo(segments(0xFE, 100000, 0)); }},
+    // An ICC profile at its largest, in 255 APP2 segments.
+    {"LargestIccProfile", 0, Header, {40, 30}, [] { return photo(segments(0xE2, 255, 65533)); }},
+    {"FrameThenDataEnds", 0, Header, {32, 16}, [] { return kStart + kFrame; }},
+    {"StartThenZeros", kHuge, Unusable, {}, [] { return kStart; }},
+    {"FrameThenZeros", kHuge, Unusable, {}, [] { return kStart + kFrame; }},
+    {"SegmentsPastTheBound",
+     0,
+     Unusable,
+     {},
+     [] { return kStart + segments(0xE2, 400, 65533) + kFrame; }},
+    {"NoFrame", 0, Unusable, {}, [] { return kStart + QByteArray("\xFF\xD9", 2); }},
+    {"Gif", 0, NotJpeg, {}, [] { return QByteArray("GIF89a"); }},
+    {"Empty", 0, NotJpeg, {}, [] { return QByteArray(); }},
+};
+
+INSTANTIATE_TEST_SUITE_P(Streams, JpegHeaderTest, ::testing::ValuesIn(kStreams),
+                         muralto::test::byName);
 
 }  // namespace
 }  // namespace muralto::imaging

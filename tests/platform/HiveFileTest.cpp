@@ -156,7 +156,6 @@ struct LinkCase {
     std::string linkTo;           // where the last link leads
     std::string target;           // where the hive then lives, below the test folder
     std::filesystem::perms mode;  // the target's permissions, or none when it does not exist
-    friend void PrintTo(const LinkCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class HiveFileLinks : public HiveFileTest, public testing::WithParamInterface<LinkCase> {};
@@ -209,7 +208,7 @@ INSTANTIATE_TEST_SUITE_P(
                              "dotfiles/muralto.reg", kRw | std::filesystem::perms::others_read},
                     LinkCase{"to_a_file_not_made_yet", "", "/dotfiles/muralto.reg",
                              "dotfiles/muralto.reg", std::filesystem::perms::none}),
-    [](const auto& p) { return p.param.name; });
+    test::byName);
 
 /// Runs body in a child process and returns its pid.
 template <typename Body>

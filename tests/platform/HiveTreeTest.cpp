@@ -3,6 +3,7 @@
 #include <random>
 
 #include "HiveTree.h"
+#include "TestSupport.h"
 
 namespace muralto::platform {
 namespace {
@@ -96,7 +97,6 @@ struct KeyPath {
     const char* name;
     std::string path;
     bool valid;
-    friend void PrintTo(const KeyPath& p, std::ostream* os) { *os << p.name; }
 };
 
 class HiveKeyPaths : public testing::TestWithParam<KeyPath> {};
@@ -120,7 +120,7 @@ INSTANTIATE_TEST_SUITE_P(Paths, HiveKeyPaths,
                                          KeyPath{"control_byte", "Soft\x01ware", false},
                                          KeyPath{"at_depth_limit", pathOfDepth(512), true},
                                          KeyPath{"past_depth_limit", pathOfDepth(513), false}),
-                         [](const auto& p) { return p.param.name; });
+                         test::byName);
 
 TEST(HiveTree, WritingGivesUpPastItsSizeLimit) {
     HiveTree tree;
@@ -136,7 +136,6 @@ struct BadInput {
     int badLines;
     std::string delay;  // what the value below reads as in key K
     const char* valueName = "Delay";
-    friend void PrintTo(const BadInput& b, std::ostream* os) { *os << b.name; }
 };
 
 class HiveParsing : public testing::TestWithParam<BadInput> {};
@@ -182,7 +181,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"key_at_depth_limit", keyLineOfDepth(512), 0, "<missing>"},
         BadInput{"key_past_depth_limit", keyLineOfDepth(513), 2, "<missing>"},
         BadInput{"key_far_too_deep", keyLineOfDepth(200'000), 2, "<missing>"}),
-    [](const auto& p) { return p.param.name; });
+    test::byName);
 
 TEST(HiveParsing, ATruncatedFileNeverYieldsAChangedValue) {
     HiveTree tree;

@@ -46,7 +46,7 @@ INSTANTIATE_TEST_SUITE_P(
         ConfigCase{
             "no_list", "timeout: 0:10:00\n",
             "timeout: 0:10:00\nprograms:\t\t\\\n" + kOurs + "\nselected:\t\t0\nmode:\t\tone\n"}),
-    [](const auto& p) { return p.param.name; });
+    test::byName);
 
 TEST(XScreenSaverInstallerTest, ChangesNothingWhereXScreenSaverIsNotInUse) {
     test::TempDir dir;

@@ -230,13 +230,13 @@ TEST(PackPixels, LaysOutPixelsAsTheServerExpects) {
     }
 }
 
-/// Pictures spelled as rows of letters, one colour each; '.' is black.
-QImage picture(const std::vector<std::string>& rows) {
-    QImage image(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()),
-                 QImage::Format_RGB32);
+/// Pictures spelled as rows of letters split by '|', one colour each; '.' is black.
+QImage picture(const std::string& rows) {
+    const int width = static_cast<int>(std::min(rows.find('|'), rows.size()));
+    QImage image(width, static_cast<int>(rows.size() + 1) / (width + 1), QImage::Format_RGB32);
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
-            const char c = rows[y][x];
+            const char c = rows[y * (width + 1) + x];
             image.setPixel(x, y, c == '.' ? qRgb(0, 0, 0) : qRgb(c, 255 - c, 100));
         }
     }
@@ -245,10 +245,10 @@ QImage picture(const std::vector<std::string>& rows) {
 
 struct ComposeCase {
     const char* name;
-    std::vector<std::string> bitmap;
+    std::string bitmap;
     QRect area;  // the primary monitor of an 8 x 3 screen
     Placement placement;
-    std::vector<std::string> screen;
+    std::string screen;
 };
 
 class ComposeScreenTest : public testing::TestWithParam<ComposeCase> {};
@@ -267,35 +267,19 @@ TEST_P(ComposeScreenTest, PutsTheBitmapOnThePrimaryMonitorOnly) {
 const QRect kWholeScreen(0, 0, 8, 3);
 const QRect kRightMonitor(4, 0, 4, 3);
 
-INSTANTIATE_TEST_SUITE_P(Placements, ComposeScreenTest,
-                         testing::Values(ComposeCase{"CentredOnTheWholeScreen",
-                                                     {"ABC"},
-                                                     kWholeScreen,
-                                                     Placement::Centred,
-                                                     {"........", "..ABC...", "........"}},
-                                         ComposeCase{"CentredOnTheRightMonitor",
-                                                     {"ABC"},
-                                                     kRightMonitor,
-                                                     Placement::Centred,
-                                                     {"........", "....ABC.", "........"}},
-                                         ComposeCase{"WiderBitmapCroppedEvenlyWithoutSpillingOver",
-                                                     {"ABCDEF"},
-                                                     kRightMonitor,
-                                                     Placement::Centred,
-                                                     {"........", "....BCDE", "........"}},
-                                         ComposeCase{"TiledFromTheRightMonitorsCorner",
-                                                     {"AB", "CD"},
-                                                     QRect(3, 1, 5, 2),
-                                                     Placement::Tiled,
-                                                     {"........", "...ABABA", "...CDCDC"}},
-                                         ComposeCase{"TiledOverTheWholeScreen",
-                                                     {"ABC", "DEF"},
-                                                     kWholeScreen,
-                                                     Placement::Tiled,
-                                                     {"ABCABCAB", "DEFDEFDE", "ABCABCAB"}}),
-                         [](const testing::TestParamInfo<ComposeCase>& row) {
-                             return row.param.name;
-                         });
+using enum Placement;
+const ComposeCase kPlacements[] = {
+    {"CentredOnTheWholeScreen", "ABC", kWholeScreen, Centred, "........|..ABC...|........"},
+    {"CentredOnTheRightMonitor", "ABC", kRightMonitor, Centred, "........|....ABC.|........"},
+    {"WiderBitmapCroppedEvenlyWithoutSpillingOver", "ABCDEF", kRightMonitor, Centred,
+     "........|....BCDE|........"},
+    {"TiledFromTheRightMonitorsCorner", "AB|CD", QRect(3, 1, 5, 2), Tiled,
+     "........|...ABABA|...CDCDC"},
+    {"TiledOverTheWholeScreen", "ABC|DEF", kWholeScreen, Tiled, "ABCABCAB|DEFDEFDE|ABCABCAB"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Placements, ComposeScreenTest, testing::ValuesIn(kPlacements),
+                         test::byName);
 
 struct AreaCase {
     const char* name;
@@ -309,29 +293,22 @@ TEST_P(WallpaperAreaTest, IsThePrimaryMonitorCutToTheScreen) {
     EXPECT_EQ(wallpaperArea(GetParam().monitors, QSize(2048, 768)), GetParam().expected);
 }
 
-const QRect kLeft(0, 0, 1024, 768);
-const QRect kRight(1024, 0, 1024, 768);
+const QRect kLeft(0, 0, 1024, 768), kRight(1024, 0, 1024, 768), kScreen(0, 0, 2048, 768);
+const AreaCase kMonitors[] = {
+    {"NoneListedTakesTheWholeScreen", {}, kScreen},
+    {"TheFlaggedOneWins", {{kLeft, false, true}, {kRight, true, false}}, kRight},
+    {"ThenTheOneShowingThePrimaryOutput", {{kLeft, false, false}, {kRight, false, true}}, kRight},
+    {"ThenTheFirstListed", {{kRight, false, false}, {kLeft, false, false}}, kRight},
+    {"OneReachingPastTheScreenIsCut", {{QRect(1024, 0, 2000, 900), true, false}}, kRight},
+    {"OneOffTheScreenTakesTheWholeScreen", {{QRect(4000, 0, 100, 100), true, false}}, kScreen},
+};
 
-INSTANTIATE_TEST_SUITE_P(
-    Monitors, WallpaperAreaTest,
-    testing::Values(
-        AreaCase{"NoneListedTakesTheWholeScreen", {}, QRect(0, 0, 2048, 768)},
-        AreaCase{"TheFlaggedOneWins", {{kLeft, false, true}, {kRight, true, false}}, kRight},
-        AreaCase{"ThenTheOneShowingThePrimaryOutput",
-                 {{kLeft, false, false}, {kRight, false, true}},
-                 kRight},
-        AreaCase{"ThenTheFirstListed", {{kRight, false, false}, {kLeft, false, false}}, kRight},
-        AreaCase{
-            "OneReachingPastTheScreenIsCut", {{QRect(1024, 0, 2000, 900), true, false}}, kRight},
-        AreaCase{"OneOffTheScreenTakesTheWholeScreen",
-                 {{QRect(4000, 0, 100, 100), true, false}},
-                 QRect(0, 0, 2048, 768)}),
-    [](const testing::TestParamInfo<AreaCase>& row) { return row.param.name; });
+INSTANTIATE_TEST_SUITE_P(Monitors, WallpaperAreaTest, testing::ValuesIn(kMonitors), test::byName);
 
 struct UnsupportedCase {
     const char* name;
     std::map<std::string, std::string> variables;
-    const char* reason;
+    std::string reason;
 };
 
 class UnsupportedSessionTest : public testing::TestWithParam<UnsupportedCase> {};
@@ -346,21 +323,21 @@ TEST_P(UnsupportedSessionTest, TheNullBackendRefusesWithTheReason) {
     EXPECT_EQ(error, GetParam().reason);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sessions, UnsupportedSessionTest,
-    testing::Values(
-        UnsupportedCase{"UnknownWaylandDesktop",
-                        {{"XDG_SESSION_TYPE", "wayland"}, {"XDG_CURRENT_DESKTOP", "Hyprland"}},
-                        "no way to set the wallpaper is known on this Wayland session's desktop "
-                        "(XDG_CURRENT_DESKTOP=Hyprland)"},
-        UnsupportedCase{"UnnamedWaylandDesktop",
-                        {{"XDG_SESSION_TYPE", "wayland"}},
-                        "no way to set the wallpaper is known on this Wayland session's desktop "
-                        "(XDG_CURRENT_DESKTOP is not set)"},
-        UnsupportedCase{"ForcedOff",
-                        {{"MURALTO_WALLPAPER_BACKEND", "None"}, {"XDG_CURRENT_DESKTOP", "GNOME"}},
-                        "MURALTO_WALLPAPER_BACKEND=none turns the wallpaper backend off"}),
-    [](const testing::TestParamInfo<UnsupportedCase>& row) { return row.param.name; });
+const std::string kNoWay = "no way to set the wallpaper is known on this Wayland session's desktop";
+const UnsupportedCase kSessions[] = {
+    {"UnknownWaylandDesktop",
+     {{"XDG_SESSION_TYPE", "wayland"}, {"XDG_CURRENT_DESKTOP", "Hyprland"}},
+     kNoWay + " (XDG_CURRENT_DESKTOP=Hyprland)"},
+    {"UnnamedWaylandDesktop",
+     {{"XDG_SESSION_TYPE", "wayland"}},
+     kNoWay + " (XDG_CURRENT_DESKTOP is not set)"},
+    {"ForcedOff",
+     {{"MURALTO_WALLPAPER_BACKEND", "None"}, {"XDG_CURRENT_DESKTOP", "GNOME"}},
+     "MURALTO_WALLPAPER_BACKEND=none turns the wallpaper backend off"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Sessions, UnsupportedSessionTest, testing::ValuesIn(kSessions),
+                         test::byName);
 
 }  // namespace
 }  // namespace muralto::platform
