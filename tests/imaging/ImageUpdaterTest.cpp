@@ -207,19 +207,18 @@ TEST_P(OwnBitmaps, AreNeverCandidatesOnlyInTheirOwnFolder) {
     EXPECT_EQ(candidates(), GetParam().candidates);
 }
 
-INSTANTIATE_TEST_SUITE_P(Folders, OwnBitmaps,
-                         testing::Values(OwnBitmapCase{"InTheProgramsFolder",
-                                                       "",
-                                                       {"jdoe~3.bmp", "jdoe~x.bmp", "jdoe~.bmp",
-                                                        "sub/jdoe.bmp", "sub/jdoe~2.bmp"},
-                                                       {"jdoe~.bmp", "jdoe~x.bmp", "pics/a.bmp",
-                                                        "sub/jdoe.bmp", "sub/jdoe~2.bmp"}},
-                                         OwnBitmapCase{
-                                             "InAPictureFolder",
-                                             "pics",
-                                             {"pics/jdoe.bmp", "pics/jdoe~1.bmp"},
-                                             {"pics/a.bmp", "pics/jdoe.bmp", "pics/jdoe~1.bmp"}}),
-                         test::byName);
+const OwnBitmapCase kFolders[] = {
+    {"InTheProgramsFolder",
+     "",
+     {"jdoe~3.bmp", "jdoe~x.bmp", "jdoe~.bmp", "sub/jdoe.bmp", "sub/jdoe~2.bmp"},
+     {"jdoe~.bmp", "jdoe~x.bmp", "pics/a.bmp", "sub/jdoe.bmp", "sub/jdoe~2.bmp"}},
+    {"InAPictureFolder",
+     "pics",
+     {"pics/jdoe.bmp", "pics/jdoe~1.bmp"},
+     {"pics/a.bmp", "pics/jdoe.bmp", "pics/jdoe~1.bmp"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Folders, OwnBitmaps, testing::ValuesIn(kFolders), test::byName);
 
 }  // namespace
 }  // namespace muralto::imaging

@@ -193,12 +193,13 @@ TEST_F(PictureLoaderTest, FitsEachFormatToExactlyTheComputedSizeUnderNamesThatAr
 }
 
 TEST_F(PictureLoaderTest, TurnsPicturesUprightByTheirExifOrientationBeforeFitting) {
+    using enum Metadata;
     struct Case {
         int orientation;
         QSize stored, upright;
         TargetSize target;
         QPoint red, blue;  // points inside the red and the blue half, in upright coordinates
-        Metadata metadata = Metadata::OrientationOnly;
+        Metadata metadata = OrientationOnly;
     };
     for (const Case& c :
          {Case{3, {40, 20}, {40, 20}, {1024, 768}, {35, 10}, {5, 10}},
@@ -206,15 +207,9 @@ TEST_F(PictureLoaderTest, TurnsPicturesUprightByTheirExifOrientationBeforeFittin
           Case{8, {40, 20}, {20, 40}, {1024, 768}, {10, 35}, {10, 5}},
           // Fitting the stored size instead would keep it unscaled.
           Case{6, {800, 400}, {200, 400}, {1024, 400}, {100, 50}, {100, 350}},
-          Case{6, {40, 20}, {20, 40}, {1024, 768}, {10, 5}, {10, 35}, Metadata::CameraTags},
+          Case{6, {40, 20}, {20, 40}, {1024, 768}, {10, 5}, {10, 35}, CameraTags},
           // The XMP block after the EXIF one leaves the orientation as EXIF gave it.
-          Case{8,
-               {40, 20},
-               {20, 40},
-               {1024, 768},
-               {10, 35},
-               {10, 5},
-               Metadata::CameraTagsThenXmp}}) {
+          Case{8, {40, 20}, {20, 40}, {1024, 768}, {10, 35}, {10, 5}, CameraTagsThenXmp}}) {
         SCOPED_TRACE(c.orientation);
         const std::string path =
             write("turned.jpg", halvesWithOrientation(c.stored, c.orientation, c.metadata));

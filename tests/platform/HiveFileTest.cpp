@@ -196,19 +196,18 @@ TEST_P(HiveFileLinks, AWriteGoesWhereTheLinkLeadsAndKeepsTheLink) {
     EXPECT_EQ(getValue(hive, "Delay"), "60");
 }
 
-constexpr auto kRw = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write;
+using enum std::filesystem::perms;
+const LinkCase kLinks[] = {
+    {"absolute", "", "/dotfiles/muralto.reg", "dotfiles/muralto.reg",
+     owner_read | owner_write | group_read},
+    {"relative", "", "../../../dotfiles/muralto.reg", "dotfiles/muralto.reg",
+     owner_read | owner_write | group_write},
+    {"chain", "/links/hive.reg", "../dotfiles/muralto.reg", "dotfiles/muralto.reg",
+     owner_read | owner_write | others_read},
+    {"to_a_file_not_made_yet", "", "/dotfiles/muralto.reg", "dotfiles/muralto.reg", none},
+};
 
-INSTANTIATE_TEST_SUITE_P(
-    Links, HiveFileLinks,
-    testing::Values(LinkCase{"absolute", "", "/dotfiles/muralto.reg", "dotfiles/muralto.reg",
-                             kRw | std::filesystem::perms::group_read},
-                    LinkCase{"relative", "", "../../../dotfiles/muralto.reg",
-                             "dotfiles/muralto.reg", kRw | std::filesystem::perms::group_write},
-                    LinkCase{"chain", "/links/hive.reg", "../dotfiles/muralto.reg",
-                             "dotfiles/muralto.reg", kRw | std::filesystem::perms::others_read},
-                    LinkCase{"to_a_file_not_made_yet", "", "/dotfiles/muralto.reg",
-                             "dotfiles/muralto.reg", std::filesystem::perms::none}),
-    test::byName);
+INSTANTIATE_TEST_SUITE_P(Links, HiveFileLinks, testing::ValuesIn(kLinks), test::byName);
 
 /// Runs body in a child process and returns its pid.
 template <typename Body>

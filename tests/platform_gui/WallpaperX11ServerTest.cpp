@@ -28,6 +28,14 @@ QRgb patternColour(int x, int y) {
     return kPalette[(x * 7 + y * 13 + (x * y) % 5) % 6];
 }
 
+/// The pattern centred on black at (left, top): what a centred wallpaper shows.
+std::function<QRgb(int, int)> centredAt(int left, int top) {
+    return [=](int x, int y) -> QRgb {
+        const bool inside = x >= left && x < left + kWidth && y >= top && y < top + kHeight;
+        return inside ? patternColour(x - left, y - top) : 0;
+    };
+}
+
 struct Free {
     void operator()(void* p) const { std::free(p); }
 };
@@ -121,12 +129,8 @@ TEST_F(X11ServerTest, CentredOnBlackThenTiledFreeingTheEarlierPixmap) {
     const xcb_pixmap_t first = rootProperty("_XROOTPMAP_ID");
     ASSERT_NE(first, 0u);
     EXPECT_EQ(rootProperty("ESETROOT_PMAP_ID"), first);
-    const int left = (screen_->width_in_pixels - kWidth) / 2;
-    const int top = (screen_->height_in_pixels - kHeight) / 2;
-    const auto centred = [&](int x, int y) -> QRgb {
-        const bool inside = x >= left && x < left + kWidth && y >= top && y < top + kHeight;
-        return inside ? patternColour(x - left, y - top) : 0;
-    };
+    const auto centred = centredAt((screen_->width_in_pixels - kWidth) / 2,
+                                   (screen_->height_in_pixels - kHeight) / 2);
     expectScreen(first, centred);
     // With no window on it, the root window shows its background: what the user sees.
     expectScreen(screen_->root, centred);
@@ -189,12 +193,8 @@ protected:
 
 TEST_F(TwoMonitorsTest, ThePictureGoesOnThePrimaryMonitorAndTheOtherStaysBlack) {
     setWallpaper(Placement::Centred);
-    const int left = half_ + (half_ - kWidth) / 2;
-    const int top = (screen_->height_in_pixels - kHeight) / 2;
-    expectScreen(screen_->root, [&](int x, int y) -> QRgb {
-        const bool inside = x >= left && x < left + kWidth && y >= top && y < top + kHeight;
-        return inside ? patternColour(x - left, y - top) : 0;
-    });
+    expectScreen(screen_->root, centredAt(half_ + (half_ - kWidth) / 2,
+                                          (screen_->height_in_pixels - kHeight) / 2));
 
     setWallpaper(Placement::Tiled);
     expectScreen(screen_->root, [&](int x, int y) -> QRgb {

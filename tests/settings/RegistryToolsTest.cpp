@@ -44,7 +44,6 @@ TEST_F(RegistryToolsTest, BuildKeyPathAddsCompanyAndApplication) {
           Case{"Muralto", "Settings\\", "Software\\Brenwick\\Muralto\\Settings"},
           Case{"  ", "Settings", "Software\\Brenwick\\Muralto\\Settings"},
           Case{" Other ", "Windows\\frmMuralto", "Software\\Brenwick\\Other\\Windows\\frmMuralto"},
-          Case{"Muralto", "\\Software\\Other", "Software\\Other"},
           Case{"Muralto", "\\Software\\Other\\", "Software\\Other"},
           Case{"Muralto", "", "Software\\Brenwick\\Muralto"}}) {
         EXPECT_EQ(tools.BuildKeyPath(c.app, c.section), c.path) << c.section;
