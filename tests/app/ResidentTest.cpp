@@ -2,6 +2,7 @@
 
 #include <QImage>
 
+#include "RecordingOutput.h"
 #include "TestServices.h"
 
 namespace muralto::app {
@@ -37,24 +38,6 @@ public:
     std::vector<std::string> notices;
 };
 
-class RecordingOutput : public imaging::ImageOutput {
-public:
-    bool showWallpaper(const std::string& path, std::int32_t, std::string*) override {
-        shown.push_back(QImage(QString::fromStdString(path)).size());
-        return true;
-    }
-    void showFrame(const QImage&, const imaging::CompositionRequest&) override {}
-    bool canShowWallpaper(std::string* reason) const override {
-        ++asked;
-        if (!unsupportedReason.empty())
-            *reason = unsupportedReason;
-        return unsupportedReason.empty();
-    }
-    std::vector<QSize> shown;
-    std::string unsupportedReason;  ///< set: the session's wallpaper cannot be set
-    mutable int asked = 0;
-};
-
 class ResidentTest : public testing::Test {
 protected:
     ResidentTest() {
@@ -78,7 +61,7 @@ protected:
     test::TestServices host;
     muralto::test::TempDir& dir = host.temp.dir;
     RecordingWindows windows;
-    RecordingOutput output;
+    muralto::test::RecordingOutput output;
     std::unique_ptr<Program> program;
 };
 
@@ -89,7 +72,7 @@ TEST_F(ResidentTest, StartSetsUpTheWindowsAndTheFirstWallpaper) {
               (std::vector<std::string>{"restorePlacement", "addTrayIcon", "showOptions"}));
     EXPECT_TRUE(p.timerEnabled());
     EXPECT_EQ(host.stored("SSActive"), "False");
-    EXPECT_EQ(output.shown, std::vector<QSize>{QSize(1024, 512)});
+    EXPECT_EQ(output.wallpapers, std::vector<QSize>{QSize(1024, 512)});
     EXPECT_TRUE(std::filesystem::exists(dir.path() / "bin" / "jdoe.bmp"));
 }
 
@@ -99,7 +82,7 @@ TEST_F(ResidentTest, StartupOnlyChangesOnceAndShowsTheWindowNormally) {
     EXPECT_EQ(windows.calls, (std::vector<std::string>{"restorePlacement", "addTrayIcon",
                                                        "showOptions", "restoreIfMinimised"}));
     EXPECT_FALSE(p.timerEnabled());
-    EXPECT_EQ(output.shown.size(), 1u);
+    EXPECT_EQ(output.wallpapers.size(), 1u);
 
     // Saving with StartupOnly cleared starts the changes.
     p.settings().WallpaperSettings.StartupOnly = false;
@@ -116,8 +99,8 @@ TEST_F(ResidentTest, SavingAnotherFolderScansItAtTheNextUpdate) {
     p.settings().WallpaperSettings.Path = (dir.path() / "other").string() + "/";
     p.settings().SaveSettings(p);
     p.UpdateImage();
-    ASSERT_EQ(output.shown.size(), 2u);
-    EXPECT_EQ(output.shown.back(), QSize(300, 200));
+    ASSERT_EQ(output.wallpapers.size(), 2u);
+    EXPECT_EQ(output.wallpapers.back(), QSize(300, 200));
 }
 
 TEST_F(ResidentTest, AnUnsupportedSessionIsToldOnceAndCostsNothingUntilTheNextSave) {
@@ -142,7 +125,7 @@ TEST_F(ResidentTest, AnUnsupportedSessionIsToldOnceAndCostsNothingUntilTheNextSa
     p.settings().SaveSettings(p);
     output.unsupportedReason.clear();
     EXPECT_EQ(p.UpdateImage(), imaging::UpdateResult::Shown);
-    EXPECT_EQ(output.shown, std::vector<QSize>{QSize(1024, 512)});
+    EXPECT_EQ(output.wallpapers, std::vector<QSize>{QSize(1024, 512)});
     EXPECT_TRUE(windows.notices.size() == 2u && output.asked == 3);
 }
 

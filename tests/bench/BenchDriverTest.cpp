@@ -16,6 +16,7 @@
 #include "PhotoJpeg.h"
 #include "PlayOrder.h"
 #include "PoolShuffle.h"
+#include "RecordingOutput.h"
 #include "TestSupport.h"
 
 namespace muralto::bench {
@@ -71,13 +72,6 @@ TEST(BenchDriver, ShufflesAsThePlayOrderAndThePoolReferenceDo) {
     }
 }
 
-/// Shows nothing; the bitmap file is what the test looks at.
-class NoOutput : public imaging::ImageOutput {
-public:
-    bool showWallpaper(const std::string&, std::int32_t, std::string*) override { return true; }
-    void showFrame(const QImage&, const imaging::CompositionRequest&) override {}
-};
-
 TEST(BenchDriver, ComposesTheBitmapThatAnUpdateWrites) {
     const test::TempDir dir;
     const fs::path folder = dir.path() / "pictures", picture = folder / "photo.jpg";
@@ -91,7 +85,7 @@ TEST(BenchDriver, ComposesTheBitmapThatAnUpdateWrites) {
     SeededRandom random(5);
     imaging::MountDirectoryLists lists(dir.path().string());
     imaging::Catalogue catalogue(random, lists);
-    NoOutput output;
+    test::RecordingOutput output;
     imaging::ImageUpdater updater(catalogue, output, updated.string());
     imaging::UpdateRequest request;
     request.settings.Valid = true;

@@ -6,28 +6,13 @@
 #include "DirectoryLists.h"
 #include "ImageUpdater.h"
 #include "RandomSource.h"
+#include "RecordingOutput.h"
 #include "TestSupport.h"
 
 namespace muralto::imaging {
 namespace {
 
 namespace fs = std::filesystem;
-
-class RecordingOutput : public ImageOutput {
-public:
-    bool showWallpaper(const std::string& bitmapPath, std::int32_t, std::string*) override {
-        wallpapers.push_back(QImage(QString::fromStdString(bitmapPath)).size());
-        if (duringShow)
-            duringShow();
-        return true;
-    }
-    void showFrame(const QImage& canvas, const CompositionRequest&) override {
-        frames.push_back(canvas.size());
-    }
-
-    std::vector<QSize> wallpapers, frames;
-    std::function<void()> duringShow;
-};
 
 class ImageUpdaterFixture {
 protected:
@@ -37,7 +22,7 @@ protected:
     platform::SeededRandom random{7};
     MountDirectoryLists lists{dir.path().string()};
     Catalogue catalogue{random, lists};
-    RecordingOutput output;
+    test::RecordingOutput output;
     ImageUpdater updater{catalogue, output, bitmap};
 
     void picture(const std::string& name, QSize size) {

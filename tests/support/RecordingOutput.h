@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QImage>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ImageUpdater.h"
+
+namespace muralto::test {
+
+/// Shows nothing but records the size of every wallpaper bitmap and saver frame it is given.
+class RecordingOutput : public imaging::ImageOutput {
+public:
+    bool showWallpaper(const std::string& bitmapPath, std::int32_t, std::string*) override {
+        wallpapers.push_back(QImage(QString::fromStdString(bitmapPath)).size());
+        if (duringShow)
+            duringShow();
+        return true;
+    }
+    void showFrame(const QImage& canvas, const imaging::CompositionRequest&) override {
+        frames.push_back(canvas.size());
+    }
+    bool canShowWallpaper(std::string* reason) const override {
+        ++asked;
+        if (!unsupportedReason.empty())
+            *reason = unsupportedReason;
+        return unsupportedReason.empty();
+    }
+
+    std::vector<QSize> wallpapers, frames;
+    std::function<void()> duringShow;  ///< runs while a wallpaper is shown
+    std::string unsupportedReason;     ///< set: the session's wallpaper cannot be set
+    mutable int asked = 0;             ///< how often canShowWallpaper was asked
+};
+
+}  // namespace muralto::test
