@@ -178,8 +178,6 @@ const RestoreCase kRestoreCases[] = {
      {kScreen, kSecondScreen}},
     {"HugePositionKeepsDesign", placement("2", "2147483647", "2147483647", "9600", "7200"),
      kDesigned, 0},
-    {"HugeNegativePositionKeepsDesign", placement("2", "-2147483647", "750", "9600", "7200"),
-     kDesigned, 0},
     {"LeftOfTheScreenKeepsDesign", placement("2", "-9600", "750", "9600", "7200"), kDesigned, 0},
     {"RightOfTheScreenKeepsDesign", placement("2", "15360", "750", "9600", "7200"), kDesigned, 0},
     {"BelowTheScreenKeepsDesign", placement("2", "1500", "11520", "9600", "7200"), kDesigned, 0},

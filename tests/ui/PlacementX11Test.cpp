@@ -272,13 +272,13 @@ TEST_P(PlacementX11Test, TheFrameStaysPutRunAfterRun) {
         window->show();
         ASSERT_TRUE(framed(*window)) << "run " << run;
         settle(*window, endFrame, c.restoredMaximised);
-        EXPECT_EQ(display.frame(window->winId()), endFrame) << "run " << run;
+        ASSERT_EQ(display.frame(window->winId()), endFrame) << "run " << run;
         EXPECT_EQ(window->isMaximized(), c.restoredMaximised) << "run " << run;
         SaveWindowPlacement(placed, tools);
         // Back from maximised, the window takes the rectangle the first one had.
         window->showNormal();
         settle(*window, normalFrame, false);
-        EXPECT_EQ(display.frame(window->winId()), normalFrame) << "run " << run;
+        ASSERT_EQ(display.frame(window->winId()), normalFrame) << "run " << run;
         EXPECT_EQ(window->geometry(), kFirst) << "run " << run;
         window.reset();
     }

@@ -69,6 +69,10 @@ TEST_P(QtWindowStates, KeepTheNormalRectangle) {
     window.show();
     placed.move(100, 50, settings::PixelSize{640, 480});
     window.setWindowState(GetParam().qt);
+    if (GetParam().qt == Qt::WindowMaximized || GetParam().qt == Qt::WindowFullScreen) {
+        // Only once the window covers the screen does its current rectangle differ.
+        EXPECT_TRUE(processUntil([&] { return window.width() > 640; }));
+    }
     EXPECT_EQ(placed.windowState(), GetParam().stored);
     EXPECT_EQ(placed.normalRect(), (PixelRect{100, 50, 640, 480}));
 }
