@@ -14,6 +14,8 @@
 //                            printing its centre "X Y"
 //   xprobe screenshot PNG [WID]
 //                            saves what the screen shows, or only window WID with its frame
+//   xprobe wm-ready          waits up to 20 s until a window manager shows a newly mapped window
+//                            (openbox names itself before it is ready to manage windows)
 //   xprobe maximise WID      asks the window manager to maximise window WID
 //   xprobe maximised WID     exits 0 while window WID is maximised both ways
 
@@ -29,6 +31,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -193,6 +197,30 @@ QRect frameOf(xcb_window_t window) {
                  geometry->height + 2 * border);
 }
 
+bool viewable(xcb_window_t window) {
+    auto attributes = reply(xcb_get_window_attributes_reply(
+        connection, xcb_get_window_attributes(connection, window), nullptr));
+    return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+}
+
+/// Maps a small window until a window manager shows it, then takes it away again.
+bool windowManagerReady() {
+    const xcb_window_t probe = xcb_generate_id(connection);
+    xcb_create_window(connection, XCB_COPY_FROM_PARENT, probe, screen->root, 0, 0, 10, 10, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+    bool shown = false;
+    for (int attempt = 0; attempt < 200 && !shown; ++attempt) {
+        if (attempt % 5 == 0)
+            xcb_map_window(connection, probe);  // again: a map before the manager was ready is lost
+        xcb_flush(connection);
+        usleep(100 * 1000);
+        shown = viewable(probe);
+    }
+    xcb_destroy_window(connection, probe);
+    xcb_flush(connection);
+    return shown;
+}
+
 /// Sends the window manager a _NET_WM_STATE request to add both maximised states.
 void maximise(xcb_window_t window) {
     xcb_client_message_event_t event{};
@@ -234,6 +262,8 @@ int main(int argc, char** argv) {
         const auto n = [&](int i) { return argc == 7 ? std::atoi(argv[i]) : 0; };
         return compare(argv[2], QRect(n(3), n(4), n(5), n(6)));
     }
+    if (command == "wm-ready")
+        return windowManagerReady() ? 0 : 1;
     if ((command == "maximise" || command == "maximised") && argc == 3) {
         const auto window = static_cast<xcb_window_t>(std::strtoul(argv[2], nullptr, 0));
         if (command == "maximised")

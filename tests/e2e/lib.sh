@@ -75,6 +75,7 @@ start_window_manager() {
     openbox --sm-disable &
     started_pids+=($!)
     wait_until 20 wm_running
+    "$probe" wm-ready || fail "the window manager shows no window"
 }
 start_tray() {
     trayer --edge top --align right --widthtype request --height 32 --SetDockType true &
