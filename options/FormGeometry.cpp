@@ -33,8 +33,8 @@ TwipPoint centreInUpperScreen(double screenWidth, double screenHeight, double wi
 }
 
 QString captionWithVersion(const QString& caption, const VersionNumbers& version) {
-    QString text = caption + ' ' + QString::number(version.major) + '.' +
-                   QString::number(version.minor);
+    QString text =
+        caption + ' ' + QString::number(version.major) + '.' + QString::number(version.minor);
     // A revision letter needs a character of its own; ranks that reach the surrogates have none.
     if (version.revision > 0 && version.revision + 96 < 0xD800)
         text += QChar(static_cast<char16_t>(version.revision + 96));

@@ -68,8 +68,7 @@ struct CaptionCase {
 class CaptionTest : public testing::TestWithParam<CaptionCase> {};
 
 TEST_P(CaptionTest, AppendsTheVersion) {
-    EXPECT_EQ(captionWithVersion("Muralto", GetParam().version).toStdString(),
-              GetParam().expected);
+    EXPECT_EQ(captionWithVersion("Muralto", GetParam().version).toStdString(), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, CaptionTest,
@@ -78,7 +77,8 @@ INSTANTIATE_TEST_SUITE_P(Versions, CaptionTest,
                                          CaptionCase{"Revision1", {2, 1, 1}, "Muralto 2.1a"},
                                          CaptionCase{"Revision3", {2, 1, 3}, "Muralto 2.1c"},
                                          CaptionCase{"TwoDigits", {10, 12, 26}, "Muralto 10.12z"},
-                                         CaptionCase{"NegativeRevision", {1, 0, -1}, "Muralto 1.0"}),
+                                         CaptionCase{
+                                             "NegativeRevision", {1, 0, -1}, "Muralto 1.0"}),
                          muralto::test::byName);
 
 }  // namespace

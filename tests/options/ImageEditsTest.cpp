@@ -33,23 +33,19 @@ TEST_P(PageNumbersTest, DelayRoundsDownAndScaleStaysAtOneOrMore) {
 constexpr auto kMax = std::numeric_limits<std::int32_t>::max();
 constexpr auto kMin = std::numeric_limits<std::int32_t>::min();
 
-INSTANTIATE_TEST_SUITE_P(Texts, PageNumbersTest,
-                         testing::Values(NumberCase{"Whole", "15", 15, 15},
-                                         NumberCase{"FractionDown", "2.7", 2, 2},
-                                         NumberCase{"NegativeFractionDown", "-1.5", -2, 1},
-                                         NumberCase{"NoNumber", "abc", 0, 1},
-                                         NumberCase{"Empty", "", 0, 1},
-                                         NumberCase{"Blanks", "  7  ", 7, 7},
-                                         NumberCase{"NegativeZero", "-0", 0, 1},
-                                         NumberCase{"Zero", "0", 0, 1},
-                                         NumberCase{"NumberThenText", "12s", 12, 12},
-                                         NumberCase{"Hexadecimal", "&H10", 16, 16},
-                                         NumberCase{"Beyond32Bits", "1e10", kMax, kMax},
-                                         NumberCase{"Below32Bits", "-1e10", kMin, 1},
-                                         NumberCase{"JustBelowTheTop", "2147483646.9", kMax - 1,
-                                                    kMax - 1},
-                                         NumberCase{"BeyondDouble", "1e999", kMax, kMax}),
-                         muralto::test::byName);
+INSTANTIATE_TEST_SUITE_P(
+    Texts, PageNumbersTest,
+    testing::Values(NumberCase{"Whole", "15", 15, 15}, NumberCase{"FractionDown", "2.7", 2, 2},
+                    NumberCase{"NegativeFractionDown", "-1.5", -2, 1},
+                    NumberCase{"NoNumber", "abc", 0, 1}, NumberCase{"Empty", "", 0, 1},
+                    NumberCase{"Blanks", "  7  ", 7, 7}, NumberCase{"NegativeZero", "-0", 0, 1},
+                    NumberCase{"Zero", "0", 0, 1}, NumberCase{"NumberThenText", "12s", 12, 12},
+                    NumberCase{"Hexadecimal", "&H10", 16, 16},
+                    NumberCase{"Beyond32Bits", "1e10", kMax, kMax},
+                    NumberCase{"Below32Bits", "-1e10", kMin, 1},
+                    NumberCase{"JustBelowTheTop", "2147483646.9", kMax - 1, kMax - 1},
+                    NumberCase{"BeyondDouble", "1e999", kMax, kMax}),
+    muralto::test::byName);
 
 TEST(ReadImagePage, AddsTheFinalSeparatorOnceAndKeepsTheBytes) {
     ImagePageValues values;

@@ -52,47 +52,46 @@ TEST_P(LayoutImagePageTest, PlacesEveryControl) {
 
 INSTANTIATE_TEST_SUITE_P(
     Pages, LayoutImagePageTest,
-    testing::Values(
-        LayoutCase{"WallpaperTabAsDesigned", 1, 4860, 4995, none, none},
-        LayoutCase{"SaverTabPutsTheScaleRowUnderAddPath", 2, 4860, 4995, none,
-                   [](ImagePageControls& c) {
-                       c.lblScaleFactor.top = 3765;
-                       c.tbxScaleFactor.top = 3720;
-                   }},
-        LayoutCase{"KeptSizesComeFromTheControls", 1, 4860, 4995,
-                   [](ImagePageControls& c) {
-                       c.chkReScan.width = 2000;
-                       c.lblScaleFactor = {0, 0, 900, 240};
-                       c.tbxScaleFactor.width = 700;
-                       c.lblDelay.width = 1000;
-                       c.btnSave.width = 1500;
-                       c.btnUpdate.width = 1800;
-                       c.Dir1.height = 1000;
-                   },
-                   [](ImagePageControls& c) {
-                       // The directory list is 890 lower: everything below it moves up.
-                       c.Dir1.height = 1000;
-                       for (TwipRect* r : {&c.Drive1, &c.chkReScan, &c.chkAddPath,
-                                           &c.chkStartupOnly, &c.lblScaleFactor,
-                                           &c.tbxScaleFactor, &c.tbxDelay, &c.lblDelay})
-                           r->top -= 890;
-                       c.chkReScan.width = 2000;
-                       c.lblScaleFactor.width = 900;
-                       c.lblScaleFactor.height = 240;
-                       c.tbxScaleFactor = {1110, c.tbxScaleFactor.top, 700, 315};
-                       c.lblDelay = {2600, c.lblDelay.top, 1000, 195};
-                       c.btnSave = {3210, 4530, 1500, 315};
-                       c.btnUpdate = {1350, 4530, 1800, 315};
-                   }},
-        LayoutCase{"ALargerPageMovesTheRightAndBottomControls", 1, 9000, 7000, none,
-                   [](ImagePageControls& c) {
-                       c.tbxPath.width = c.Dir1.width = c.Drive1.width = 8700;
-                       c.tbxDelay.left = 7800;
-                       c.lblDelay.left = 6990;
-                       c.btnSave.left = 7725;
-                       c.btnUpdate.left = 6540;
-                       c.btnSave.top = c.btnUpdate.top = 6535;
-                   }}),
+    testing::Values(LayoutCase{"WallpaperTabAsDesigned", 1, 4860, 4995, none, none},
+                    LayoutCase{"SaverTabPutsTheScaleRowUnderAddPath", 2, 4860, 4995, none,
+                               [](ImagePageControls& c) {
+                                   c.lblScaleFactor.top = 3765;
+                                   c.tbxScaleFactor.top = 3720;
+                               }},
+                    LayoutCase{"KeptSizesComeFromTheControls", 1, 4860, 4995,
+                               [](ImagePageControls& c) {
+                                   c.chkReScan.width = 2000;
+                                   c.lblScaleFactor = {0, 0, 900, 240};
+                                   c.tbxScaleFactor.width = 700;
+                                   c.lblDelay.width = 1000;
+                                   c.btnSave.width = 1500;
+                                   c.btnUpdate.width = 1800;
+                                   c.Dir1.height = 1000;
+                               },
+                               [](ImagePageControls& c) {
+                                   // The directory list is 890 lower: everything below it moves up.
+                                   c.Dir1.height = 1000;
+                                   for (TwipRect* r : {&c.Drive1, &c.chkReScan, &c.chkAddPath,
+                                                       &c.chkStartupOnly, &c.lblScaleFactor,
+                                                       &c.tbxScaleFactor, &c.tbxDelay, &c.lblDelay})
+                                       r->top -= 890;
+                                   c.chkReScan.width = 2000;
+                                   c.lblScaleFactor.width = 900;
+                                   c.lblScaleFactor.height = 240;
+                                   c.tbxScaleFactor = {1110, c.tbxScaleFactor.top, 700, 315};
+                                   c.lblDelay = {2600, c.lblDelay.top, 1000, 195};
+                                   c.btnSave = {3210, 4530, 1500, 315};
+                                   c.btnUpdate = {1350, 4530, 1800, 315};
+                               }},
+                    LayoutCase{"ALargerPageMovesTheRightAndBottomControls", 1, 9000, 7000, none,
+                               [](ImagePageControls& c) {
+                                   c.tbxPath.width = c.Dir1.width = c.Drive1.width = 8700;
+                                   c.tbxDelay.left = 7800;
+                                   c.lblDelay.left = 6990;
+                                   c.btnSave.left = 7725;
+                                   c.btnUpdate.left = 6540;
+                                   c.btnSave.top = c.btnUpdate.top = 6535;
+                               }}),
     muralto::test::byName);
 
 TEST(LayoutImagePage, ATinyPageKeepsEverySizeAtZeroOrAbove) {
