@@ -96,7 +96,12 @@ private:
         QObject* owner = edit.parent();
         if (qobject_cast<QAbstractSpinBox*>(owner) || qobject_cast<QComboBox*>(owner))
             return;
-        edit.setText(replacement(edit.text()).value_or(QString()));
+        // A marked text whose id has no string is kept like any other caption; only a text
+        // without a marker is a design placeholder to clear.
+        if (!edit.text().contains(u'#'))
+            edit.clear();
+        else if (auto text = replacement(edit.text()))
+            edit.setText(*text);
     }
 
     void tabStrip(QTabBar& tabs) {

@@ -7,10 +7,13 @@
 //                            rectangle (default: the whole screen), and black everywhere else
 //   xprobe tray-icon         prints the centre "X Y" of Muralto's icon docked in a tray
 //   xprobe options-visible   exits 0 while Muralto's options window is shown, printing its id
+//   xprobe box-visible       exits 0 while a message box of Muralto is shown, printing its id
+//   xprobe geometry WID      prints "X Y W H" of window WID's inside, X and Y from the root
 //   xprobe menu-visible      exits 0 while a popup menu of Muralto is shown
 //   xprobe balloon-visible   exits 0 while a notification balloon of Muralto's icon is shown,
 //                            printing its centre "X Y"
-//   xprobe screenshot PNG    saves what the screen shows
+//   xprobe screenshot PNG [WID]
+//                            saves what the screen shows, or only window WID with its frame
 //   xprobe maximise WID      asks the window manager to maximise window WID
 //   xprobe maximised WID     exits 0 while window WID is maximised both ways
 
@@ -173,6 +176,23 @@ int compare(const char* bitmap, QRect area) {
     return mismatches == 0 ? 0 : 1;
 }
 
+/// The rectangle of the top-level window (the window manager's frame, if any) that holds window;
+/// empty when the window is not found.
+QRect frameOf(xcb_window_t window) {
+    auto tree = reply(xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr));
+    while (tree && tree->parent != screen->root) {
+        window = tree->parent;
+        tree = reply(xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr));
+    }
+    auto geometry =
+        reply(xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr));
+    if (!tree || !geometry)
+        return {};
+    const int border = geometry->border_width;
+    return QRect(geometry->x, geometry->y, geometry->width + 2 * border,
+                 geometry->height + 2 * border);
+}
+
 /// Sends the window manager a _NET_WM_STATE request to add both maximised states.
 void maximise(xcb_window_t window) {
     xcb_client_message_event_t event{};
@@ -221,8 +241,16 @@ int main(int argc, char** argv) {
         maximise(window);
         return 0;
     }
-    if (command == "screenshot" && argc == 3) {
-        return grab(screen->root).save(QString::fromLocal8Bit(argv[2]), "PNG") ? 0 : 1;
+    if (command == "screenshot" && (argc == 3 || argc == 4)) {
+        QImage shot = grab(screen->root);
+        if (argc == 4) {
+            const auto window = static_cast<xcb_window_t>(std::strtoul(argv[3], nullptr, 0));
+            const QRect frame = frameOf(window);
+            if (frame.isEmpty())
+                return 1;
+            shot = shot.copy(frame);
+        }
+        return shot.save(QString::fromLocal8Bit(argv[2]), "PNG") ? 0 : 1;
     }
     if (command == "tray-icon") {
         WindowInfo icon{};
@@ -237,16 +265,29 @@ int main(int argc, char** argv) {
         std::printf("%d %d\n", icon.x + icon.width / 2, icon.y + icon.height / 2);
         return 0;
     }
-    if (command == "options-visible") {
+    // The options window's caption starts with the program's name; message boxes are dialogs.
+    const xcb_atom_t dialog = atom("_NET_WM_WINDOW_TYPE_DIALOG");
+    if (command == "options-visible" || command == "box-visible") {
+        const bool box = command == "box-visible";
         WindowInfo form{};
         if (!anyWindow(
                 [&](const WindowInfo& w) {
-                    return ours(w) && w.name == "Muralto" && w.width >= 100 && !w.overrideRedirect;
+                    return ours(w) && w.name.rfind("Muralto", 0) == 0 && !w.overrideRedirect &&
+                           hasAtom(w.id, "_NET_WM_WINDOW_TYPE", dialog) == box &&
+                           (box || w.width >= 100);
                 },
                 &form)) {
             return 1;
         }
         std::printf("%u\n", form.id);
+        return 0;
+    }
+    if (command == "geometry" && argc == 3) {
+        WindowInfo info{};
+        const auto window = static_cast<xcb_window_t>(std::strtoul(argv[2], nullptr, 0));
+        if (!anyWindow([&](const WindowInfo& w) { return w.id == window; }, &info))
+            return 1;
+        std::printf("%d %d %d %d\n", info.x, info.y, info.width, info.height);
         return 0;
     }
     // Popups are override-redirect top-level windows; the balloon is typed as a tooltip. (The
