@@ -44,6 +44,18 @@ Placed placed(const ImagePage& p) {
              {&C::btnUpdate, p.btnUpdate}}};
 }
 
+/// The part of a control that takes the focus: the control, or for a control made of parts
+/// the first part that takes it by Tab.
+QWidget* focusTarget(QWidget* control) {
+    if (control->focusProxy() || (control->focusPolicy() & Qt::TabFocus))
+        return control;
+    for (QWidget* part : control->findChildren<QWidget*>()) {
+        if (part->focusPolicy() & Qt::TabFocus)
+            return part;
+    }
+    return control;
+}
+
 }  // namespace
 
 ImagePage::ImagePage(QWidget& parent, OptionsHost& host, options::ImageEdits& edits,
@@ -78,6 +90,10 @@ void ImagePage::createControls(const std::string& programDirectory) {
 }
 
 void ImagePage::setTabOrder() {
+    for (QWidget* list : {static_cast<QWidget*>(Dir1), static_cast<QWidget*>(Drive1)}) {
+        if (QWidget* target = focusTarget(list); target != list)
+            list->setFocusProxy(target);
+    }
     const std::array<QWidget*, 10> order = {tbxPath,    Dir1,           Drive1,         chkReScan,
                                             chkAddPath, chkStartupOnly, tbxScaleFactor, tbxDelay,
                                             btnUpdate,  btnSave};
