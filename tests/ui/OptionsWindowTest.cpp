@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QStyle>
@@ -183,7 +184,8 @@ TEST_P(SaveChangesTest, AsksOnceAndDoesWhatTheAnswerSays) {
     EXPECT_EQ(window.form->unloaded(), c.closes);
 
     // Whatever closes it next, the question is not asked again once the window unloaded.
-    window.form->close();
+    QCloseEvent closeBox;
+    QCoreApplication::sendEvent(window.form.get(), &closeBox);
     window.host.EndProgram();
     EXPECT_EQ(window.host.messageBoxes.asked.size(), c.closes ? 1u : 2u);
 }
@@ -287,7 +289,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(PathBytes, AFolderNameThatIsNotUtf8RoundTripsIntoTheSavedPath) {
     OptionsWindow window(0);
-    const std::string folder = window.dir.path().string() + "/café ÿ";
+    const std::string folder = window.dir.path().string() + "/caf\xe9 \xff";
     std::filesystem::create_directories(folder);
     window.show();
     ImagePage& page = window.page();
