@@ -71,6 +71,10 @@ private:
     void buildPopup();
     void Form_Load(const i18n::StringTable& strings, const options::VersionNumbers& version);
     void centre();
+    /// The designed size, grown where the image page would be smaller than designed.
+    void sizeForDesignedPage();
+    /// Fits the tab strip (its tabs and the pane under them) 150 twips inside the window.
+    void placeTabStrip();
     void removeTab(const QString& key);
     void selectTab(const QString& key);
     /// The strip's client area, inside its tabs and border, in the window's twips.
