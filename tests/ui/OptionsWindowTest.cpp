@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QCloseEvent>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QStyle>
@@ -286,6 +287,36 @@ INSTANTIATE_TEST_SUITE_P(
                     EnterCase{"MissingFolder", "pictures/gone", true, "program", "program/", true},
                     EnterCase{"Relative", "Photos", false, "pictures", "Photos", false}),
     muralto::test::byName);
+
+struct FocusCase {
+    const char* name;
+    int tab;
+    bool updateDefaultInside;  ///< while the path box has the focus
+    bool saveDefaultAfter;     ///< once it lost it
+};
+
+class PathFocusTest : public testing::TestWithParam<FocusCase> {};
+
+TEST_P(PathFocusTest, TheDefaultButtonStepsAsideWhileThePathBoxHasTheFocus) {
+    const FocusCase& c = GetParam();
+    OptionsWindow window(0);
+    window.show();
+    window.selectTab(c.tab);
+    ImagePage& page = window.page();
+    page.setDefaultButton(page.btnUpdate);
+    QFocusEvent in(QEvent::FocusIn);
+    QCoreApplication::sendEvent(page.tbxPath, &in);
+    EXPECT_EQ(page.btnUpdate->isDefault(), c.updateDefaultInside);
+    QFocusEvent out(QEvent::FocusOut);
+    QCoreApplication::sendEvent(page.tbxPath, &out);
+    EXPECT_EQ(page.btnSave->isDefault(), c.saveDefaultAfter);
+    EXPECT_EQ(page.btnUpdate->isDefault(), !c.saveDefaultAfter);
+}
+
+INSTANTIATE_TEST_SUITE_P(Tabs, PathFocusTest,
+                         testing::Values(FocusCase{"Wallpaper", 0, false, false},
+                                         FocusCase{"ScreenSaver", 1, false, true}),
+                         muralto::test::byName);
 
 TEST(PathBytes, AFolderNameThatIsNotUtf8RoundTripsIntoTheSavedPath) {
     OptionsWindow window(0);
