@@ -48,8 +48,8 @@ frmMuralto::frmMuralto(const i18n::StringTable& strings, OptionsHost& host,
     setObjectName("frmMuralto");
     setWindowTitle("frmMuralto#1");
     setFont(formFont());
-    resize(toPixels({0, 0, kClientWidth, kClientHeight}, twipsPerPixel(*this)).size());
     buildTabs();
+    sizeForDesignedPage();
     ImagePage::Frame frame;
     frame.selectedTab = [this] { return tsTabs_->currentIndex() + 1; };
     frame.close = [this] { requestClose(); };
@@ -196,6 +196,11 @@ void frmMuralto::Form_Resize() {
             QTimer::singleShot(0, this, [this] { hide(); });
         return;
     }
+    placeTabStrip();
+    ShowSelectedTab();
+}
+
+void frmMuralto::placeTabStrip() {
     const double perPixel = twipsPerPixel(*this);
     const options::TwipRect client = toTwips(rect(), perPixel);
     const QRect strip = toPixels(options::fitTabStrip(client.width, client.height), perPixel);
@@ -205,7 +210,18 @@ void frmMuralto::Form_Resize() {
     tsTabs_->setGeometry(strip.x(), strip.y(), strip.width(), tabsHeight);
     tabPane_->setGeometry(strip.x(), strip.y() + tabsHeight, strip.width(),
                           strip.height() - tabsHeight);
-    ShowSelectedTab();
+}
+
+void frmMuralto::sizeForDesignedPage() {
+    // The designed client area leaves the image page its designed size under a tab row of the
+    // designer's toolkit; a taller row here would squeeze the page until the scale-factor row
+    // runs into the buttons. The window grows by what the page lacks.
+    const double perPixel = twipsPerPixel(*this);
+    resize(toPixels({0, 0, kClientWidth, kClientHeight}, perPixel).size());
+    placeTabStrip();
+    const QSize page = toPixels(options::insetPage(stripClientArea()), perPixel).size();
+    const QSize designed = toPixels(kImagePageDesign, perPixel).size();
+    resize(size() + (designed - page).expandedTo({0, 0}));
 }
 
 options::TwipRect frmMuralto::stripClientArea() const {
