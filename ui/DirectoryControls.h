@@ -85,15 +85,15 @@ public:
 
     /// The mount points offered, as the list holds them.
     std::vector<std::string> drives() const { return drives_; }
-    /// Picks the drive at index as the user does: Change when it is ready and another one,
-    /// else the list shows the drive it showed before.
-    void pick(int index);
 
 signals:
     /// The drive shown changed, by setDrive or by the user's choice.
     void Change();
 
 private:
+    /// The user's choice of the drive at index: Change when it is ready and another one, else
+    /// the box shows the drive it showed before.
+    void pick(int index);
     /// Reads the drives afresh from the mount table and selects the one shown.
     void refresh();
 
