@@ -103,7 +103,7 @@ DirListBox::DirListBox(QWidget* parent, std::shared_ptr<DirectoryState> state)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view);
-    show(state_->lists.directory());
+    showFolder(state_->lists.directory());
 }
 
 DirListBox::~DirListBox() {
@@ -117,7 +117,7 @@ bool DirListBox::setPath(const std::string& directory) {
         return false;
     if (state_->lists.directory() == before)
         return true;
-    show(state_->lists.directory());
+    showFolder(state_->lists.directory());
     emit Change();
     return true;
 }
@@ -139,13 +139,13 @@ bool DirListBox::open(int row) {
         return false;
     const std::string folder = model_->row(row).path;
     if (folder == path()) {
-        show(folder);  // opening the folder shown reads it again
+        showFolder(folder);  // opening the folder shown reads it again
         return true;
     }
     return setPath(folder);
 }
 
-void DirListBox::show(const std::string& folder) {
+void DirListBox::showFolder(const std::string& folder) {
     const std::uint64_t generation = model_->showFolder(folder);
     const QModelIndex current = model_->index(model_->currentRow());
     view_->setCurrentIndex(current);

@@ -54,7 +54,8 @@ signals:
     void Listed();
 
 private:
-    void show(const std::string& folder);
+    /// Shows folder and the folders above it at once, and starts listing its subfolders.
+    void showFolder(const std::string& folder);
     /// Lists folder's subfolders on a worker thread; they fill the list if it still shows the
     /// same showing then.
     void startListing(std::uint64_t generation, const std::string& folder);
