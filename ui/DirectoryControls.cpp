@@ -12,6 +12,7 @@
 #include "BoundedFolderProbe.h"
 #include "DirectoryLists.h"
 #include "FolderListModel.h"
+#include "HeapTrim.h"
 #include "MountTable.h"
 
 namespace muralto::ui {
@@ -29,6 +30,9 @@ public:
 };
 
 namespace {
+
+/// From this many subfolders on, a listing worker tidies the heap it leaves behind.
+constexpr std::size_t kLargeListing = 10'000;
 
 /// Indents each row by its depth, so the folders below a folder stand to its right.
 class IndentingDelegate : public QStyledItemDelegate {
@@ -156,6 +160,8 @@ void DirListBox::showFolder(const std::string& folder) {
 void DirListBox::startListing(std::uint64_t generation, const std::string& folder) {
     std::thread([generation, folder, lister = lister_, mailbox = mailbox_] {
         auto listing = std::make_shared<std::vector<imaging::Subfolder>>(lister(folder));
+        if (listing->size() >= kLargeListing)
+            platform::TrimHeap();
         const std::lock_guard lock(mailbox->mutex);
         DirListBox* list = mailbox->receiver;
         if (!list)
