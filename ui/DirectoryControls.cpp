@@ -12,6 +12,7 @@
 #include "BoundedFolderProbe.h"
 #include "DirectoryLists.h"
 #include "FolderListModel.h"
+#include "HeapTrim.h"
 #include "MountTable.h"
 
 namespace muralto::ui {
@@ -29,6 +30,9 @@ public:
 };
 
 namespace {
+
+/// From this many subfolders on, a listing worker tidies the heap it leaves behind.
+constexpr std::size_t kLargeListing = 10'000;
 
 /// Indents each row by its depth, so the folders below a folder stand to its right.
 class IndentingDelegate : public QStyledItemDelegate {
@@ -103,7 +107,7 @@ DirListBox::DirListBox(QWidget* parent, std::shared_ptr<DirectoryState> state)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view);
-    show(state_->lists.directory());
+    showFolder(state_->lists.directory());
 }
 
 DirListBox::~DirListBox() {
@@ -117,7 +121,7 @@ bool DirListBox::setPath(const std::string& directory) {
         return false;
     if (state_->lists.directory() == before)
         return true;
-    show(state_->lists.directory());
+    showFolder(state_->lists.directory());
     emit Change();
     return true;
 }
@@ -139,13 +143,13 @@ bool DirListBox::open(int row) {
         return false;
     const std::string folder = model_->row(row).path;
     if (folder == path()) {
-        show(folder);  // opening the folder shown reads it again
+        showFolder(folder);  // opening the folder shown reads it again
         return true;
     }
     return setPath(folder);
 }
 
-void DirListBox::show(const std::string& folder) {
+void DirListBox::showFolder(const std::string& folder) {
     const std::uint64_t generation = model_->showFolder(folder);
     const QModelIndex current = model_->index(model_->currentRow());
     view_->setCurrentIndex(current);
@@ -156,6 +160,8 @@ void DirListBox::show(const std::string& folder) {
 void DirListBox::startListing(std::uint64_t generation, const std::string& folder) {
     std::thread([generation, folder, lister = lister_, mailbox = mailbox_] {
         auto listing = std::make_shared<std::vector<imaging::Subfolder>>(lister(folder));
+        if (listing->size() >= kLargeListing)
+            platform::TrimHeap();
         const std::lock_guard lock(mailbox->mutex);
         DirListBox* list = mailbox->receiver;
         if (!list)

@@ -54,7 +54,8 @@ signals:
     void Listed();
 
 private:
-    void show(const std::string& folder);
+    /// Shows folder and the folders above it at once, and starts listing its subfolders.
+    void showFolder(const std::string& folder);
     /// Lists folder's subfolders on a worker thread; they fill the list if it still shows the
     /// same showing then.
     void startListing(std::uint64_t generation, const std::string& folder);
@@ -85,15 +86,15 @@ public:
 
     /// The mount points offered, as the list holds them.
     std::vector<std::string> drives() const { return drives_; }
-    /// Picks the drive at index as the user does: Change when it is ready and another one,
-    /// else the list shows the drive it showed before.
-    void pick(int index);
 
 signals:
     /// The drive shown changed, by setDrive or by the user's choice.
     void Change();
 
 private:
+    /// The user's choice of the drive at index: Change when it is ready and another one, else
+    /// the box shows the drive it showed before.
+    void pick(int index);
     /// Reads the drives afresh from the mount table and selects the one shown.
     void refresh();
 

@@ -33,8 +33,8 @@ FolderListModel::FolderListModel(QObject* parent)
 
 std::uint64_t FolderListModel::showFolder(const std::string& folder) {
     beginResetModel();
-    rows_ = openRows(folder);
-    currentRow_ = int(rows_.size()) - 1;
+    openRows_ = openRows(folder);
+    subfolders_.clear();
     listed_ = false;
     endResetModel();
     return ++generation_;
@@ -46,34 +46,40 @@ bool FolderListModel::fill(std::uint64_t generation, std::vector<imaging::Subfol
     listed_ = true;
     if (subfolders.empty())
         return true;
-    const std::string& folder = rows_.back().path;
-    const std::string prefix = folder == "/" ? folder : folder + "/";
-    const int depth = rows_.back().depth + 1;
-    const int first = int(rows_.size());
+    const int first = rowCount();
     beginInsertRows({}, first, first + int(subfolders.size()) - 1);
-    rows_.reserve(rows_.size() + subfolders.size());
-    for (imaging::Subfolder& sub : subfolders)
-        rows_.push_back({prefix + sub.name, std::move(sub.display), depth, false});
+    subfolders_ = std::move(subfolders);
     endInsertRows();
     return true;
 }
 
+FolderListModel::Row FolderListModel::row(int index) const {
+    const auto at = std::size_t(index);
+    if (at < openRows_.size())
+        return openRows_[at];
+    const Row& folder = openRows_.back();
+    const imaging::Subfolder& sub = subfolders_.at(at - openRows_.size());
+    return {(folder.path == "/" ? folder.path : folder.path + "/") + sub.name, sub.display,
+            folder.depth + 1, false};
+}
+
 int FolderListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(rows_.size());
+    return parent.isValid() ? 0 : int(openRows_.size() + subfolders_.size());
 }
 
 QVariant FolderListModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= int(rows_.size()))
+    if (!index.isValid() || index.row() >= rowCount())
         return {};
-    const Row& r = rows_[std::size_t(index.row())];
+    const auto at = std::size_t(index.row());
+    const bool open = at < openRows_.size();
     switch (role) {
         case Qt::DisplayRole:
         case Qt::ToolTipRole:
-            return r.display;
+            return open ? openRows_[at].display : subfolders_[at - openRows_.size()].display;
         case Qt::DecorationRole:
-            return r.open ? openIcon_ : closedIcon_;
+            return open ? openIcon_ : closedIcon_;
         case DepthRole:
-            return r.depth;
+            return open ? openRows_[at].depth : openRows_.back().depth + 1;
         default:
             return {};
     }

@@ -36,15 +36,16 @@ public:
     /// Whether the subfolders of the folder shown are in.
     bool listed() const { return listed_; }
     /// The row of the folder shown.
-    int currentRow() const { return currentRow_; }
-    const Row& row(int index) const { return rows_.at(std::size_t(index)); }
+    int currentRow() const { return int(openRows_.size()) - 1; }
+    /// The row at index (0 <= index < rowCount()).
+    Row row(int index) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
 private:
-    std::vector<Row> rows_;
-    int currentRow_ = -1;
+    std::vector<Row> openRows_;                   ///< the folders above and the folder shown
+    std::vector<imaging::Subfolder> subfolders_;  ///< taken over whole: no work per row
     std::uint64_t generation_ = 0;
     bool listed_ = false;
     QIcon openIcon_;

@@ -9,14 +9,15 @@
 #include <QListView>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <mutex>
+#include <latch>
+#include <thread>
 
 #include "BoundedFolderProbe.h"
 #include "FolderListModel.h"
+#include "HangingFolderProbe.h"
 #include "TestSupport.h"
 
 namespace muralto::ui {
@@ -97,6 +98,12 @@ struct Controls {
         return result;
     }
     QString comboText() const { return c.Drive1->findChild<QComboBox*>()->currentText(); }
+    /// Chooses a drive in the drive box as a user does.
+    void userPicks(int index) {
+        auto* combo = c.Drive1->findChild<QComboBox*>();
+        combo->setCurrentIndex(index);
+        emit combo->activated(index);
+    }
 };
 
 struct SetPathCase {
@@ -176,27 +183,18 @@ TEST(DirListTest, ANameThatIsNotTextKeepsItsBytesAndShowsWithoutLoss) {
     EXPECT_EQ(controls.c.Dir1->path(), tree.at("pics/" + odd));
 }
 
-TEST(DirListTest, ShowsTheFoldersAboveAndTheSubfoldersInAUsersOrder) {
+TEST(DirListTest, ShowsTheSubfoldersOfTheFolderInAUsersOrder) {
     Tree tree;
     const fs::path pics = tree.root / "pics";
-    for (const char* folder : {"b", "A", "img10", "img2", ".hidden", "C"})
+    for (const char* folder : {"b", "img10", ".hidden", "A", "img2"})
         fs::create_directories(pics / folder);
     writeFile(pics / "photo.jpg", "x");
     fs::create_directory_symlink(tree.root / "drive", pics / "linked");
-    fs::create_directory_symlink(pics / "loop", pics / "loop");  // a link to itself
-    fs::create_directory_symlink(pics / "..", pics / "up");      // a link back up
-    fs::create_symlink(pics / "photo.jpg", pics / "photolink");
     Controls controls(tree.at("program"), tree.mountInfo);
     ASSERT_TRUE(controls.c.Dir1->setPath(pics.string()));
-    std::vector<std::string> above{"/"};
-    for (const auto& part : pics.relative_path())
-        above.push_back((fs::path(above.back()) / part).string());
-    const auto rows = controls.rows();
-    EXPECT_EQ(std::vector<std::string>(rows.begin(), rows.begin() + long(above.size())), above)
-        << "the folders above show at once";
     ASSERT_TRUE(waitFor([&] { return controls.c.Dir1->listed(); }));
     EXPECT_EQ(controls.subfolderNames(),
-              (std::vector<QString>{"A", "b", "C", "img2", "img10", "linked", "up", ".hidden"}));
+              (std::vector<QString>{"A", "b", "img2", "img10", "linked", ".hidden"}));
 }
 
 struct OpenCase {
@@ -245,36 +243,33 @@ INSTANTIATE_TEST_SUITE_P(Ways, DirListOpenTest,
                                                   }}),
                          test::byName);
 
-TEST(DirListTest, AListingOfAFolderLeftBeforeItCameIsDropped) {
+TEST(DirListTest, ListingsOfFoldersLeftBeforeTheyCameAreDropped) {
     Tree tree;
     Controls controls(tree.at("program"), tree.mountInfo);
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool releaseFirst = false;
-    std::atomic<bool> firstDone = false;
-    controls.c.Dir1->setLister([&](const std::string& folder) {
-        if (folder == tree.at("pics")) {
-            std::unique_lock lock(mutex);
-            changed.wait(lock, [&] { return releaseFirst; });
-            firstDone = true;
-            return std::vector<imaging::Subfolder>{{"stale", "stale"}};
-        }
-        return std::vector<imaging::Subfolder>{{"fresh", "fresh"}};
-    });
+    // Each listing names the folder it was made for; the one of "pics" waits to be released.
+    // The lister owns what it uses: a late worker may call it after the test.
+    auto release = std::make_shared<std::latch>(1);
+    auto slowDone = std::make_shared<std::atomic<bool>>(false);
+    controls.c.Dir1->setLister(
+        [release, slowDone, slow = tree.at("pics")](const std::string& folder) {
+            if (folder == slow) {
+                release->wait();
+                *slowDone = true;
+            }
+            const std::string name = fs::path(folder).filename().string();
+            return std::vector<imaging::Subfolder>{{name, QString::fromStdString(name)}};
+        });
     ASSERT_TRUE(controls.c.Dir1->setPath(tree.at("pics")));
     ASSERT_TRUE(controls.c.Dir1->setPath(tree.at("drive")));
+    release->count_down();
+    // The earlier listings are on their way, not yet taken in: no events run meanwhile.
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (!*slowDone && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(1ms);
+    ASSERT_TRUE(*slowDone);
+    ASSERT_TRUE(controls.c.Dir1->setPath(tree.at("drive/other")));
     ASSERT_TRUE(waitFor([&] { return controls.c.Dir1->listed(); }));
-    {
-        const std::lock_guard lock(mutex);
-        releaseFirst = true;
-    }
-    changed.notify_all();
-    ASSERT_TRUE(waitFor([&] { return firstDone.load(); }));
-    // One more listing after the stale one: once it is in, the stale one has been handled.
-    ASSERT_TRUE(controls.c.Dir1->setPath(tree.at("drive/pics")));
-    ASSERT_TRUE(controls.c.Dir1->setPath(tree.at("drive")));
-    ASSERT_TRUE(waitFor([&] { return controls.c.Dir1->listed(); }));
-    EXPECT_EQ(controls.subfolderNames(), (std::vector<QString>{"fresh"}));
+    EXPECT_EQ(controls.subfolderNames(), (std::vector<QString>{"other"}));
 }
 
 struct SetDriveCase {
@@ -355,43 +350,6 @@ TEST(DriveListTest, OffersTheRealDrivesOfTheTable) {
     EXPECT_EQ(controls.c.Drive1->findChild<QComboBox*>()->count(), 4);
 }
 
-/// A probe that hangs on the folders below one mount until released.
-class HangingProbe : public imaging::FolderProbe {
-public:
-    HangingProbe(std::string mountInfo, std::string hanging)
-        : direct_(std::move(mountInfo)), hanging_(std::move(hanging)) {}
-    ~HangingProbe() override { release(); }
-
-    std::string realDriveOf(const std::string& path) override {
-        hangIfBelow(path);
-        return direct_.realDriveOf(path);
-    }
-    bool isUsableDirectory(const std::string& path) override {
-        hangIfBelow(path);
-        return direct_.isUsableDirectory(path);
-    }
-    void release() {
-        const std::lock_guard lock(mutex_);
-        released_ = true;
-        wake_.notify_all();
-    }
-    std::atomic<int> hangs = 0;
-
-private:
-    void hangIfBelow(const std::string& path) {
-        if (!path.starts_with(hanging_))
-            return;
-        ++hangs;
-        std::unique_lock lock(mutex_);
-        wake_.wait(lock, [this] { return released_; });
-    }
-    imaging::DirectFolderProbe direct_;
-    std::string hanging_;
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    bool released_ = false;
-};
-
 struct PickCase {
     const char* name;
     std::string drive;  ///< relative to the root
@@ -403,7 +361,7 @@ class DrivePickTest : public testing::TestWithParam<PickCase> {};
 TEST_P(DrivePickTest, APickedDriveShowsWhenReadyAndLeavesBothListsAloneWhenNot) {
     const PickCase& c = GetParam();
     Tree tree;
-    auto hanging = std::make_shared<HangingProbe>(tree.mountInfo, tree.at("slow"));
+    auto hanging = std::make_shared<test::HangingFolderProbe>(tree.mountInfo, tree.at("slow"));
     Controls controls(
         tree.at("pics"), tree.mountInfo,
         std::make_shared<imaging::BoundedFolderProbe>(tree.mountInfo, 100ms, hanging));
@@ -414,7 +372,7 @@ TEST_P(DrivePickTest, APickedDriveShowsWhenReadyAndLeavesBothListsAloneWhenNot) 
     const auto at = std::find(drives.begin(), drives.end(), tree.at(c.drive));
     ASSERT_NE(at, drives.end());
     for (int attempt = 0; attempt < 3; ++attempt) {
-        controls.c.Drive1->pick(int(at - drives.begin()));
+        controls.userPicks(int(at - drives.begin()));
         const std::string expectedDrive = c.ready ? tree.at(c.drive) : "/";
         EXPECT_EQ(controls.c.Drive1->drive(), expectedDrive);
         EXPECT_EQ(controls.comboText().toStdString(), expectedDrive);
@@ -422,7 +380,7 @@ TEST_P(DrivePickTest, APickedDriveShowsWhenReadyAndLeavesBothListsAloneWhenNot) 
         EXPECT_EQ(controls.c.Dir1->path(), c.ready ? tree.at(c.drive) : tree.at("pics"));
         EXPECT_EQ(controls.dirChanges, c.ready ? 1 : 0);
     }
-    EXPECT_LE(hanging->hangs.load(), 1) << "a mount that hangs is asked once while it hangs";
+    EXPECT_LE(hanging->hangs(), 1) << "a mount that hangs is asked once while it hangs";
     hanging->release();
 }
 
@@ -439,7 +397,7 @@ TEST(DirectoryControlsTest, SettingWhatIsShownAlreadyReportsNoChange) {
     EXPECT_TRUE(controls.c.Dir1->setPath(tree.at("drive/pics") + "/"));
     EXPECT_TRUE(controls.c.Drive1->setDrive(tree.at("drive/other")));
     const auto drives = controls.c.Drive1->drives();
-    controls.c.Drive1->pick(
+    controls.userPicks(
         int(std::find(drives.begin(), drives.end(), tree.at("drive")) - drives.begin()));
     EXPECT_EQ(controls.dirChanges, 0);
     EXPECT_EQ(controls.driveChanges, 0);
