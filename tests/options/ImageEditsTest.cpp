@@ -1,10 +1,9 @@
-// The image page without widgets: numbers typed into it, what it shows for a record, and the
-// edit state it keeps between the wallpaper and screen-saver tabs.
+// The image page without widgets: numbers typed into it and what it shows for a record. (The
+// edit state between the tabs is held by the window's tests.)
 #include <gtest/gtest.h>
 
 #include <limits>
 
-#include "Fakes.h"
 #include "ImageEdits.h"
 #include "TestSupport.h"
 
@@ -104,56 +103,6 @@ INSTANTIATE_TEST_SUITE_P(
                     FillCase{"ScaleBelowOne", "/pics/", 0, "/pics", "/pics/", "1", true},
                     FillCase{"NegativeScale", "/pics/", -3, "/pics", "/pics/", "1", true}),
     muralto::test::byName);
-
-class ImageEditsTest : public testing::Test {
-protected:
-    muralto::test::TempRegistry temp;
-    muralto::test::FakeMessageBoxes boxes;
-    settings::RegistryTools tools{temp.registry, boxes};
-    settings::ProgramSettings program{tools};
-    ImageEdits edits;
-};
-
-TEST_F(ImageEditsTest, FillsFromTheEditedCopyOnceItHoldsEdits) {
-    program.WallpaperSettings.Path = "/wall/";
-    program.SaverSettings.Path = "/saver/";
-    EXPECT_EQ(edits.fillSource(false, program).Path, "/wall/");
-    EXPECT_EQ(edits.fillSource(true, program).Path, "/saver/");
-
-    settings::ImageSettings page;
-    page.Path = "/edited/";
-    page.Valid = true;
-    edits.memorize(page, /*saverPage=*/false);
-    EXPECT_EQ(edits.fillSource(false, program).Path, "/edited/");
-    EXPECT_EQ(edits.fillSource(true, program).Path, "/saver/");
-}
-
-TEST_F(ImageEditsTest, ChangesWhileFillingAreNoEdits) {
-    {
-        FillingGuard filling(edits);
-        edits.changed();
-        EXPECT_FALSE(edits.mbChanged);
-    }
-    EXPECT_FALSE(edits.mbFilling);
-    EXPECT_FALSE(edits.saveEnabled(0));
-    EXPECT_TRUE(edits.saveEnabled(2));  // "&Ok" is always enabled
-    edits.changed();
-    EXPECT_TRUE(edits.mbChanged);
-    EXPECT_TRUE(edits.saveEnabled(0));
-}
-
-TEST_F(ImageEditsTest, CommitHandsOverOnlyTheCopiesThatHoldEdits) {
-    program.WallpaperSettings.Path = "/wall/";
-    program.SaverSettings.Path = "/saver/";
-    settings::ImageSettings page;
-    page.Path = "/edited/";
-    page.Valid = true;
-    edits.memorize(page, /*saverPage=*/true);
-    edits.commit(program);
-    EXPECT_EQ(program.WallpaperSettings.Path, "/wall/");
-    EXPECT_EQ(program.SaverSettings.Path, "/edited/");
-    EXPECT_TRUE(edits.mSaverEdit.Valid);  // a later save hands it over again
-}
 
 }  // namespace
 }  // namespace muralto::options
