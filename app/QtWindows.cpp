@@ -6,14 +6,41 @@
 
 namespace muralto::app {
 
-QtWindows::QtWindows(Program& program, const i18n::StringTable& strings) {
-    ui::frmMuralto::Actions actions;
-    actions.updateNow = [&program] { program.UpdateImage(); };
-    actions.exit = [&program] { program.EndProgram(); };
-    actions.trayIconShown = [this] { return tray_ && tray_->shown(); };
-    form_ = std::make_unique<ui::frmMuralto>(strings, std::move(actions));
-    form_->setWindowIcon(programIcon());
-    tray_ = std::make_unique<TrayIcon>(*form_, programIcon());
+QtWindows::QtWindows(Program& program, const i18n::StringTable& strings,
+                     platform::MessageBoxes& boxes, std::string programDirectory,
+                     options::VersionNumbers version)
+    : strings_(strings),
+      programDirectory_(std::move(programDirectory)),
+      version_(version),
+      host_(program, boxes, [this] { return tray_ && tray_->shown(); }) {}
+
+ui::frmMuralto& QtWindows::options() {
+    if (!form_) {
+        form_ = std::make_unique<ui::frmMuralto>(strings_, host_, programDirectory_, version_);
+        form_->setWindowIcon(programIcon());
+        tray_ = std::make_unique<TrayIcon>(*form_, programIcon());
+    }
+    return *form_;
+}
+
+TrayIcon& QtWindows::tray() {
+    options();
+    return *tray_;
+}
+
+void QtWindows::notify(const std::string& text) {
+    if (tray_)
+        tray_->notify(QString::fromStdString(text));
+}
+
+void QtWindows::removeTrayIcon() {
+    if (tray_)
+        tray_->remove();
+}
+
+void QtWindows::unloadOptionsWindow() {
+    if (form_)
+        form_->unload();
 }
 
 imaging::CharMetrics QtWindows::measureCanvasFont() {
@@ -21,7 +48,7 @@ imaging::CharMetrics QtWindows::measureCanvasFont() {
 }
 
 void QtWindows::restoreOptionsWindowIfMinimised() {
-    if (form_->windowState() & Qt::WindowMinimized)
+    if (options().windowState() & Qt::WindowMinimized)
         form_->showNormal();  // not maximised either, whatever it was before
 }
 

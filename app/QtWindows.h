@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "Program.h"
+#include "ProgramOptionsHost.h"
 #include "TrayIcon.h"
 #include "WallpaperSetter.h"
 #include "frmMuralto.h"
@@ -10,27 +11,32 @@
 namespace muralto::app {
 
 /// The program's real windows: the options window with its popup menu, the notification-area
-/// icon, and the session around them.
+/// icon, and the session around them. The options window is loaded when it is first needed,
+/// once the settings it shows are loaded.
 class QtWindows : public ProgramWindows {
 public:
-    QtWindows(Program& program, const i18n::StringTable& strings);
+    /// boxes ask the options window's questions; programDirectory is where its directory lists
+    /// start; version goes into its caption.
+    QtWindows(Program& program, const i18n::StringTable& strings, platform::MessageBoxes& boxes,
+              std::string programDirectory, options::VersionNumbers version);
 
-    ui::frmMuralto& options() { return *form_; }
-    TrayIcon& tray() { return *tray_; }
+    /// The options window, loaded (with its icon) on the first call.
+    ui::frmMuralto& options();
+    TrayIcon& tray();
 
     // ProgramWindows
     imaging::CharMetrics measureCanvasFont() override;
-    void restoreOptionsWindowPlacement() override {}
-    void addTrayIcon() override { tray_->add(); }
-    void showOptionsWindow() override { form_->show(); }
+    void restoreOptionsWindowPlacement() override { options(); }
+    void addTrayIcon() override { tray().add(); }
+    void showOptionsWindow() override { options().show(); }
     void restoreOptionsWindowIfMinimised() override;
     QSize screenSize() override;
-    void notify(const std::string& text) override { tray_->notify(QString::fromStdString(text)); }
+    void notify(const std::string& text) override;
 
     // ProgramHost
-    void removeTrayIcon() override { tray_->remove(); }
+    void removeTrayIcon() override;
     void saveOptionsWindowPlacement() override {}
-    void unloadOptionsWindow() override { form_->close(); }
+    void unloadOptionsWindow() override;
     void unloadImageWindow() override {}
     void setScreenSaverRunning(bool) override {}
     void showCursor(bool) override {}
@@ -38,6 +44,10 @@ public:
     void endProcess() override;
 
 private:
+    const i18n::StringTable& strings_;
+    std::string programDirectory_;
+    options::VersionNumbers version_;
+    ProgramOptionsHost host_;
     std::unique_ptr<ui::frmMuralto> form_;
     std::unique_ptr<TrayIcon> tray_;
 };

@@ -66,7 +66,8 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    app::QtWindows windows(program, strings);
+    app::QtWindows windows(program, strings, boxes, system.programDirectory(),
+                           {MURALTO_VERSION_MAJOR, MURALTO_VERSION_MINOR, MURALTO_VERSION_PATCH});
     app::WallpaperOutput output(
         platform::chooseWallpaperSetter(platform::Environment::fromProcess()));
     program.Main(commandLine, &windows, &output);

@@ -17,8 +17,9 @@ struct FreeDeleter {
 };
 using CString = std::unique_ptr<char, FreeDeleter>;
 
-/// An absolute path without doubled or trailing '/'. Links and ".." stay as written.
-std::string normalised(const std::string& absolute) {
+}  // namespace
+
+std::string NormalisedPath(const std::string& absolute) {
     std::string result;
     result.reserve(absolute.size());
     for (char c : absolute) {
@@ -31,6 +32,8 @@ std::string normalised(const std::string& absolute) {
     return result;
 }
 
+namespace {
+
 /// The absolute path with its links resolved when it exists, else as given; the mount that
 /// holds a folder is judged on this.
 std::string resolved(const std::string& absolute) {
@@ -38,8 +41,9 @@ std::string resolved(const std::string& absolute) {
     return real ? std::string(real.get()) : absolute;
 }
 
-/// Whether a folder can be listed and its entries reached.
-bool isUsableDirectory(const std::string& path) {
+}  // namespace
+
+bool DirectFolderProbe::isUsableDirectory(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return false;
@@ -47,31 +51,7 @@ bool isUsableDirectory(const std::string& path) {
     return ::access(path.c_str(), X_OK) == 0;
 }
 
-}  // namespace
-
-MountDirectoryLists::MountDirectoryLists(std::string programDirectory, std::string mountInfoPath)
-    : programDirectory_(std::move(programDirectory)), mountInfoPath_(std::move(mountInfoPath)) {
-    directory_ = absolute(programDirectory_);
-    if (directory_.empty())
-        directory_ = "/";
-    drive_ = realDriveOf(directory_);
-    if (drive_.empty())
-        drive_.push_back('/');  // the whole tree as one drive
-}
-
-std::string MountDirectoryLists::absolute(const std::string& path) const {
-    if (path.starts_with('/'))
-        return normalised(path);
-    // The program's folder is the working directory of the lists; the process's own one is
-    // the home folder when a desktop started the program, and is never used.
-    if (!programDirectory_.starts_with('/'))
-        return {};
-    return normalised(programDirectory_ + "/" + path);
-}
-
-std::string MountDirectoryLists::realDriveOf(const std::string& path) const {
-    if (path.empty())
-        return {};
+std::string DirectFolderProbe::realDriveOf(const std::string& path) {
     const std::vector<Mount> table = ReadMountTable(mountInfoPath_);
     // Without a mount table the whole tree counts as one drive.
     if (table.empty())
@@ -89,14 +69,50 @@ std::string MountDirectoryLists::realDriveOf(const std::string& path) const {
     return mount->mountPoint;
 }
 
-bool MountDirectoryLists::selectDrive(const std::string& pathOnIt) {
+MountDirectoryLists::MountDirectoryLists(std::string programDirectory, std::string mountInfoPath)
+    : MountDirectoryLists(std::move(programDirectory),
+                          std::make_shared<DirectFolderProbe>(std::move(mountInfoPath))) {}
+
+MountDirectoryLists::MountDirectoryLists(std::string programDirectory,
+                                         std::shared_ptr<FolderProbe> probe)
+    : programDirectory_(std::move(programDirectory)), probe_(std::move(probe)) {
+    directory_ = absolute(programDirectory_);
+    if (directory_.empty())
+        directory_ = "/";
+    programDrive_ = realDriveOf(absolute(programDirectory_));
+    drive_ = programDrive_;
+    if (drive_.empty())
+        drive_.push_back('/');  // the whole tree as one drive
+}
+
+std::string MountDirectoryLists::absolute(const std::string& path) const {
+    if (path.starts_with('/'))
+        return NormalisedPath(path);
+    // The program's folder is the working directory of the lists; the process's own one is
+    // the home folder when a desktop started the program, and is never used.
+    if (!programDirectory_.starts_with('/'))
+        return {};
+    return NormalisedPath(programDirectory_ + "/" + path);
+}
+
+std::string MountDirectoryLists::realDriveOf(const std::string& path) const {
+    return path.empty() ? std::string() : probe_->realDriveOf(path);
+}
+
+bool MountDirectoryLists::showDrive(const std::string& pathOnIt) {
     std::string drive = realDriveOf(absolute(pathOnIt));
     if (drive.empty())
         return false;
     drive_ = std::move(drive);
+    return true;
+}
+
+bool MountDirectoryLists::selectDrive(const std::string& pathOnIt) {
+    if (!showDrive(pathOnIt))
+        return false;
     // Choosing a drive moves the directory list to that drive's current directory.
     const std::string current = currentDirectoryOfDrive();
-    if (isUsableDirectory(current)) {
+    if (probe_->isUsableDirectory(current)) {
         directory_ = current;
         lastShown_[drive_] = directory_;
     }
@@ -105,7 +121,7 @@ bool MountDirectoryLists::selectDrive(const std::string& pathOnIt) {
 
 bool MountDirectoryLists::selectDirectory(const std::string& directory) {
     std::string path = directory.empty() ? std::string() : absolute(directory);
-    if (path.empty() || !isUsableDirectory(path))
+    if (path.empty() || !probe_->isUsableDirectory(path))
         return false;
     const std::string drive = realDriveOf(path);
     if (drive.empty())
@@ -117,7 +133,7 @@ bool MountDirectoryLists::selectDirectory(const std::string& directory) {
 
 std::string MountDirectoryLists::currentDirectoryOfDrive() {
     std::string program = absolute(programDirectory_);
-    if (!program.empty() && realDriveOf(program) == drive_)
+    if (!program.empty() && programDrive_ == drive_)
         return program;
     const auto shown = lastShown_.find(drive_);
     return shown != lastShown_.end() ? shown->second : drive_;

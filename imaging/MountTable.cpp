@@ -2,9 +2,11 @@
 
 #include <sys/sysmacros.h>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 namespace muralto::imaging {
@@ -135,6 +137,22 @@ const Mount* MountHolding(const std::vector<Mount>& table, std::string_view abso
             best = &mount;
     }
     return best;
+}
+
+std::vector<std::string> RealDriveMountPoints(const std::vector<Mount>& table) {
+    std::map<std::string, bool> pseudoOnTop;  // mount point -> whether its top mount is pseudo
+    for (const Mount& mount : table)
+        pseudoOnTop[mount.mountPoint] = IsPseudoFileSystemType(mount.fileSystemType);
+    std::vector<std::string> drives;
+    for (const auto& [point, pseudo] : pseudoOnTop) {
+        const bool insidePseudo =
+            std::any_of(pseudoOnTop.begin(), pseudoOnTop.end(), [&](const auto& outer) {
+                return outer.second && outer.first != point && holds(outer.first, point);
+            });
+        if (!pseudo && !insidePseudo)
+            drives.push_back(point);
+    }
+    return drives;  // the map's order is the byte order
 }
 
 }  // namespace muralto::imaging

@@ -32,4 +32,10 @@ bool IsPseudoFileSystemType(std::string_view type);
 /// Null when none holds it (a relative path, or an empty table).
 const Mount* MountHolding(const std::vector<Mount>& table, std::string_view absolutePath);
 
+/// The mount points of the real file systems, as the drive list offers them: each point once (the
+/// mount on top decides), none of a pseudo file system or lying inside one (/dev/shm below
+/// devtmpfs, /sys/fs/cgroup below sysfs), in byte order. Judged by the table alone: no mount is
+/// touched, so one that does not answer cannot stall the list.
+std::vector<std::string> RealDriveMountPoints(const std::vector<Mount>& table);
+
 }  // namespace muralto::imaging

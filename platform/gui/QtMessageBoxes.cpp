@@ -24,4 +24,18 @@ MessageBoxes::Answer QtMessageBoxes::askYesNo(std::string_view title, std::strin
     return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
+MessageBoxes::Answer QtMessageBoxes::askYesNoCancel(std::string_view title, std::string_view text) {
+    QMessageBox box(QMessageBox::Question, toQString(title), toQString(text),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        default:
+            return Answer::Cancel;
+    }
+}
+
 }  // namespace muralto::platform

@@ -9,6 +9,7 @@ class QtMessageBoxes : public MessageBoxes {
 public:
     void showMessage(std::string_view title, std::string_view text) override;
     Answer askYesNo(std::string_view title, std::string_view text) override;
+    Answer askYesNoCancel(std::string_view title, std::string_view text) override;
 };
 
 }  // namespace muralto::platform

@@ -29,11 +29,10 @@ protected:
 };
 
 TEST_P(WindowStateTest, TheIconsDoubleClickBringsTheWindowBackNormal) {
-    ui::frmMuralto::Actions actions;
-    actions.updateNow = [] {};
-    actions.exit = [] {};
-    actions.trayIconShown = [] { return true; };
-    ui::frmMuralto form(strings, actions);
+    test::TestServices services;
+    Program program(services.services());
+    ProgramOptionsHost host(program, services.boxes, [] { return true; });
+    ui::frmMuralto form(strings, host, services.system.directory, {1, 0, 0});
     form.show();
     form.setWindowState(GetParam().before);
     form.setWindowState(form.windowState() | Qt::WindowMinimized);
@@ -47,7 +46,7 @@ TEST_P(WindowStateTest, TheIconsDoubleClickBringsTheWindowBackNormal) {
 TEST_P(WindowStateTest, TheStartUpStepShowsAMinimisedWindowNormal) {
     test::TestServices host;
     Program program(host.services());
-    QtWindows windows(program, strings);
+    QtWindows windows(program, strings, host.boxes, host.system.directory, {1, 0, 0});
     windows.options().setWindowState(GetParam().before | Qt::WindowMinimized);
 
     windows.restoreOptionsWindowIfMinimised();

@@ -22,17 +22,26 @@ public:
         shown.push_back({std::string(title), std::string(text)});
     }
     Answer askYesNo(std::string_view title, std::string_view text) override {
-        asked.push_back({std::string(title), std::string(text)});
-        if (answers.empty())
-            return Answer::No;
-        const Answer a = answers.front();
-        answers.pop_front();
-        return a;
+        return answer(title, text, Answer::No);
+    }
+    /// Answers Cancel once the script runs out, as closing the box does.
+    Answer askYesNoCancel(std::string_view title, std::string_view text) override {
+        return answer(title, text, Answer::Cancel);
     }
 
     std::vector<Shown> shown;
     std::vector<Shown> asked;
     std::deque<Answer> answers;
+
+private:
+    Answer answer(std::string_view title, std::string_view text, Answer whenUnscripted) {
+        asked.push_back({std::string(title), std::string(text)});
+        if (answers.empty())
+            return whenUnscripted;
+        const Answer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
 };
 
 class FakeSystemInfo : public platform::SystemInfo {

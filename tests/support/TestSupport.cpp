@@ -39,11 +39,14 @@ std::filesystem::path TempDir::write(const std::filesystem::path& relative,
     return file;
 }
 
-void useOffscreenScreen() {
+void useOffscreenScreen(int dpi) {
     static const TempDir dir;
-    const auto config =
-        dir.write("screen.json", R"({"screens":[{"name":"s","x":0,"y":0,"width":1024,"height":768,)"
-                                 R"("logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})");
+    const std::string width = std::to_string(1024 * dpi / 96);
+    const std::string height = std::to_string(768 * dpi / 96);
+    const auto config = dir.write(
+        "screen.json", R"({"screens":[{"name":"s","x":0,"y":0,"width":)" + width + R"(,"height":)" +
+                           height + R"(,"logicalDpi":)" + std::to_string(dpi) +
+                           R"(,"logicalBaseDpi":)" + std::to_string(dpi) + R"(,"dpr":1}]})");
     ::setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config.string()).c_str(), 1);
 }
 

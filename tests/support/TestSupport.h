@@ -38,10 +38,12 @@ struct TempRegistry {
                                              /*readOnly=*/true)};
 };
 
-/// Selects Qt's offscreen platform with one fixed 1024x768 screen at 96 DPI. Call it before the
-/// application object is made. The screen's file is written below $TMPDIR, so the tests run
-/// wherever the checkout lives and whoever runs them.
-void useOffscreenScreen();
+/// Selects Qt's offscreen platform with one fixed screen of 1024x768 pixels at 96 DPI, or at
+/// another logical DPI (with as many more pixels, so the screen keeps its size in inches). The
+/// base DPI is the same, so Qt does not scale: the program's own twips conversion sees the DPI.
+/// Call it before the application object is made. The screen's file is written below $TMPDIR,
+/// so the tests run wherever the checkout lives and whoever runs them.
+void useOffscreenScreen(int dpi = 96);
 
 /// A test name for a case given as text: letters and digits stay, other characters become short
 /// words ("-" minus, "." dot, " " _, ...), the case's position goes first so names stay unique.

@@ -1,4 +1,5 @@
-// The window tests run on Qt's offscreen platform with a fixed 1024x768 screen at 96 DPI.
+// The options window tests run on Qt's offscreen platform with one fixed screen, at 96 DPI or
+// at the DPI the build gives (MURALTO_TEST_DPI).
 
 #include <gtest/gtest.h>
 
@@ -6,9 +7,13 @@
 
 #include "TestSupport.h"
 
+#ifndef MURALTO_TEST_DPI
+#define MURALTO_TEST_DPI 96
+#endif
+
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
-    muralto::test::useOffscreenScreen();
+    muralto::test::useOffscreenScreen(MURALTO_TEST_DPI);
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,17 @@
+#include "HeapTrim.h"
+
+#include <cstdlib>  // defines __GLIBC__ with the GNU C library
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+namespace muralto::platform {
+
+void TrimHeap() {
+#ifdef __GLIBC__
+    ::malloc_trim(0);
+#endif
+}
+
+}  // namespace muralto::platform

@@ -1,0 +1,109 @@
+#include "SubfolderListing.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "TestSupport.h"
+
+namespace muralto::imaging {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> names(const std::vector<Subfolder>& folders) {
+    std::vector<std::string> result;
+    for (const Subfolder& folder : folders)
+        result.push_back(folder.name);
+    return result;
+}
+
+struct OrderCase {
+    const char* name;
+    std::vector<std::string> given;
+    std::vector<std::string> expected;
+};
+
+class DisplayOrderTest : public testing::TestWithParam<OrderCase> {};
+
+TEST_P(DisplayOrderTest, OrdersAsAUserExpects) {
+    // The C locale names no language: it must still order by words and numbers.
+    EXPECT_EQ(names(InDisplayOrder(GetParam().given, QLocale::c())), GetParam().expected);
+    EXPECT_EQ(names(InDisplayOrder(GetParam().given, QLocale(QLocale::German))),
+              GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, DisplayOrderTest,
+    testing::Values(OrderCase{"CaseIgnored", {"b", "C", "a"}, {"a", "b", "C"}},
+                    OrderCase{"SameButCaseByBytes", {"a", "A"}, {"A", "a"}},
+                    OrderCase{"NumbersByValue",
+                              {"img10", "img2", "img1", "img02x"},
+                              {"img1", "img2", "img02x", "img10"}},
+                    OrderCase{"AccentsBesideTheirLetter",
+                              {"ezra", "\xc3\xa9lan", "eagle", "f"},
+                              {"eagle", "\xc3\xa9lan", "ezra", "f"}},
+                    OrderCase{
+                        "HiddenAfterTheOthers", {".b", "c", ".A", "a"}, {"a", "c", ".A", ".b"}},
+                    OrderCase{"BytesThatAreNotText", {"b", "a\xff"}, {"a\xff", "b"}},
+                    OrderCase{"None", {}, {}}),
+    test::byName);
+
+struct DisplayCase {
+    const char* name;
+    std::string bytes;
+    QString expected;
+};
+
+class DisplayNameTest : public testing::TestWithParam<DisplayCase> {};
+
+TEST_P(DisplayNameTest, ShowsTextAsTextAndOtherBytesByValue) {
+    EXPECT_EQ(DisplayName(GetParam().bytes), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, DisplayNameTest,
+    testing::Values(DisplayCase{"Ascii", "pics", "pics"},
+                    DisplayCase{"Utf8", "caf\xc3\xa9 \xf0\x9f\x98\x80",
+                                QString::fromUtf8("caf\xc3\xa9 \xf0\x9f\x98\x80")},
+                    DisplayCase{"Latin1Byte", "caf\xe9", "caf\\xE9"},
+                    DisplayCase{"TwoStrayBytes", "\xff\xfe", "\\xFF\\xFE"},
+                    DisplayCase{"CutOffSequence", "a\xc3", "a\\xC3"},
+                    DisplayCase{"CutOffBeforeText", "\xe2\x82z", "\\xE2\\x82z"},
+                    DisplayCase{"Overlong", "\xc0\xaf", "\\xC0\\xAF"},
+                    DisplayCase{"Surrogate", "\xed\xa0\x80", "\\xED\\xA0\\x80"},
+                    DisplayCase{"BeyondUnicode", "\xf4\x90\x80\x80", "\\xF4\\x90\\x80\\x80"},
+                    DisplayCase{"TextAroundAStrayByte", "\xc3\xa9\x80\xc3\xa9",
+                                QString::fromUtf8("\xc3\xa9\\x80\xc3\xa9")}),
+    test::byName);
+
+TEST(ListSubfoldersTest, ListsFoldersAndLinksToFoldersOnly) {
+    test::TempDir dir;
+    const fs::path root = dir.path();
+    for (const char* folder : {"pics/b", "pics/a", "elsewhere"})
+        fs::create_directories(root / folder);
+    dir.write("pics/photo.jpg", "x");
+    fs::create_directory_symlink(root / "elsewhere", root / "pics/linked");
+    fs::create_directory_symlink(root / "pics", root / "pics/self");  // one level only
+    fs::create_directory_symlink(root / "pics/loop", root / "pics/loop");
+    fs::create_symlink(root / "gone", root / "pics/dangling");
+    fs::create_symlink(root / "pics/photo.jpg", root / "pics/photolink");
+    EXPECT_EQ(names(ListSubfolders((root / "pics").string())),
+              (std::vector<std::string>{"a", "b", "linked", "self"}));
+    EXPECT_TRUE(ListSubfolders((root / "none").string()).empty());
+    EXPECT_TRUE(ListSubfolders((root / "pics/photo.jpg").string()).empty());
+}
+
+TEST(ListSubfoldersTest, AFolderThatCannotBeReadListsNothing) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads any folder";
+    test::TempDir dir;
+    fs::create_directories(dir.path() / "locked/inner");
+    fs::permissions(dir.path() / "locked", fs::perms::owner_exec);
+    EXPECT_TRUE(ListSubfolders((dir.path() / "locked").string()).empty());
+    fs::permissions(dir.path() / "locked", fs::perms::owner_all);
+}
+
+}  // namespace
+}  // namespace muralto::imaging

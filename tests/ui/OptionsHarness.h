@@ -1,0 +1,113 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "Fakes.h"
+#include "OptionsHost.h"
+#include "TestSupport.h"
+#include "frmMuralto.h"
+
+namespace muralto::ui::test {
+
+/// The running program as a test plays it: settings in a registry of its own, recorded boxes,
+/// counted updates and ends. Ending unloads the window, as the program does.
+class FakeOptionsHost : public OptionsHost, public settings::SettingsHost {
+public:
+    std::int32_t runMode() const override { return mode; }
+    bool saverPage() const override { return saver; }
+    void setSaverPage(bool saverPage) override { saver = saverPage; }
+    settings::ProgramSettings& settings() override { return program; }
+    void SaveSettings() override {
+        ++saves;
+        program.SaveSettings(*this);
+    }
+    void UpdateImage() override { ++updates; }
+    void EndProgram() override {
+        ++ends;
+        if (form)
+            form->unload();
+    }
+    bool trayIconShown() const override { return tray; }
+    platform::MessageBoxes& boxes() override { return messageBoxes; }
+
+    // settings::SettingsHost
+    bool timerEnabled() const override { return false; }
+    void StartTimer() override {}
+    void StopTimer() override {}
+    void resetImageList() override {}
+    void settingsSaved() override {}
+
+    /// A stored value of the settings, or "<missing>".
+    std::string stored(std::string_view name) {
+        return tools.GetINIValue("Muralto", "Settings", name, "<missing>");
+    }
+    void store(std::string_view name, std::string_view value) {
+        tools.PutINIValue("Muralto", "Settings", name, value);
+    }
+
+    std::int32_t mode = 0;
+    bool saver = false;
+    bool tray = false;
+    int saves = 0;
+    int updates = 0;
+    int ends = 0;
+    frmMuralto* form = nullptr;
+    muralto::test::TempRegistry temp;
+    muralto::test::FakeMessageBoxes messageBoxes;
+    settings::RegistryTools tools{temp.registry, messageBoxes};
+    settings::ProgramSettings program{tools};
+};
+
+/// Handles events until done() holds; false when it still does not after a few seconds.
+inline bool processUntil(const std::function<bool()>& done) {
+    const QDeadlineTimer deadline(5000);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    return done();
+}
+
+/// A program folder with a picture folder in it, settings loaded the way the program loads
+/// them, and the window made for a run mode. prepare runs before the settings are loaded.
+struct OptionsWindow {
+    explicit OptionsWindow(std::int32_t mode,
+                           const std::function<void(OptionsWindow&)>& prepare = nullptr) {
+        std::filesystem::create_directories(programDirectory());
+        std::filesystem::create_directories(pictures());
+        host.mode = mode;
+        host.saver = mode == 2;
+        if (prepare)
+            prepare(*this);
+        host.program.LoadSettings(programDirectory());
+        form = std::make_unique<frmMuralto>(strings, host, programDirectory(),
+                                            options::VersionNumbers{1, 0, 0});
+        host.form = form.get();
+    }
+    ~OptionsWindow() { host.form = nullptr; }
+
+    /// Stores the wallpaper's and the saver's folder.
+    void storePath(const std::string& path) {
+        host.store("Path", path);
+        host.store("SSPath", path);
+    }
+    std::string programDirectory() const { return (dir.path() / "program").string(); }
+    std::string pictures() const { return (dir.path() / "pictures").string(); }
+    ImagePage& page() { return form->imagePage(); }
+    /// Shows the window, which brings the selected tab's page forward.
+    void show() {
+        form->show();
+        processUntil([&] { return page().isVisible(); });
+    }
+    void selectTab(int index) { form->tsTabs().setCurrentIndex(index); }
+
+    muralto::test::TempDir dir;
+    i18n::StringTable strings{i18n::Language::EnUS};
+    FakeOptionsHost host;
+    std::unique_ptr<frmMuralto> form;
+};
+
+}  // namespace muralto::ui::test
