@@ -68,12 +68,9 @@ INSTANTIATE_TEST_SUITE_P(
                     DisplayCase{"Utf8", "caf\xc3\xa9 \xf0\x9f\x98\x80",
                                 QString::fromUtf8("caf\xc3\xa9 \xf0\x9f\x98\x80")},
                     DisplayCase{"Latin1Byte", "caf\xe9", "caf\\xE9"},
-                    DisplayCase{"TwoStrayBytes", "\xff\xfe", "\\xFF\\xFE"},
                     DisplayCase{"CutOffSequence", "a\xc3", "a\\xC3"},
-                    DisplayCase{"CutOffBeforeText", "\xe2\x82z", "\\xE2\\x82z"},
                     DisplayCase{"Overlong", "\xc0\xaf", "\\xC0\\xAF"},
                     DisplayCase{"Surrogate", "\xed\xa0\x80", "\\xED\\xA0\\x80"},
-                    DisplayCase{"BeyondUnicode", "\xf4\x90\x80\x80", "\\xF4\\x90\\x80\\x80"},
                     DisplayCase{"TextAroundAStrayByte", "\xc3\xa9\x80\xc3\xa9",
                                 QString::fromUtf8("\xc3\xa9\\x80\xc3\xa9")}),
     test::byName);

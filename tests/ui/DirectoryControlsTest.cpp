@@ -342,14 +342,6 @@ INSTANTIATE_TEST_SUITE_P(
         CurrentDirectoryCase{"MountPoint", "program", {"pics"}, "drive"}),
     test::byName);
 
-TEST(DriveListTest, OffersTheRealDrivesOfTheTable) {
-    Tree tree;
-    Controls controls(tree.at("program"), tree.mountInfo);
-    EXPECT_EQ(controls.c.Drive1->drives(),
-              (std::vector<std::string>{"/", tree.at("drive"), tree.at("gone"), tree.at("slow")}));
-    EXPECT_EQ(controls.c.Drive1->findChild<QComboBox*>()->count(), 4);
-}
-
 struct PickCase {
     const char* name;
     std::string drive;  ///< relative to the root
