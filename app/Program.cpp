@@ -57,10 +57,10 @@ Program::Outcome Program::Main(const CommandLine& commandLine, ProgramWindows* w
 
     services_.random.seedFromTimeOfDay();
     settings_.LoadSettings(services_.system.programDirectory());
-    if (!windows || !imageOutput || glRunMode != kWallpaperMode)
+    if (!windows || !imageOutput || (glRunMode != kWallpaperMode && glRunMode != kOptionsMode))
         return Outcome::Running;
 
-    // The saver, preview and options modes build on the same steps when their windows land.
+    // The saver and preview modes build on the same steps when their windows land.
     lists_ = std::make_unique<imaging::MountDirectoryLists>(services_.system.programDirectory());
     catalogue_ = std::make_unique<imaging::Catalogue>(services_.random, *lists_);
     updater_ = std::make_unique<imaging::ImageUpdater>(

@@ -4,15 +4,19 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "QtPlacedWindow.h"
+#include "WindowPlacement.h"
+
 namespace muralto::app {
 
 QtWindows::QtWindows(Program& program, const i18n::StringTable& strings,
-                     platform::MessageBoxes& boxes, std::string programDirectory,
-                     options::VersionNumbers version)
+                     platform::MessageBoxes& boxes, platform::Registry& registry,
+                     std::string programDirectory, options::VersionNumbers version)
     : strings_(strings),
       programDirectory_(std::move(programDirectory)),
       version_(version),
-      host_(program, boxes, [this] { return tray_ && tray_->shown(); }) {}
+      host_(program, boxes, [this] { return tray_ && tray_->shown(); }),
+      placementTools_(registry, boxes) {}
 
 ui::frmMuralto& QtWindows::options() {
     if (!form_) {
@@ -26,6 +30,19 @@ ui::frmMuralto& QtWindows::options() {
 TrayIcon& QtWindows::tray() {
     options();
     return *tray_;
+}
+
+// The options window is sizable: its pages follow its size.
+void QtWindows::restoreOptionsWindowPlacement() {
+    ui::QtPlacedWindow window(options(), /*sizable=*/true);
+    settings::RestoreWindowPlacement(window, placementTools_);
+}
+
+void QtWindows::saveOptionsWindowPlacement() {
+    if (!form_)
+        return;
+    ui::QtPlacedWindow window(*form_, /*sizable=*/true);
+    settings::SaveWindowPlacement(window, placementTools_);
 }
 
 void QtWindows::notify(const std::string& text) {

@@ -15,10 +15,11 @@ namespace muralto::app {
 /// once the settings it shows are loaded.
 class QtWindows : public ProgramWindows {
 public:
-    /// boxes ask the options window's questions; programDirectory is where its directory lists
-    /// start; version goes into its caption.
+    /// boxes ask the options window's questions; registry keeps its placement; programDirectory
+    /// is where its directory lists start; version goes into its caption.
     QtWindows(Program& program, const i18n::StringTable& strings, platform::MessageBoxes& boxes,
-              std::string programDirectory, options::VersionNumbers version);
+              platform::Registry& registry, std::string programDirectory,
+              options::VersionNumbers version);
 
     /// The options window, loaded (with its icon) on the first call.
     ui::frmMuralto& options();
@@ -26,7 +27,7 @@ public:
 
     // ProgramWindows
     imaging::CharMetrics measureCanvasFont() override;
-    void restoreOptionsWindowPlacement() override { options(); }
+    void restoreOptionsWindowPlacement() override;
     void addTrayIcon() override { tray().add(); }
     void showOptionsWindow() override { options().show(); }
     void restoreOptionsWindowIfMinimised() override;
@@ -35,7 +36,7 @@ public:
 
     // ProgramHost
     void removeTrayIcon() override;
-    void saveOptionsWindowPlacement() override {}
+    void saveOptionsWindowPlacement() override;
     void unloadOptionsWindow() override;
     void unloadImageWindow() override {}
     void setScreenSaverRunning(bool) override {}
@@ -48,6 +49,7 @@ private:
     std::string programDirectory_;
     options::VersionNumbers version_;
     ProgramOptionsHost host_;
+    settings::RegistryTools placementTools_;
     std::unique_ptr<ui::frmMuralto> form_;
     std::unique_ptr<TrayIcon> tray_;
 };

@@ -66,12 +66,12 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    app::QtWindows windows(program, strings, boxes, system.programDirectory(),
+    app::QtWindows windows(program, strings, boxes, *registry, system.programDirectory(),
                            {MURALTO_VERSION_MAJOR, MURALTO_VERSION_MINOR, MURALTO_VERSION_PATCH});
     app::WallpaperOutput output(
         platform::chooseWallpaperSetter(platform::Environment::fromProcess()));
     program.Main(commandLine, &windows, &output);
-    if (commandLine.runMode != app::kWallpaperMode)
-        return 0;  // these modes land later
+    if (commandLine.runMode != app::kWallpaperMode && commandLine.runMode != app::kOptionsMode)
+        return 0;  // the saver's modes land later
     return QApplication::exec();
 }

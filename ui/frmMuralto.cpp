@@ -266,6 +266,9 @@ void frmMuralto::ShowSelectedTab() {
         page->show();
         page->raise();
     }
+    // The window opens with the cursor in the path box, where a user starts typing.
+    if (!focusWidget() && pageIndex == 1)
+        imagePage_->tbxPath->setFocus();
     shown_ = {key, index, pageIndex};
 }
 

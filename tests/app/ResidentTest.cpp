@@ -90,6 +90,16 @@ TEST_F(ResidentTest, StartupOnlyChangesOnceAndShowsTheWindowNormally) {
     EXPECT_TRUE(p.timerEnabled());
 }
 
+TEST_F(ResidentTest, TheSettingsDialogShowsTheWindowAndNothingElse) {
+    host.store("SSActive", "True");
+    Program& p = start({"/c"});
+    EXPECT_EQ(windows.calls, (std::vector<std::string>{"restorePlacement", "showOptions",
+                                                       "restoreIfMinimised"}));
+    EXPECT_FALSE(p.timerEnabled());
+    EXPECT_TRUE(output.wallpapers.empty());
+    EXPECT_EQ(host.stored("SSActive"), "False");
+}
+
 TEST_F(ResidentTest, SavingAnotherFolderScansItAtTheNextUpdate) {
     Program& p = start({});
     std::filesystem::create_directories(dir.path() / "other");
@@ -144,6 +154,7 @@ TEST_F(ResidentTest, EndProgramRunsItsStepsOnceInOrder) {
          {"unloadOptions", "unloadImage", "saverStopped", "showCursor", "saveGroups", "endProcess"},
          "False"},
         {{"/p 5"}, {"unloadOptions", "unloadImage", "saveGroups", "endProcess"}, "True"},
+        {{"/c"}, {"unloadOptions", "unloadImage", "saveGroups", "endProcess"}, "False"},
     };
     for (const Case& c : cases) {
         host.store("SSActive", "True");

@@ -46,7 +46,8 @@ TEST_P(WindowStateTest, TheIconsDoubleClickBringsTheWindowBackNormal) {
 TEST_P(WindowStateTest, TheStartUpStepShowsAMinimisedWindowNormal) {
     test::TestServices host;
     Program program(host.services());
-    QtWindows windows(program, strings, host.boxes, host.system.directory, {1, 0, 0});
+    QtWindows windows(program, strings, host.boxes, host.temp.registry, host.system.directory,
+                      {1, 0, 0});
     windows.options().setWindowState(GetParam().before | Qt::WindowMinimized);
 
     windows.restoreOptionsWindowIfMinimised();
