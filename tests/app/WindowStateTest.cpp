@@ -10,14 +10,6 @@
 namespace muralto::app {
 namespace {
 
-/// Handles events until done() holds; false when it still does not after a few seconds.
-bool processUntil(const std::function<bool()>& done) {
-    const QDeadlineTimer deadline(5000);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    return done();
-}
-
 struct StateCase {
     const char* name;
     Qt::WindowStates before;  ///< the state the window was minimised from
@@ -36,7 +28,7 @@ TEST_P(WindowStateTest, TheIconsDoubleClickBringsTheWindowBackNormal) {
     form.show();
     form.setWindowState(GetParam().before);
     form.setWindowState(form.windowState() | Qt::WindowMinimized);
-    ASSERT_TRUE(processUntil([&] { return !form.isVisible(); }));  // gone to the tray
+    ASSERT_TRUE(muralto::test::processUntil([&] { return !form.isVisible(); }));  // gone to the tray
 
     form.iconMessage(ui::frmMuralto::kIconDoubleClick);
     EXPECT_TRUE(form.isVisible());

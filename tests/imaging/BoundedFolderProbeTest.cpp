@@ -15,16 +15,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-bool eventually(const std::function<bool()>& condition) {
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
-
 struct NetTree {
     test::TempDir dir;
     fs::path root = fs::canonical(dir.path());
@@ -61,7 +51,7 @@ TEST(BoundedFolderProbeTest, AMountThatDoesNotAnswerIsNotReadyAndAskedOnceWhileI
     EXPECT_TRUE(probe.isUsableDirectory(s.at("local/pics")));
     // Once the server is back, the mount answers again.
     s.inner->release();
-    ASSERT_TRUE(eventually([&] { return !probe.waitingOn(s.at("net/a")); }));
+    ASSERT_TRUE(muralto::test::eventually([&] { return !probe.waitingOn(s.at("net/a")); }));
     EXPECT_EQ(probe.realDriveOf(s.at("net/a")), s.at("net"));
     EXPECT_TRUE(probe.isUsableDirectory(s.at("net/b")));
 }

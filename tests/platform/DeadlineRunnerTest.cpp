@@ -15,17 +15,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-/// Polls condition for up to five seconds.
-bool eventually(const std::function<bool()>& condition) {
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
-
 TEST(DeadlineRunnerTest, GivesTheAnswerThatComesInTime) {
     DeadlineRunner runner(5s);
     EXPECT_EQ(runner.run<int>("/", [] { return 42; }), 42);
@@ -50,7 +39,7 @@ TEST(DeadlineRunnerTest, AnOpenThatBlocksInTheKernelIsNotReady) {
     // A writer lets the stuck open finish.
     const int writer = ::open(fifo.c_str(), O_RDWR);
     ASSERT_GE(writer, 0);
-    EXPECT_TRUE(eventually([&] { return !runner.busy("/mnt"); }));
+    EXPECT_TRUE(muralto::test::eventually([&] { return !runner.busy("/mnt"); }));
     ::close(writer);
 }
 
@@ -69,7 +58,7 @@ TEST(DeadlineRunnerTest, AKeyWhoseCallHangsFailsAtOnceWithoutANewThreadOthersSti
     EXPECT_EQ(started.load(), 1) << "the stuck key is not asked again";
     EXPECT_EQ(runner.run<bool>("/home", [] { return true; }), true);
     release.count_down();
-    ASSERT_TRUE(eventually([&] { return !runner.busy("/net"); }));
+    ASSERT_TRUE(muralto::test::eventually([&] { return !runner.busy("/net"); }));
     EXPECT_EQ(runner.run<bool>("/net", [] { return true; }), true)
         << "the mount is asked again once it answered";
 }
@@ -86,7 +75,7 @@ TEST(DeadlineRunnerTest, AWorkerLeftBehindOutlivesItsRunner) {
         }));
     }
     release.count_down();
-    EXPECT_TRUE(eventually([&] { return finished.load(); }));
+    EXPECT_TRUE(muralto::test::eventually([&] { return finished.load(); }));
 }
 
 }  // namespace

@@ -1,5 +1,9 @@
 #include "TestSupport.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <thread>
+
 #include <sys/stat.h>
 
 #include <cctype>
@@ -80,6 +84,23 @@ std::string readFile(const std::filesystem::path& file) {
     std::ostringstream out;
     out << in.rdbuf();
     return out.str();
+}
+
+bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+bool processUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    const QDeadlineTimer deadline(limit.count());
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    return done();
 }
 
 }  // namespace muralto::test

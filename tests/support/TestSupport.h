@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -52,6 +54,14 @@ std::string caseName(std::size_t index, std::string_view text);
 
 /// Names each case of a table after its row's `name`: INSTANTIATE_TEST_SUITE_P's name generator.
 inline constexpr auto byName = [](const auto& info) { return std::string(info.param.name); };
+
+/// Polls condition every millisecond until it holds or the time is up; whether it holds.
+bool eventually(const std::function<bool()>& condition,
+                std::chrono::milliseconds limit = std::chrono::seconds(5));
+
+/// Handles the application's events until done() holds or the time is up; whether it holds.
+bool processUntil(const std::function<bool()>& done,
+                  std::chrono::milliseconds limit = std::chrono::seconds(5));
 
 /// The whole content of a file; empty when it cannot be read.
 std::string readFile(const std::filesystem::path& file);

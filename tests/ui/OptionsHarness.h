@@ -63,13 +63,7 @@ public:
     settings::ProgramSettings program{tools};
 };
 
-/// Handles events until done() holds; false when it still does not after a few seconds.
-inline bool processUntil(const std::function<bool()>& done) {
-    const QDeadlineTimer deadline(5000);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    return done();
-}
+using muralto::test::processUntil;
 
 /// A program folder with a picture folder in it, settings loaded the way the program loads
 /// them, and the window made for a run mode. prepare runs before the settings are loaded.

@@ -32,12 +32,9 @@
 namespace muralto::ui {
 namespace {
 
-/// Handles events until done() holds; false when it still does not after ten seconds.
+/// Window managers take their time: up to ten seconds.
 bool processUntil(const std::function<bool()>& done) {
-    const QDeadlineTimer deadline(10000);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    return done();
+    return muralto::test::processUntil(done, std::chrono::seconds(10));
 }
 
 /// A connection of its own to the X server, for what a user or the session does to windows.

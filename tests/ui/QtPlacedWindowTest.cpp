@@ -14,14 +14,6 @@ namespace {
 using settings::PixelRect;
 using settings::PlacedWindow;
 
-/// Handles events until done() holds; false when it still does not after a few seconds.
-bool processUntil(const std::function<bool()>& done) {
-    const QDeadlineTimer deadline(5000);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    return done();
-}
-
 class QtPlacedWindowTest : public testing::Test, protected test::TempRegistry {
 protected:
     QtPlacedWindowTest() {
@@ -71,7 +63,7 @@ TEST_P(QtWindowStates, KeepTheNormalRectangle) {
     window.setWindowState(GetParam().qt);
     if (GetParam().qt == Qt::WindowMaximized || GetParam().qt == Qt::WindowFullScreen) {
         // Only once the window covers the screen does its current rectangle differ.
-        EXPECT_TRUE(processUntil([&] { return window.width() > 640; }));
+        EXPECT_TRUE(muralto::test::processUntil([&] { return window.width() > 640; }));
     }
     EXPECT_EQ(placed.windowState(), GetParam().stored);
     EXPECT_EQ(placed.normalRect(), (PixelRect{100, 50, 640, 480}));
@@ -96,11 +88,11 @@ TEST_F(QtPlacedWindowTest, ARestoredMaximisedWindowOpensMaximisedOverItsNormalRe
         store(name, value);
     RestoreWindowPlacement(placed, tools);
     window.show();
-    ASSERT_TRUE(processUntil([&] { return window.isMaximized(); }));
+    ASSERT_TRUE(muralto::test::processUntil([&] { return window.isMaximized(); }));
     EXPECT_EQ(placed.normalRect(), (PixelRect{100, 50, 640, 480}));
 
     window.showNormal();
-    ASSERT_TRUE(processUntil([&] { return !window.isMaximized(); }));
+    ASSERT_TRUE(muralto::test::processUntil([&] { return !window.isMaximized(); }));
     EXPECT_EQ(window.geometry(), QRect(100, 50, 640, 480));
 }
 
