@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "BitmapWriter.h"
+#include "BoundedFolderProbe.h"
 #include "DirectoryLists.h"
 
 namespace muralto::app {
@@ -61,7 +62,9 @@ Program::Outcome Program::Main(const CommandLine& commandLine, ProgramWindows* w
         return Outcome::Running;
 
     // The saver and preview modes build on the same steps when their windows land.
-    lists_ = std::make_unique<imaging::MountDirectoryLists>(services_.system.programDirectory());
+    // A picture folder on a mount that does not answer counts as missing instead of hanging.
+    lists_ = std::make_unique<imaging::MountDirectoryLists>(
+        services_.system.programDirectory(), std::make_shared<imaging::BoundedFolderProbe>());
     catalogue_ = std::make_unique<imaging::Catalogue>(services_.random, *lists_);
     updater_ = std::make_unique<imaging::ImageUpdater>(
         *catalogue_, *imageOutput,
