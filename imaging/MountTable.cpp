@@ -144,12 +144,13 @@ std::vector<std::string> RealDriveMountPoints(const std::vector<Mount>& table) {
     for (const Mount& mount : table)
         pseudoOnTop[mount.mountPoint] = IsPseudoFileSystemType(mount.fileSystemType);
     std::vector<std::string> drives;
-    for (const auto& [point, pseudo] : pseudoOnTop) {
+    for (const auto& entry : pseudoOnTop) {
+        const std::string& point = entry.first;
         const bool insidePseudo =
             std::any_of(pseudoOnTop.begin(), pseudoOnTop.end(), [&](const auto& outer) {
                 return outer.second && outer.first != point && holds(outer.first, point);
             });
-        if (!pseudo && !insidePseudo)
+        if (!entry.second && !insidePseudo)
             drives.push_back(point);
     }
     return drives;  // the map's order is the byte order
