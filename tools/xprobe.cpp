@@ -295,14 +295,15 @@ int main(int argc, char** argv) {
         std::printf("%d %d\n", icon.x + icon.width / 2, icon.y + icon.height / 2);
         return 0;
     }
-    // The options window's caption starts with the program's name; message boxes are dialogs.
+    // The options window is our one named top-level window that is not a dialog (its caption
+    // depends on the language); message boxes are dialogs.
     const xcb_atom_t dialog = atom("_NET_WM_WINDOW_TYPE_DIALOG");
     if (command == "options-visible" || command == "box-visible") {
         const bool box = command == "box-visible";
         WindowInfo form{};
         if (!anyWindow(
                 [&](const WindowInfo& w) {
-                    return ours(w) && w.name.rfind("Muralto", 0) == 0 && !w.overrideRedirect &&
+                    return ours(w) && !w.name.empty() && !w.overrideRedirect &&
                            hasAtom(w.id, "_NET_WM_WINDOW_TYPE", dialog) == box &&
                            (box || w.width >= 100);
                 },
