@@ -208,6 +208,10 @@ std::string XScreenSaverInstaller::withProgramSelected(const std::string& config
         lines.push_back(entry);
     } else {
         --header;
+        // "*programs:" is how the app defaults spell it; the daemon reads the user's file by
+        // plain names only and would keep its default list, running another program.
+        if (const auto star = header->find_first_not_of(" \t"); (*header)[star] == '*')
+            header->erase(0, star + 1);
         selected = enableEntry(lines, header, name);
         if (selected < 0) {
             insertFirst(lines, header, entry);

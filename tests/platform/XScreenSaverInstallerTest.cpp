@@ -41,8 +41,13 @@ INSTANTIATE_TEST_SUITE_P(
                    "programs:\t\\\n  maze -root \\n\\\n  -  \"Muralto\" muralto -root \\n\n",
                    "programs:\t\\\n  maze -root \\n\\\n     \"Muralto\" muralto -root \\n\n"
                    "selected:\t\t1\nmode:\t\tone\n"},
+        // The app defaults spell "*programs:"; the daemon reads only "programs:" from this file.
+        ConfigCase{"app_defaults_spelling_with_our_entry",
+                   "mode:\tone\n*programs:\t\\\n  maze -root \\n\\\n -  muralto -root \\n\n",
+                   "mode:\t\tone\nprograms:\t\\\n  maze -root \\n\\\n    muralto -root \\n\n"
+                   "selected:\t\t1\n"},
         ConfigCase{"first_entry_on_header", "*programs:\tmaze -root \\n\\\n\txjack -root \\n\n",
-                   "*programs:\t\t\\\n" + kOurs +
+                   "programs:\t\t\\\n" + kOurs +
                        "\\\n\t\t\t\tmaze -root \\n\\\n\txjack -root \\n\n"
                        "selected:\t\t0\nmode:\t\tone\n"},
         ConfigCase{
