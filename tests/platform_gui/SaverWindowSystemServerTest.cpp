@@ -39,13 +39,19 @@ xcb_atom_t internAtom(xcb_connection_t* c, const char* name) {
     return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
 }
 
+/// Waits until the server has handled every request sent on c: the program under test asks on
+/// a connection of its own, which the server may otherwise serve first.
+void sync(xcb_connection_t* c) {
+    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+}
+
 xcb_window_t createWindow(xcb_connection_t* c, int width, int height) {
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
     const xcb_window_t window = xcb_generate_id(c);
     xcb_create_window(c, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0,
                       static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height), 3,
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
-    xcb_flush(c);
+    sync(c);
     return window;
 }
 
@@ -183,7 +189,7 @@ public:
                      const void* data, std::uint32_t count) {
         xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, atom(name), type,
                             static_cast<std::uint8_t>(format), count, data);
-        xcb_flush(connection_);
+        sync(connection_);
     }
 
     std::string property(xcb_window_t window, xcb_atom_t name, xcb_atom_t type) {
@@ -221,13 +227,13 @@ TEST_F(SaverWindowSystemTest, WindowSizeIsTheInsideOfAnExistingWindowOnly) {
     EXPECT_EQ(system_->rootWindow(), screen_->root);
 
     xcb_destroy_window(connection_, window);
-    xcb_flush(connection_);
+    sync(connection_);
     EXPECT_EQ(system_->windowSize(window), std::nullopt);
     EXPECT_EQ(system_->windowSize(0), std::nullopt);
     // A pixmap has a geometry too, but it is no window to draw a preview in.
     const xcb_pixmap_t pixmap = xcb_generate_id(connection_);
     xcb_create_pixmap(connection_, screen_->root_depth, pixmap, screen_->root, 16, 16);
-    xcb_flush(connection_);
+    sync(connection_);
     EXPECT_EQ(system_->windowSize(pixmap), std::nullopt);
 }
 
@@ -243,7 +249,7 @@ TEST_F(SaverWindowSystemTest, SetWindowPidWritesOurIdAndMachine) {
 
     // An id that names no window changes nothing and breaks nothing.
     xcb_destroy_window(connection_, window);
-    xcb_flush(connection_);
+    sync(connection_);
     system_->setWindowPid(window);
     system_->setWindowPid(0);
     EXPECT_EQ(system_->windowSize(screen_->root).has_value(), true);
@@ -358,7 +364,7 @@ TEST_F(SaverWindowSystemTest, IdsThatNameNoMarkedWindowAreLeftAlone) {
     xcb_destroy_window(connection_, gone);
     const xcb_pixmap_t pixmap = xcb_generate_id(connection_);
     xcb_create_pixmap(connection_, screen_->root_depth, pixmap, screen_->root, 16, 16);
-    xcb_flush(connection_);
+    sync(connection_);
 
     EXPECT_FALSE(system_->closeEarlierPreview(gone));
     EXPECT_FALSE(system_->closeEarlierPreview(pixmap));
