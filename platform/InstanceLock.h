@@ -17,17 +17,17 @@ namespace muralto::platform {
 /// share as soon as that has happened, retrying for up to 100 ms. Of two overlapping
 /// instances, at most one can believe it is alone.
 ///
-/// Where the lock cannot be used, this instance counts as alone: being wrong that way starts at
-/// most a second saver, as the program did before it had a lock, while being wrong the other
-/// way would let a file planted at the lock path keep the saver from ever starting.
+/// Where the lock cannot be used, this instance counts as alone: being wrong that way costs at
+/// most a second saver, while being wrong the other way would let a file planted at the lock
+/// path keep the saver from ever starting.
 class InstanceLock {
 public:
-    /// Takes the share in runtimeDirectory (the caller passes $XDG_RUNTIME_DIR; when it is
-    /// empty or unusable, decide a safe per-user fallback and say it) and notes whether another
-    /// process held the lock already.
+    /// Takes the share in runtimeDirectory (the caller passes $XDG_RUNTIME_DIR) and notes
+    /// whether another process held the lock already.
     ///
     /// runtimeDirectory is used when it is an absolute path to a folder that this user owns and
-    /// no one else may write, and the lock file in it can be opened. Otherwise the lock lives in
+    /// no one else may write, and the lock file in it can be opened. Otherwise (empty, missing,
+    /// open to others, or holding something unusable at the lock path) the lock lives in
     /// defaultFallbackDirectory(): "/tmp/muralto-<uid>", made with mode 0700 when missing and
     /// used only when it is a real folder (no link) of this user that no one else may enter.
     /// Every instance of a session meets the same runtime directory, so all of them agree on
@@ -41,9 +41,9 @@ public:
 
     /// Whether another instance was running when this one started.
     bool anotherInstanceRunning() const { return another_; }
-    /// The lock file whose share this process holds; empty when it holds none (no usable
-    /// folder, a file that is no regular file of this user, or a lock held exclusively by
-    /// someone for longer than the retries).
+    /// The lock file whose share this process holds; empty when it holds none (neither folder
+    /// nor its lock file was usable, or someone held the lock exclusively for longer than the
+    /// retries).
     const std::string& lockFile() const { return lockFile_; }
 
     /// "/tmp/muralto-<effective uid>".

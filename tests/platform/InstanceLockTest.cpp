@@ -149,11 +149,6 @@ TEST(InstanceLock, AProcessHoldingItExclusivelyDoesNotHangTheStart) {
     EXPECT_EQ(lock.lockFile(), "") << "no share while someone holds the lock exclusively";
 }
 
-TEST(InstanceLock, DefaultFallbackIsPerUser) {
-    EXPECT_EQ(InstanceLock::defaultFallbackDirectory(),
-              "/tmp/muralto-" + std::to_string(::geteuid()));
-}
-
 // --- lock paths that cannot be used ---
 
 enum class Where { Runtime, Fallback, Nowhere };
