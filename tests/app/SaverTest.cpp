@@ -266,12 +266,15 @@ struct BadHostCase {
     std::string name;
     std::vector<std::string> args;
     std::string told;
+    std::uint32_t otherWindow = 0;  // a window that exists besides 42, when not 0
 };
 
 class PreviewWithoutHost : public SaverRun, public testing::WithParamInterface<BadHostCase> {};
 
 TEST_P(PreviewWithoutHost, SaysSoAndTouchesNothing) {
     host.store("Preview hWnd", "555");
+    if (GetParam().otherWindow)
+        host.windows.sizes[GetParam().otherWindow] = QSize(300, 200);
     const std::string before = muralto::test::readFile(host.temp.hivePath);
     testing::internal::CaptureStderr();
     EXPECT_EQ(start(GetParam().args), Program::Outcome::Failed);
@@ -289,6 +292,9 @@ INSTANTIATE_TEST_SUITE_P(
                     BadHostCase{"Text", {"/p", "window"}, "0"},
                     BadHostCase{"Negative", {"/p", "-42"}, "4294967254"},
                     BadHostCase{"NoSuchWindow", {"/p", "43"}, "43"},
+                    // The size comes from the text after "/p", which here names another window
+                    // (blanks inside a number are skipped): the host itself must exist.
+                    BadHostCase{"NoSuchHost", {"/p42", "43"}, "43", 4243},
                     BadHostCase{"NoSuchWindowId", {"-window-id", "43"}, "43"},
                     BadHostCase{"UnreadableWindowId", {"-window-id", "x"}, "0"}),
     muralto::test::byName);
