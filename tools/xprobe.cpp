@@ -18,6 +18,17 @@
 //                            (openbox names itself before it is ready to manage windows)
 //   xprobe maximise WID      asks the window manager to maximise window WID
 //   xprobe maximised WID     exits 0 while window WID is maximised both ways
+//   xprobe compare-screen BMP [X Y W H]
+//                            as compare, but with what the screen shows instead of the pixmap
+//   xprobe picture PATH W H  writes a picture of W x H pixels that no scaling is needed to show
+//   xprobe host-window W H [X Y]
+//                            shows a window of W x H pixels in magenta at (X, Y), by default
+//                            (40, 40), as another program would, prints its id and lives until the
+//                            window is closed (exit 0, printing "closed") or destroyed, or the
+//                            probe is killed
+//   xprobe filled WID        exits 0 when window WID's rectangle shows no magenta and not
+//                            only black: something else covers it
+//   xprobe cursor            exits 0 while the pointer's cursor is blank, printing "hidden"
 
 #include <xcb/xcb.h>
 
@@ -33,6 +44,10 @@
 #include <vector>
 
 #include <unistd.h>
+
+// Last: Xlib's macros would clash with Qt's names.
+#include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
 
 namespace {
 
@@ -147,11 +162,13 @@ QImage grab(xcb_drawable_t drawable) {
     return copy.copy();
 }
 
-int compare(const char* bitmap, QRect area) {
+/// Compares what drawable shows (the root pixmap when none) with the bitmap centred on area.
+int compare(const char* bitmap, QRect area, xcb_drawable_t drawable = 0) {
     const QImage expected =
         QImage(QString::fromLocal8Bit(bitmap)).convertToFormat(QImage::Format_RGB32);
-    const xcb_pixmap_t pixmap = rootPixmap();
-    const QImage shown = pixmap ? grab(pixmap) : QImage();
+    if (!drawable)
+        drawable = rootPixmap();
+    const QImage shown = drawable ? grab(drawable) : QImage();
     if (expected.isNull() || shown.isNull())
         return 2;
     if (area.isEmpty())
@@ -183,7 +200,8 @@ int compare(const char* bitmap, QRect area) {
 /// The rectangle of the top-level window (the window manager's frame, if any) that holds window;
 /// empty when the window is not found.
 QRect frameOf(xcb_window_t window) {
-    auto tree = reply(xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr));
+    auto tree =
+        reply(xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr));
     while (tree && tree->parent != screen->root) {
         window = tree->parent;
         tree = reply(xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr));
@@ -243,6 +261,87 @@ bool maximised(xcb_window_t window) {
            hasAtom(window, "_NET_WM_STATE", atom("_NET_WM_STATE_MAXIMIZED_HORZ"));
 }
 
+constexpr std::uint32_t kMagenta = 0xFF00FF;
+
+/// A picture with detail everywhere: gradients across, a grid of dots.
+bool writePicture(const char* path, int width, int height) {
+    QImage picture(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const int dot = (x % 16 < 2 && y % 16 < 2) ? 255 : 0;
+            picture.setPixel(x, y, qRgb(x * 255 / width, y * 255 / height, dot ? 255 : 60));
+        }
+    }
+    return picture.save(QString::fromLocal8Bit(path));
+}
+
+/// A top-level window as another program shows it, with its _NET_WM_PID, answering the window
+/// manager's close request by ending.
+int hostWindow(int width, int height, int x, int y) {
+    const xcb_window_t window = xcb_generate_id(connection);
+    const std::uint32_t values[] = {kMagenta, XCB_EVENT_MASK_STRUCTURE_NOTIFY};
+    xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen->root, x, y, width, height,
+                      0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
+                      XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
+    const xcb_atom_t protocols = atom("WM_PROTOCOLS"), deleteWindow = atom("WM_DELETE_WINDOW");
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, protocols, XCB_ATOM_ATOM, 32, 1,
+                        &deleteWindow);
+    const std::uint32_t pid = getpid();
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_PID"),
+                        XCB_ATOM_CARDINAL, 32, 1, &pid);
+    xcb_map_window(connection, window);
+    xcb_flush(connection);
+    std::printf("%u\n", window);
+    std::fflush(stdout);
+    while (xcb_generic_event_t* event = xcb_wait_for_event(connection)) {
+        const auto type = event->response_type & 0x7F;
+        const auto* message = reinterpret_cast<xcb_client_message_event_t*>(event);
+        const bool closed = type == XCB_CLIENT_MESSAGE && message->type == protocols &&
+                            message->data.data32[0] == deleteWindow;
+        const bool destroyed = type == XCB_DESTROY_NOTIFY;
+        std::free(event);
+        if (closed) {
+            std::printf("closed\n");
+            return 0;
+        }
+        if (destroyed)
+            return 0;
+    }
+    return 1;
+}
+
+int filled(xcb_window_t window) {
+    WindowInfo info{};
+    if (!anyWindow([&](const WindowInfo& w) { return w.id == window; }, &info))
+        return 2;
+    const QImage shown = grab(screen->root).copy(info.x, info.y, info.width, info.height);
+    bool magenta = false, coloured = false;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            const std::uint32_t pixel = shown.pixel(x, y) & 0xFFFFFF;
+            magenta = magenta || pixel == kMagenta;
+            coloured = coloured || pixel != 0;
+        }
+    }
+    std::printf("%s\n", magenta ? "uncovered" : coloured ? "filled" : "black");
+    return !magenta && coloured ? 0 : 1;
+}
+
+/// Whether the cursor shown at the pointer has no visible pixel.
+bool cursorHidden() {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return false;
+    XFixesCursorImage* image = XFixesGetCursorImage(display);
+    bool blank = image != nullptr;
+    for (int i = 0; image && i < image->width * image->height; ++i)
+        blank = blank && (image->pixels[i] & 0xFF000000) == 0;
+    if (image)
+        XFree(image);
+    XCloseDisplay(display);
+    return blank;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -261,6 +360,25 @@ int main(int argc, char** argv) {
     if (command == "compare" && (argc == 3 || argc == 7)) {
         const auto n = [&](int i) { return argc == 7 ? std::atoi(argv[i]) : 0; };
         return compare(argv[2], QRect(n(3), n(4), n(5), n(6)));
+    }
+    if (command == "compare-screen" && (argc == 3 || argc == 7)) {
+        const auto n = [&](int i) { return argc == 7 ? std::atoi(argv[i]) : 0; };
+        return compare(argv[2], QRect(n(3), n(4), n(5), n(6)), screen->root);
+    }
+    if (command == "picture" && argc == 5)
+        return writePicture(argv[2], std::atoi(argv[3]), std::atoi(argv[4])) ? 0 : 1;
+    if (command == "host-window" && (argc == 4 || argc == 6)) {
+        const auto n = [&](int i, int otherwise) {
+            return argc == 6 ? std::atoi(argv[i]) : otherwise;
+        };
+        return hostWindow(std::atoi(argv[2]), std::atoi(argv[3]), n(4, 40), n(5, 40));
+    }
+    if (command == "filled" && argc == 3)
+        return filled(static_cast<xcb_window_t>(std::strtoul(argv[2], nullptr, 0)));
+    if (command == "cursor") {
+        const bool hidden = cursorHidden();
+        std::printf("%s\n", hidden ? "hidden" : "shown");
+        return hidden ? 0 : 1;
     }
     if (command == "wm-ready")
         return windowManagerReady() ? 0 : 1;
