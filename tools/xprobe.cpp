@@ -29,6 +29,8 @@
 //   xprobe filled WID        exits 0 when window WID's rectangle shows no magenta and not
 //                            only black: something else covers it
 //   xprobe cursor            exits 0 while the pointer's cursor is blank, printing "hidden"
+//   xprobe saver-window      exits 0 while a window of Muralto that no window manager handles
+//                            (override-redirect) covers the whole screen, printing its id
 
 #include <xcb/xcb.h>
 
@@ -375,6 +377,20 @@ int main(int argc, char** argv) {
     }
     if (command == "filled" && argc == 3)
         return filled(static_cast<xcb_window_t>(std::strtoul(argv[2], nullptr, 0)));
+    if (command == "saver-window") {
+        WindowInfo saver{};
+        if (!anyWindow(
+                [&](const WindowInfo& w) {
+                    return ours(w) && w.overrideRedirect && !w.embedded && w.x <= 0 && w.y <= 0 &&
+                           w.x + w.width >= screen->width_in_pixels &&
+                           w.y + w.height >= screen->height_in_pixels;
+                },
+                &saver)) {
+            return 1;
+        }
+        std::printf("%u\n", saver.id);
+        return 0;
+    }
     if (command == "cursor") {
         const bool hidden = cursorHidden();
         std::printf("%s\n", hidden ? "hidden" : "shown");

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The full-screen saver ("/s") on a real X server: it covers the whole screen with the composed
-# frame above every other window, hides the cursor and marks itself active; a second saver
+# frame above every other window (a green dock included), hides the cursor and marks itself active; a second saver
 # started meanwhile ends at once and changes nothing; a move of 3 pixels keeps it running, one
 # of 6 pixels ends it, and the end marks it inactive again.
 source "$(dirname "$0")/lib.sh"
@@ -11,6 +11,11 @@ install_program "$muralto" SSDelay=600
 # A picture smaller than the screen is shown as it is, centred on black.
 "$probe" picture "$work/pics/frame.bmp" 640 480
 start_window_manager
+trayer --edge top --align left --widthtype pixel --width 300 --heighttype pixel --height 40 \
+    --SetDockType true --transparent true --alpha 0 --tint 0x00ff00 &
+started_pids+=($!)
+dock_shown() { xdotool search --onlyvisible --class trayer >/dev/null 2>&1; }
+wait_until 20 dock_shown
 xdotool mousemove 10 10
 
 "$work/bin/muralto" /s &
@@ -20,6 +25,8 @@ started_pids+=("$pid")
 shows_frame() { "$probe" compare-screen "$work/pics/frame.bmp" >/dev/null; }
 cursor_hidden() { "$probe" cursor >/dev/null; }
 wait_until 20 shows_frame
+# Above the dock by right, not by the window manager's grace: no manager handles the window.
+"$probe" saver-window >/dev/null || fail "the saver's window is left to the window manager"
 wait_until 10 cursor_hidden
 [ "$(hive_value Settings SSActive)" = '"True"' ] || fail "SSActive is not True while the saver runs"
 
