@@ -20,7 +20,9 @@
 //   xprobe maximised WID     exits 0 while window WID is maximised both ways
 //   xprobe compare-screen BMP [X Y W H]
 //                            as compare, but with what the screen shows instead of the pixmap
-//   xprobe picture PATH W H  writes a picture of W x H pixels that no scaling is needed to show
+//   xprobe picture PATH W H [black]
+//                            writes a picture of W x H pixels with detail everywhere (or all
+//                            black), for tests that need no scaling to show it
 //   xprobe host-window W H [X Y]
 //                            shows a window of W x H pixels in magenta at (X, Y), by default
 //                            (40, 40), as another program would, prints its id and lives until the
@@ -266,9 +268,10 @@ bool maximised(xcb_window_t window) {
 constexpr std::uint32_t kMagenta = 0xFF00FF;
 
 /// A picture with detail everywhere: gradients across, a grid of dots.
-bool writePicture(const char* path, int width, int height) {
+bool writePicture(const char* path, int width, int height, bool black) {
     QImage picture(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y) {
+    picture.fill(Qt::black);
+    for (int y = 0; y < height && !black; ++y) {
         for (int x = 0; x < width; ++x) {
             const int dot = (x % 16 < 2 && y % 16 < 2) ? 255 : 0;
             picture.setPixel(x, y, qRgb(x * 255 / width, y * 255 / height, dot ? 255 : 60));
@@ -367,8 +370,10 @@ int main(int argc, char** argv) {
         const auto n = [&](int i) { return argc == 7 ? std::atoi(argv[i]) : 0; };
         return compare(argv[2], QRect(n(3), n(4), n(5), n(6)), screen->root);
     }
-    if (command == "picture" && argc == 5)
-        return writePicture(argv[2], std::atoi(argv[3]), std::atoi(argv[4])) ? 0 : 1;
+    if (command == "picture" && (argc == 5 || argc == 6)) {
+        const bool black = argc == 6 && std::strcmp(argv[5], "black") == 0;
+        return writePicture(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), black) ? 0 : 1;
+    }
     if (command == "host-window" && (argc == 4 || argc == 6)) {
         const auto n = [&](int i, int otherwise) {
             return argc == 6 ? std::atoi(argv[i]) : otherwise;

@@ -135,6 +135,26 @@ TEST_F(SaverRun, TheSaverCoversTheScreenHidesTheCursorAndShowsTheFirstFrame) {
     EXPECT_FALSE(windows.cursor.hidden());
 }
 
+const Calls kAroundTheDialog{"showCursor", "hideCursor"};
+
+Calls concat(Calls a, const Calls& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+TEST_F(SaverRun, WithNothingToShowTheSaverIsBlackAndStillWakes) {
+    std::filesystem::remove(dir.path() / "pics" / "a.bmp");
+    dir.write("pics/broken.jpg", "not a picture");
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(start({"/s"}), Program::Outcome::Running);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(taken(), (Calls{"showSaverWindow", "saverRunning", "hideCursor"}));
+    EXPECT_TRUE(output.frames.empty());
+    program->Form_MouseMove(10, 10);
+    program->Form_MouseMove(10, 20);
+    EXPECT_EQ(taken(), concat(kAroundTheDialog, kSaverEnd));
+}
+
 struct WakeUpCase {
     std::string name;
     const char* mode;
@@ -162,13 +182,6 @@ TEST_P(SaverWakeUp, EndsOnlyWhenTheUserMayLeave) {
         EXPECT_TRUE(program->timerEnabled());
         EXPECT_EQ(windows.cursor.hidden(), std::string(c.mode) == "/s");
     }
-}
-
-const Calls kAroundTheDialog{"showCursor", "hideCursor"};
-
-Calls concat(Calls a, const Calls& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -2,7 +2,8 @@
 # The full-screen saver ("/s") on a real X server: it covers the whole screen with the composed
 # frame above every other window (a green dock included), hides the cursor and marks itself active; a second saver
 # started meanwhile ends at once and changes nothing; a move of 3 pixels keeps it running, one
-# of 6 pixels ends it, and the end marks it inactive again.
+# of 6 pixels ends it, and the end marks it inactive again. Without a picture to show, the saver
+# is a black screen that wakes all the same.
 source "$(dirname "$0")/lib.sh"
 muralto=$1
 probe=$2
@@ -50,4 +51,18 @@ shows_frame || fail "the frame is gone after a small move"
 xdotool mousemove 306 300
 wait_exit "$pid" 20 || fail "the saver ended with status $?"
 [ "$(hive_value Settings SSActive)" = '"False"' ] || fail "SSActive is not False after the end"
+# Nothing to show: black, and still listening.
+rm "$work/pics/frame.bmp"
+printf 'not a picture' >"$work/pics/broken.jpg"
+"$probe" picture "$work/black.bmp" 2 2 black
+all_black() { "$probe" compare-screen "$work/black.bmp" >/dev/null; }
+"$work/bin/muralto" /s 2>/dev/null &
+pid=$!
+started_pids+=("$pid")
+saver_shown() { "$probe" saver-window >/dev/null; }
+wait_until 20 saver_shown
+wait_until 10 all_black
+xdotool mousemove 600 600
+xdotool mousemove 620 600
+wait_exit "$pid" 20 || fail "the black saver ended with status $?"
 echo "saver: ok"
