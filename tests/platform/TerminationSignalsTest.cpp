@@ -1,0 +1,181 @@
+// SIGTERM, SIGINT and SIGHUP reach the event loop's thread through a pipe.
+#include "TerminationSignals.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QThread>
+
+#include <algorithm>
+#include <atomic>
+#include <csignal>
+#include <memory>
+#include <thread>
+
+#include "TestSupport.h"
+
+namespace muralto::platform {
+namespace {
+
+constexpr int kCaught[] = {SIGTERM, SIGINT, SIGHUP};
+
+class TerminationSignalsTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char name[] = "termination_signals_test";
+        static char* argv[] = {name, nullptr};
+        app_ = new QCoreApplication(argc, argv);
+    }
+    static void TearDownTestSuite() {
+        delete app_;
+        app_ = nullptr;
+    }
+    void SetUp() override { defaultDispositions(); }
+    void TearDown() override { defaultDispositions(); }
+
+    static void defaultDispositions() {
+        for (const int signal : kCaught)
+            std::signal(signal, SIG_DFL);
+    }
+    /// The handler now installed for signal.
+    static void (*handlerOf(int signal))(int) {
+        struct sigaction current {};
+        ::sigaction(signal, nullptr, &current);
+        return current.sa_handler;
+    }
+
+    static QCoreApplication* app_;
+};
+
+QCoreApplication* TerminationSignalsTest::app_ = nullptr;
+
+struct SignalCase {
+    const char* name;
+    int signal;
+    bool byKill;  ///< sent with kill(getpid()) rather than raise()
+};
+
+class EachSignalTest : public TerminationSignalsTest,
+                       public testing::WithParamInterface<SignalCase> {};
+
+TEST_P(EachSignalTest, RunsTheCallOnTheLoopsThreadOnceTheLoopRuns) {
+    const SignalCase& c = GetParam();
+    int calls = 0;
+    QThread* thread = nullptr;
+    TerminationSignals catcher([&] {
+        ++calls;
+        thread = QThread::currentThread();
+    });
+    ASSERT_TRUE(catcher.active());
+    ASSERT_EQ(c.byKill ? ::kill(::getpid(), c.signal) : std::raise(c.signal), 0);
+    EXPECT_EQ(calls, 0) << "the handler itself must not run the call";
+    EXPECT_TRUE(test::processUntil([&] { return calls == 1; }));
+    EXPECT_EQ(thread, app_->thread());
+    for (int round = 0; round < 3; ++round)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(calls, 1) << "one signal, one call";
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, EachSignalTest,
+                         testing::Values(SignalCase{"TermRaised", SIGTERM, false},
+                                         SignalCase{"IntRaised", SIGINT, false},
+                                         SignalCase{"HupRaised", SIGHUP, false},
+                                         SignalCase{"TermKilled", SIGTERM, true},
+                                         SignalCase{"HupKilled", SIGHUP, true}),
+                         muralto::test::byName);
+
+TEST_F(TerminationSignalsTest, ASignalSentFromAnotherThreadIsHandledOnTheLoopsThread) {
+    std::atomic<int> calls = 0;
+    QThread* thread = nullptr;
+    TerminationSignals catcher([&] {
+        ++calls;
+        thread = QThread::currentThread();
+    });
+    std::thread sender([] { ::kill(::getpid(), SIGTERM); });
+    sender.join();
+    EXPECT_TRUE(test::processUntil([&] { return calls == 1; }));
+    EXPECT_EQ(thread, app_->thread());
+}
+
+TEST_F(TerminationSignalsTest, ASignalDuringTheCallDoesNotReenterAndIsNotLost) {
+    int calls = 0;
+    int depth = 0;
+    int deepest = 0;
+    TerminationSignals catcher([&] {
+        ++calls;
+        deepest = std::max(deepest, ++depth);
+        if (calls == 1) {
+            std::raise(SIGHUP);
+            // an event loop inside the call, as a dialog would run
+            for (int round = 0; round < 3; ++round)
+                QCoreApplication::processEvents();
+        }
+        --depth;
+    });
+    std::raise(SIGTERM);
+    EXPECT_TRUE(test::processUntil([&] { return calls == 2; }));
+    EXPECT_EQ(deepest, 1);
+}
+
+TEST_F(TerminationSignalsTest, AnObjectDestroyedByItsOwnCallEndsQuietly) {
+    int calls = 0;
+    TerminationSignals* catcher = nullptr;
+    catcher = new TerminationSignals([&] {
+        ++calls;
+        delete catcher;
+        catcher = nullptr;
+    });
+    std::raise(SIGTERM);
+    EXPECT_TRUE(test::processUntil([&] { return calls == 1; }));
+    EXPECT_EQ(catcher, nullptr);
+    EXPECT_EQ(handlerOf(SIGTERM), SIG_DFL);
+}
+
+std::atomic<int> gOwnHandlerCalls = 0;
+void ownHandler(int) {
+    ++gOwnHandlerCalls;
+}
+
+TEST_F(TerminationSignalsTest, DestroyingItRestoresTheHandlersThatWereThere) {
+    std::signal(SIGHUP, ownHandler);
+    gOwnHandlerCalls = 0;
+    {
+        TerminationSignals catcher([] {});
+        EXPECT_NE(handlerOf(SIGHUP), ownHandler);
+        EXPECT_NE(handlerOf(SIGTERM), SIG_DFL);
+    }
+    EXPECT_EQ(handlerOf(SIGHUP), ownHandler);
+    EXPECT_EQ(handlerOf(SIGTERM), SIG_DFL);
+    std::raise(SIGHUP);
+    EXPECT_EQ(gOwnHandlerCalls, 1);
+}
+
+TEST_F(TerminationSignalsTest, ASignalIgnoredAtStartStaysIgnored) {
+    std::signal(SIGHUP, SIG_IGN);
+    int calls = 0;
+    {
+        TerminationSignals catcher([&] { ++calls; });
+        EXPECT_EQ(handlerOf(SIGHUP), SIG_IGN) << "nohup asked to survive the terminal";
+        std::raise(SIGTERM);
+        EXPECT_TRUE(test::processUntil([&] { return calls == 1; }));
+    }
+    EXPECT_EQ(handlerOf(SIGHUP), SIG_IGN);
+}
+
+TEST_F(TerminationSignalsTest, ASecondObjectDoesNothingAndLeavesTheFirstWorking) {
+    int firstCalls = 0;
+    int secondCalls = 0;
+    TerminationSignals first([&] { ++firstCalls; });
+    {
+        TerminationSignals second([&] { ++secondCalls; });
+        EXPECT_FALSE(second.active());
+    }
+    std::raise(SIGINT);
+    EXPECT_TRUE(test::processUntil([&] { return firstCalls == 1; }));
+    EXPECT_EQ(secondCalls, 0);
+}
+
+}  // namespace
+}  // namespace muralto::platform
