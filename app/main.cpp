@@ -25,15 +25,6 @@ bool haveDisplay() {
     return false;
 }
 
-/// The password change touches no window of anyone's.
-class NoWindowSystem : public platform::SaverWindowSystem {
-public:
-    std::optional<QSize> windowSize(std::uint32_t) override { return std::nullopt; }
-    std::uint32_t rootWindow() override { return 0; }
-    void setWindowPid(std::uint32_t) override {}
-    bool closeEarlierPreview(std::uint32_t) override { return false; }
-};
-
 std::string runtimeDirectory() {
     const char* directory = std::getenv("XDG_RUNTIME_DIR");
     return directory ? directory : "";
@@ -77,13 +68,11 @@ int main(int argc, char** argv) {
     platform::TimeOfDayRandom random;
     auto installer = platform::XScreenSaverInstaller::forCurrentUser();
     const i18n::StringTable strings(i18n::languageFromEnvironment());
-    NoWindowSystem noWindows;
-    std::unique_ptr<platform::SaverWindowSystem> windowSystem;
-    if (!commandLine.passwordChange)
-        windowSystem = platform::makeSaverWindowSystem();
+    // Connects at its first call: the password change never makes one.
+    const auto windowSystem = platform::makeSaverWindowSystem();
 
     app::Program program({*registry, boxes, system, passwords, random, installer, strings,
-                          windowSystem ? *windowSystem : noWindows,
+                          *windowSystem,
                           [&instances] { return instances.anotherInstanceRunning(); }});
     if (commandLine.passwordChange) {
         program.Main(commandLine);

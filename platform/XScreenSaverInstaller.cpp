@@ -3,6 +3,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -36,6 +37,27 @@ std::string resourceName(const std::string& line) {
     return colon == std::string::npos ? std::string() : s.substr(0, colon);
 }
 
+/// The first word of a shell command with its quotes taken away, as the shell reads '...' and
+/// "..." (escapes are never written into an entry, so they end the word).
+std::string firstWord(std::string_view command) {
+    std::string word;
+    char quote = 0;
+    for (const char c : command) {
+        if (quote != 0 && c != quote) {
+            word += c;
+        } else if (quote != 0) {
+            quote = 0;
+        } else if (c == '\'' || c == '"') {
+            quote = c;
+        } else if (c == ' ' || c == '\t' || c == '\\') {
+            break;
+        } else {
+            word += c;
+        }
+    }
+    return word;
+}
+
 /// Whether a line of the programs list runs this program: its command's first word names a
 /// file called like the program's.
 bool runsProgram(std::string entry, const std::string& programName) {
@@ -43,13 +65,21 @@ bool runsProgram(std::string entry, const std::string& programName) {
     if (!entry.empty() && entry.front() == '-')
         entry = trimmed(entry.substr(1));
     if (const auto colon = entry.find(':');
-        colon != std::string::npos && entry.find_first_of(" \t\"") > colon) {
+        colon != std::string::npos && entry.find_first_of(" \t\"'") > colon) {
         entry = trimmed(entry.substr(colon + 1));  // a visual such as "GL:"
     }
     if (!entry.empty() && entry.front() == '"')
-        entry = trimmed(entry.substr(entry.find('"', 1) + 1));
-    const std::string command = entry.substr(0, entry.find_first_of(" \t\\"));
-    return std::filesystem::path(command).filename() == programName;
+        entry = trimmed(entry.substr(entry.find('"', 1) + 1));  // the name the list shows
+    return std::filesystem::path(firstWord(entry)).filename() == programName;
+}
+
+/// Whether the daemon runs a path as it is: the shell reads none of its characters, and none
+/// is a colon, which would end a visual's name.
+bool plainPath(std::string_view path) {
+    return std::all_of(path.begin(), path.end(), [](unsigned char c) {
+        return std::isalnum(c) ||
+               std::string_view("/._-+,=@%").find(static_cast<char>(c)) != std::string_view::npos;
+    });
 }
 
 /// Replaces the value of "name:" or appends the line.
@@ -145,11 +175,30 @@ void insertFirst(std::vector<std::string>& lines, std::vector<std::string>::iter
                  "\t\t\t\t" + (terminated ? rest : rest + "\\n"));
 }
 
+std::optional<std::string> XScreenSaverInstaller::saverCommand(const std::string& programPath) {
+    const bool writable = std::none_of(programPath.begin(), programPath.end(), [](char c) {
+        return c == '\\' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+    });
+    if (programPath.empty() || !writable)
+        return std::nullopt;
+    if (plainPath(programPath))
+        return programPath + " -root";
+    std::string quoted = "'";
+    for (const char c : programPath)
+        quoted += c == '\'' ? std::string("'\"'\"'") : std::string(1, c);
+    std::string name = std::filesystem::path(programPath).filename().string();
+    std::erase(name, '"');
+    return "\"" + name + "\" " + quoted + "' -root";
+}
+
 std::string XScreenSaverInstaller::withProgramSelected(const std::string& configuration,
                                                        const std::string& programPath) {
     std::vector<std::string> lines = splitLines(configuration);
+    const auto command = saverCommand(programPath);
+    if (!command)
+        return configuration;
     const std::string name = std::filesystem::path(programPath).filename().string();
-    const std::string entry = "\t\t\t\t" + programPath + " -root\t\t\t\t    \\n";
+    const std::string entry = "\t\t\t\t" + *command + "\t\t\t\t    \\n";
     auto header = std::find_if(lines.rbegin(), lines.rend(), [](const std::string& line) {
                       return resourceName(line) == "programs";
                   }).base();
@@ -159,6 +208,10 @@ std::string XScreenSaverInstaller::withProgramSelected(const std::string& config
         lines.push_back(entry);
     } else {
         --header;
+        // "*programs:" is how the app defaults spell it; the daemon reads the user's file by
+        // plain names only and would keep its default list, running another program.
+        if (const auto star = header->find_first_not_of(" \t"); (*header)[star] == '*')
+            header->erase(0, star + 1);
         selected = enableEntry(lines, header, name);
         if (selected < 0) {
             insertFirst(lines, header, entry);
@@ -176,6 +229,11 @@ void XScreenSaverInstaller::install(const std::string& programPath) {
     const std::string saver = finder_("xscreensaver");
     if (!haveFile && saver.empty())
         return;  // another screen saver, or none, runs here
+    if (!saverCommand(programPath)) {
+        qWarning("Muralto: xscreensaver cannot run a program from the folder %s",
+                 std::filesystem::path(programPath).parent_path().string().c_str());
+        return;
+    }
 
     const std::string current = readText(haveFile ? paths_.userFile : paths_.appDefaults);
     // A configuration linked in from elsewhere is changed where it lives.

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,8 +32,16 @@ public:
 
     void install(const std::string& programPath) override;
 
+    /// The command of the program's entry: "PROGRAM -root", with a path that the shell or the
+    /// daemon would read otherwise single-quoted behind the program's name in double quotes
+    /// (a name first keeps a colon in the path from reading as a visual's name). Empty for a
+    /// path that no entry can hold: empty, or with a backslash or a control character, which
+    /// the daemon's file format reads as escapes and line ends.
+    static std::optional<std::string> saverCommand(const std::string& programPath);
+
     /// The new text of a configuration (the user's, or xscreensaver's defaults when the user has
-    /// none) with the program's entry enabled and selected.
+    /// none) with the program's entry enabled and selected; unchanged when saverCommand has
+    /// no command for the path.
     static std::string withProgramSelected(const std::string& configuration,
                                            const std::string& programPath);
 

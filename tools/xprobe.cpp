@@ -14,13 +14,16 @@
 //                            printing its centre "X Y"
 //   xprobe screenshot PNG [WID]
 //                            saves what the screen shows, or only window WID with its frame
+//   xprobe picture WID       exits 0 when window WID's area of the screen shows a picture: at
+//                            least 1% of its pixels coloured (not black, white or grey) in at
+//                            least 100 colours, so neither a black screen nor a caption passes
 //   xprobe wm-ready          waits up to 20 s until a window manager shows a newly mapped window
 //                            (openbox names itself before it is ready to manage windows)
 //   xprobe maximise WID      asks the window manager to maximise window WID
 //   xprobe maximised WID     exits 0 while window WID is maximised both ways
 //   xprobe compare-screen BMP [X Y W H]
 //                            as compare, but with what the screen shows instead of the pixmap
-//   xprobe picture PATH W H [black]
+//   xprobe make-picture PATH W H [black]
 //                            writes a picture of W x H pixels with detail everywhere (or all
 //                            black), for tests that need no scaling to show it
 //   xprobe host-window W H [X Y]
@@ -201,6 +204,41 @@ int compare(const char* bitmap, QRect area, xcb_drawable_t drawable = 0) {
     return mismatches == 0 ? 0 : 1;
 }
 
+int picture(xcb_window_t window) {
+    auto geometry =
+        reply(xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr));
+    if (!geometry)
+        return 2;
+    auto place = reply(xcb_translate_coordinates_reply(
+        connection, xcb_translate_coordinates(connection, window, screen->root, 0, 0), nullptr));
+    const QRect area = QRect(place ? place->dst_x : 0, place ? place->dst_y : 0, geometry->width,
+                             geometry->height) &
+                       QRect(0, 0, screen->width_in_pixels, screen->height_in_pixels);
+    const QImage shown = grab(screen->root);
+    if (shown.isNull() || area.isEmpty())
+        return 2;
+    long coloured = 0;
+    std::vector<bool> seen(1 << 24);
+    long colours = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb pixel = shown.pixel(x, y) & 0xFFFFFF;
+            const int high = std::max({qRed(pixel), qGreen(pixel), qBlue(pixel)});
+            const int low = std::min({qRed(pixel), qGreen(pixel), qBlue(pixel)});
+            if (high - low <= 24)
+                continue;
+            ++coloured;
+            if (!seen[pixel]) {
+                seen[pixel] = true;
+                ++colours;
+            }
+        }
+    }
+    const long total = static_cast<long>(area.width()) * area.height();
+    std::printf("%ld of %ld pixels coloured, in %ld colours\n", coloured, total, colours);
+    return coloured * 100 >= total && colours >= 100 ? 0 : 1;
+}
+
 /// The rectangle of the top-level window (the window manager's frame, if any) that holds window;
 /// empty when the window is not found.
 QRect frameOf(xcb_window_t window) {
@@ -370,7 +408,7 @@ int main(int argc, char** argv) {
         const auto n = [&](int i) { return argc == 7 ? std::atoi(argv[i]) : 0; };
         return compare(argv[2], QRect(n(3), n(4), n(5), n(6)), screen->root);
     }
-    if (command == "picture" && (argc == 5 || argc == 6)) {
+    if (command == "make-picture" && (argc == 5 || argc == 6)) {
         const bool black = argc == 6 && std::strcmp(argv[5], "black") == 0;
         return writePicture(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), black) ? 0 : 1;
     }
@@ -401,6 +439,8 @@ int main(int argc, char** argv) {
         std::printf("%s\n", hidden ? "hidden" : "shown");
         return hidden ? 0 : 1;
     }
+    if (command == "picture" && argc == 3)
+        return picture(static_cast<xcb_window_t>(std::strtoul(argv[2], nullptr, 0)));
     if (command == "wm-ready")
         return windowManagerReady() ? 0 : 1;
     if ((command == "maximise" || command == "maximised") && argc == 3) {

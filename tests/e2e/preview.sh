@@ -8,7 +8,7 @@ muralto=$1
 probe=$2
 
 install_program "$muralto" SSDelay=600
-"$probe" picture "$work/pics/frame.bmp" 640 480
+"$probe" make-picture "$work/pics/frame.bmp" 640 480
 
 # host_window NAME W H X Y: a window of another program; its id lands in $NAME, its probe's
 # process id in $NAME_pid.

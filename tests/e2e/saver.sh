@@ -10,7 +10,7 @@ probe=$2
 
 install_program "$muralto" SSDelay=600
 # A picture smaller than the screen is shown as it is, centred on black.
-"$probe" picture "$work/pics/frame.bmp" 640 480
+"$probe" make-picture "$work/pics/frame.bmp" 640 480
 start_window_manager
 trayer --edge top --align left --widthtype pixel --width 300 --heighttype pixel --height 40 \
     --SetDockType true --transparent true --alpha 0 --tint 0x00ff00 &
@@ -54,7 +54,7 @@ wait_exit "$pid" 20 || fail "the saver ended with status $?"
 # Nothing to show: black, and still listening.
 rm "$work/pics/frame.bmp"
 printf 'not a picture' >"$work/pics/broken.jpg"
-"$probe" picture "$work/black.bmp" 2 2 black
+"$probe" make-picture "$work/black.bmp" 2 2 black
 all_black() { "$probe" compare-screen "$work/black.bmp" >/dev/null; }
 "$work/bin/muralto" /s 2>/dev/null &
 pid=$!

@@ -6,7 +6,7 @@ muralto=$1
 probe=$2
 
 install_program "$muralto" StartupOnly=-1 SSDelay=600
-"$probe" picture "$work/pics/frame.bmp" 640 480
+"$probe" make-picture "$work/pics/frame.bmp" 640 480
 start_window_manager
 
 options_shown() { "$probe" options-visible >/dev/null; }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "TestSupport.h"
 #include "XScreenSaverInstaller.h"
 
@@ -39,13 +41,68 @@ INSTANTIATE_TEST_SUITE_P(
                    "programs:\t\\\n  maze -root \\n\\\n  -  \"Muralto\" muralto -root \\n\n",
                    "programs:\t\\\n  maze -root \\n\\\n     \"Muralto\" muralto -root \\n\n"
                    "selected:\t\t1\nmode:\t\tone\n"},
+        // The app defaults spell "*programs:"; the daemon reads only "programs:" from this file.
+        ConfigCase{"app_defaults_spelling_with_our_entry",
+                   "mode:\tone\n*programs:\t\\\n  maze -root \\n\\\n -  muralto -root \\n\n",
+                   "mode:\t\tone\nprograms:\t\\\n  maze -root \\n\\\n    muralto -root \\n\n"
+                   "selected:\t\t1\n"},
         ConfigCase{"first_entry_on_header", "*programs:\tmaze -root \\n\\\n\txjack -root \\n\n",
-                   "*programs:\t\t\\\n" + kOurs +
+                   "programs:\t\t\\\n" + kOurs +
                        "\\\n\t\t\t\tmaze -root \\n\\\n\txjack -root \\n\n"
                        "selected:\t\t0\nmode:\t\tone\n"},
         ConfigCase{
             "no_list", "timeout: 0:10:00\n",
             "timeout: 0:10:00\nprograms:\t\t\\\n" + kOurs + "\nselected:\t\t0\nmode:\t\tone\n"}),
+    test::byName);
+
+struct CommandCase {
+    const char* name;
+    std::string programPath;
+    std::optional<std::string> command;  ///< the entry's command; none when no entry can hold it
+};
+
+class SaverCommand : public testing::TestWithParam<CommandCase> {};
+
+// The daemon hands a command with characters the shell reads to /bin/sh; it takes what comes
+// before a first colon for a visual's name, unless a name in double quotes comes first; it
+// reads backslashes in its file as escapes.
+TEST_P(SaverCommand, TheDaemonRunsTheProgramAndInstallingAgainFindsTheEntry) {
+    const auto& row = GetParam();
+    EXPECT_EQ(XScreenSaverInstaller::saverCommand(row.programPath), row.command);
+    const std::string before = "programs:\t\\\n\t\tmaze -root \\n\n";
+    const std::string once = XScreenSaverInstaller::withProgramSelected(before, row.programPath);
+    if (!row.command) {
+        EXPECT_EQ(once, before);
+        return;
+    }
+    EXPECT_NE(once.find("\t" + *row.command + "\t"), std::string::npos) << once;
+    EXPECT_EQ(XScreenSaverInstaller::withProgramSelected(once, row.programPath), once);
+    // Disabled by the user, it is found and enabled again rather than added twice.
+    std::string disabled = once;
+    disabled.insert(disabled.find(*row.command), "- ");
+    EXPECT_EQ(
+        XScreenSaverInstaller::withProgramSelected(disabled, row.programPath),
+        once.substr(0, once.find(*row.command)) + "  " + once.substr(once.find(*row.command)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, SaverCommand,
+    testing::Values(
+        CommandCase{"plain", "/opt/muralto-1.2/bin/muralto", "/opt/muralto-1.2/bin/muralto -root"},
+        CommandCase{"blank", "/home/jo/My Programs/muralto",
+                    "\"muralto\" '/home/jo/My Programs/muralto' -root"},
+        CommandCase{"colon", "/srv/a:b/muralto", "\"muralto\" '/srv/a:b/muralto' -root"},
+        CommandCase{"shell_characters", "/tmp/$HOME;x&y/muralto",
+                    "\"muralto\" '/tmp/$HOME;x&y/muralto' -root"},
+        CommandCase{"single_quote", "/home/jo/it's/muralto",
+                    "\"muralto\" '/home/jo/it'\"'\"'s/muralto' -root"},
+        CommandCase{"double_quote_in_name", "/opt/x/mur\"alto",
+                    "\"muralto\" '/opt/x/mur\"alto' -root"},
+        CommandCase{"utf8", "/home/j\xC3\xB6/muralto",
+                    "\"muralto\" '/home/j\xC3\xB6/muralto' -root"},
+        CommandCase{"backslash", "/home/jo/a\\nb/muralto", std::nullopt},
+        CommandCase{"line_break", "/home/jo/a\nb/muralto", std::nullopt},
+        CommandCase{"empty", "", std::nullopt}),
     test::byName);
 
 TEST(XScreenSaverInstallerTest, ChangesNothingWhereXScreenSaverIsNotInUse) {

@@ -1,0 +1,228 @@
+#include "SaverWindowSystem.h"
+
+#include <xcb/xcb.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+namespace muralto::platform {
+
+namespace {
+
+template <typename T>
+using Reply = std::unique_ptr<T, decltype(&std::free)>;
+
+template <typename T>
+Reply<T> own(T* reply) {
+    return Reply<T>(reply, &std::free);
+}
+
+struct Disconnect {
+    void operator()(xcb_connection_t* connection) const { xcb_disconnect(connection); }
+};
+using Connection = std::unique_ptr<xcb_connection_t, Disconnect>;
+
+/// The link's target without the " (deleted)" the kernel appends once the file is gone.
+std::string linkTarget(const std::string& link) {
+    std::error_code ec;
+    std::string target = std::filesystem::read_symlink(link, ec).string();
+    constexpr std::string_view kDeleted = " (deleted)";
+    if (target.ends_with(kDeleted))
+        target.resize(target.size() - kDeleted.size());
+    return target;
+}
+
+std::string hostName() {
+    char name[HOST_NAME_MAX + 1] = {};
+    if (gethostname(name, sizeof name - 1) != 0)
+        return {};
+    return name;
+}
+
+/// The value of a property of the given type and format, or empty when the window has no
+/// such property, it has another type or format, or the window does not exist.
+std::vector<std::uint8_t> readProperty(xcb_connection_t* connection, xcb_window_t window,
+                                       xcb_atom_t property, xcb_atom_t type, int format) {
+    xcb_generic_error_t* error = nullptr;
+    const auto reply = own(xcb_get_property_reply(
+        connection, xcb_get_property(connection, 0, window, property, type, 0, 64), &error));
+    std::free(error);
+    if (!reply || reply->type != type || reply->format != format)
+        return {};
+    const auto* data = static_cast<const std::uint8_t*>(xcb_get_property_value(reply.get()));
+    return std::vector<std::uint8_t>(data, data + xcb_get_property_value_length(reply.get()));
+}
+
+class X11SaverWindowSystem : public SaverWindowSystem {
+public:
+    explicit X11SaverWindowSystem(std::string displayName) : displayName_(std::move(displayName)) {}
+
+    std::optional<QSize> windowSize(std::uint32_t window) override;
+    std::uint32_t rootWindow() override;
+    void setWindowPid(std::uint32_t window) override;
+    bool closeEarlierPreview(std::uint32_t window) override;
+
+private:
+    /// The connection, opened at the first call; null when there is no usable X server.
+    xcb_connection_t* connection();
+    xcb_atom_t atom(const char* name);
+    /// Whether window names an existing window (not a pixmap or another resource).
+    bool isWindow(xcb_window_t window);
+    /// Whether the window's _NET_WM_PID and WM_CLIENT_MACHINE name a running earlier
+    /// instance of this program on this machine.
+    bool ownedByEarlierInstance(xcb_window_t window);
+    bool sendDeleteRequest(xcb_window_t window);
+
+    std::string displayName_;
+    Connection connection_;
+    bool tried_ = false;
+    xcb_window_t root_ = 0;
+};
+
+xcb_connection_t* X11SaverWindowSystem::connection() {
+    if (!tried_) {
+        tried_ = true;
+        int number = 0;
+        Connection opened(
+            xcb_connect(displayName_.empty() ? nullptr : displayName_.c_str(), &number));
+        if (!xcb_connection_has_error(opened.get())) {
+            auto screens = xcb_setup_roots_iterator(xcb_get_setup(opened.get()));
+            for (int i = 0; i < number && screens.rem; ++i)
+                xcb_screen_next(&screens);
+            if (screens.rem) {
+                root_ = screens.data->root;
+                connection_ = std::move(opened);
+            }
+        }
+    }
+    // A server that went away leaves a connection in error: answer as without one.
+    if (connection_ && xcb_connection_has_error(connection_.get()))
+        return nullptr;
+    return connection_.get();
+}
+
+xcb_atom_t X11SaverWindowSystem::atom(const char* name) {
+    xcb_connection_t* c = connection();
+    if (!c)
+        return XCB_ATOM_NONE;
+    const auto reply = own(xcb_intern_atom_reply(
+        c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr));
+    return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+}
+
+bool X11SaverWindowSystem::isWindow(xcb_window_t window) {
+    xcb_connection_t* c = connection();
+    if (!c || window == XCB_WINDOW_NONE)
+        return false;
+    xcb_generic_error_t* error = nullptr;
+    const auto reply =
+        own(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), &error));
+    std::free(error);
+    return reply != nullptr;
+}
+
+std::optional<QSize> X11SaverWindowSystem::windowSize(std::uint32_t window) {
+    if (!isWindow(window))
+        return std::nullopt;
+    xcb_connection_t* c = connection();
+    xcb_generic_error_t* error = nullptr;
+    const auto reply = own(xcb_get_geometry_reply(c, xcb_get_geometry(c, window), &error));
+    std::free(error);
+    if (!reply)
+        return std::nullopt;  // destroyed in between
+    return QSize(reply->width, reply->height);
+}
+
+std::uint32_t X11SaverWindowSystem::rootWindow() {
+    return connection() ? root_ : 0;
+}
+
+void X11SaverWindowSystem::setWindowPid(std::uint32_t window) {
+    xcb_connection_t* c = connection();
+    if (!c || window == XCB_WINDOW_NONE)
+        return;
+    const std::uint32_t pid = static_cast<std::uint32_t>(getpid());
+    const std::string host = hostName();
+    const xcb_void_cookie_t cookies[] = {
+        xcb_change_property_checked(c, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_PID"),
+                                    XCB_ATOM_CARDINAL, 32, 1, &pid),
+        xcb_change_property_checked(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_CLIENT_MACHINE,
+                                    XCB_ATOM_STRING, 8, static_cast<std::uint32_t>(host.size()),
+                                    host.data()),
+    };
+    // Checked, so an id that names no window costs an error reply here, not noise elsewhere.
+    for (const auto& cookie : cookies)
+        std::free(xcb_request_check(c, cookie));
+}
+
+bool X11SaverWindowSystem::ownedByEarlierInstance(xcb_window_t window) {
+    xcb_connection_t* c = connection();
+    const auto pidValue = readProperty(c, window, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, 32);
+    if (pidValue.size() != sizeof(std::uint32_t))
+        return false;
+    std::uint32_t pid = 0;
+    std::memcpy(&pid, pidValue.data(), sizeof pid);
+    if (pid == 0 || pid > static_cast<std::uint32_t>(INT_MAX) ||
+        static_cast<pid_t>(pid) == getpid()) {
+        return false;
+    }
+    const auto machine = readProperty(c, window, XCB_ATOM_WM_CLIENT_MACHINE, XCB_ATOM_STRING, 8);
+    if (!machine.empty() && std::string(machine.begin(), machine.end()) != hostName())
+        return false;
+    return runsThisExecutable(static_cast<long>(pid));
+}
+
+bool X11SaverWindowSystem::sendDeleteRequest(xcb_window_t window) {
+    xcb_connection_t* c = connection();
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = atom("WM_PROTOCOLS");
+    event.data.data32[0] = atom("WM_DELETE_WINDOW");
+    event.data.data32[1] = XCB_CURRENT_TIME;
+    if (event.type == XCB_ATOM_NONE || event.data.data32[0] == XCB_ATOM_NONE)
+        return false;
+    xcb_generic_error_t* error =
+        xcb_request_check(c, xcb_send_event_checked(c, 0, window, XCB_EVENT_MASK_NO_EVENT,
+                                                    reinterpret_cast<const char*>(&event)));
+    const bool sent = error == nullptr;
+    std::free(error);
+    return sent;
+}
+
+bool X11SaverWindowSystem::closeEarlierPreview(std::uint32_t window) {
+    if (!isWindow(window) || window == root_)
+        return false;
+    return ownedByEarlierInstance(window) && sendDeleteRequest(window);
+}
+
+}  // namespace
+
+bool runsThisExecutable(long pid, const std::string& procRoot) {
+    const std::string other = procRoot + "/" + std::to_string(pid) + "/exe";
+    const std::string self = procRoot + "/self/exe";
+    struct stat otherFile {};
+    struct stat selfFile {};
+    if (stat(other.c_str(), &otherFile) != 0 || stat(self.c_str(), &selfFile) != 0)
+        return false;
+    if (otherFile.st_dev == selfFile.st_dev && otherFile.st_ino == selfFile.st_ino)
+        return true;
+    // The program was replaced (an upgrade) while the earlier instance ran: the same path.
+    const std::string otherPath = linkTarget(other);
+    return !otherPath.empty() && otherPath == linkTarget(self);
+}
+
+std::unique_ptr<SaverWindowSystem> makeSaverWindowSystem(std::string displayName) {
+    return std::make_unique<X11SaverWindowSystem>(std::move(displayName));
+}
+
+}  // namespace muralto::platform
