@@ -23,7 +23,9 @@ kill -TERM "$pid"
 wait_exit "$pid" 10 || fail "the wallpaper mode ended with status $? on SIGTERM"
 placement_saved || fail "SIGTERM did not save the window's placement"
 
-"$work/bin/muralto" /s &
+# A script's background jobs start with SIGINT ignored, which the program respects: give it
+# the default disposition, as a terminal's foreground program has.
+env --default-signal=INT "$work/bin/muralto" /s &
 pid=$!
 started_pids+=("$pid")
 wait_until 20 shows_frame
