@@ -18,19 +18,28 @@ std::int32_t handleFrom(std::string_view text) {
 
 void applyEmbedSwitches(CommandLine& cl, const std::vector<std::string>& arguments,
                         const char* xscreensaverWindow) {
+    bool root = false;
+    std::optional<std::uint32_t> given;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& a = arguments[i];
         if (a == "-root" || a == "--root") {
-            cl.runMode = kPreviewMode;
-            cl.embedWindow = xscreensaverWindow ? parseWindowId(xscreensaverWindow) : std::nullopt;
-            cl.embedInRoot = !cl.embedWindow;
+            root = true;
         } else if (a == "-window-id" || a == "--window-id") {
-            cl.runMode = kPreviewMode;
-            cl.embedWindow =
-                i + 1 < arguments.size() ? parseWindowId(arguments[i + 1]).value_or(0) : 0;
-            cl.embedInRoot = false;
+            // A missing or unreadable id names no window: the run reports it and ends.
+            given = i + 1 < arguments.size() ? parseWindowId(arguments[i + 1]).value_or(0) : 0;
         }
     }
+    if (!root && !given)
+        return;
+    cl.runMode = kPreviewMode;
+    cl.xscreensaver = true;
+    cl.fullScreenFrames = !given;
+    if (given) {
+        cl.embedWindow = given;
+    } else if (xscreensaverWindow) {
+        cl.embedWindow = parseWindowId(xscreensaverWindow);
+    }
+    cl.embedInRoot = !cl.embedWindow;
 }
 
 }  // namespace

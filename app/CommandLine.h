@@ -29,6 +29,11 @@ struct CommandLine {
     /// "/p": the window whose client area the preview covers (the text from its third
     /// character on).
     std::int32_t previewRectWindow = 0;
+    /// -root or -window-id: started the way xscreensaver starts its programs. Such a run
+    /// lives in the preview mode (no mouse, no second-instance check, no shared values).
+    bool xscreensaver = false;
+    /// -root without -window-id: the frames are the full-screen saver's, with its caption.
+    bool fullScreenFrames = false;
     /// -root / -window-id: the X11 window to draw into, as xscreensaver hands it over.
     std::optional<std::uint32_t> embedWindow;
     /// -root without $XSCREENSAVER_WINDOW: draw into the root window.
@@ -39,7 +44,8 @@ struct CommandLine {
 /// search of the joined text, in that order, the first hit winning; no text is ever rejected
 /// (anything else is the wallpaper mode). Without one of those, "-root"/"--root" and
 /// "-window-id ID"/"--window-id ID" (decimal, or hexadecimal after "0x") select the preview
-/// mode drawing into the window xscreensaver names. "--help" and "--version" win over all.
+/// mode drawing into the window xscreensaver names; a window given with -window-id wins over
+/// $XSCREENSAVER_WINDOW wherever the switches stand. "--help" and "--version" win over all.
 CommandLine parseCommandLine(const std::vector<std::string>& arguments,
                              const char* xscreensaverWindow);
 

@@ -4,6 +4,7 @@
 
 #include "BitmapWriter.h"
 #include "BoundedFolderProbe.h"
+#include "Conversions.h"
 #include "DirectoryLists.h"
 
 namespace muralto::app {
@@ -58,10 +59,9 @@ Program::Outcome Program::Main(const CommandLine& commandLine, ProgramWindows* w
 
     services_.random.seedFromTimeOfDay();
     settings_.LoadSettings(services_.system.programDirectory());
-    if (!windows || !imageOutput || (glRunMode != kWallpaperMode && glRunMode != kOptionsMode))
+    if (!windows || !imageOutput)
         return Outcome::Running;
 
-    // The saver and preview modes build on the same steps when their windows land.
     // A picture folder on a mount that does not answer counts as missing instead of hanging.
     lists_ = std::make_unique<imaging::MountDirectoryLists>(
         services_.system.programDirectory(), std::make_shared<imaging::BoundedFolderProbe>());
@@ -71,10 +71,23 @@ Program::Outcome Program::Main(const CommandLine& commandLine, ProgramWindows* w
         imaging::wallpaperBitmapPath(services_.system.programDirectory(),
                                      services_.system.userName()));
     chars = windows_->measureCanvasFont();
-    startWindows();
+    if (const Outcome started = startMode(commandLine); started != Outcome::Running)
+        return started;
     resetImageList();
     if (glRunMode != kOptionsMode)
         UpdateImage();
+    return Outcome::Running;
+}
+
+Program::Outcome Program::startMode(const CommandLine& commandLine) {
+    fullScreenFrames_ = commandLine.fullScreenFrames;
+    if (glRunMode == kSaverMode)
+        return startSaver();
+    if (glRunMode == kPreviewMode && commandLine.xscreensaver)
+        return startXScreenSaverRun(commandLine);
+    if (glRunMode == kPreviewMode)
+        return startPreview(commandLine);
+    startWindows();
     return Outcome::Running;
 }
 
@@ -92,6 +105,98 @@ void Program::startWindows() {
         windows_->restoreOptionsWindowIfMinimised();
 }
 
+// A second saver while one runs changes nothing. "SSActive" alone may be left over from a saver
+// that did not end through EndProgram, so it counts only while another instance runs.
+Program::Outcome Program::startSaver() {
+    const bool saverActive =
+        settings::readBoolean(tools_.GetINIValue(kAppTitle, kSettingsSection, "SSActive", "False"))
+            .value_or(false);
+    if (saverActive && services_.anotherInstanceRunning && services_.anotherInstanceRunning())
+        return Outcome::EndNow;
+    tools_.PutINIValue(kAppTitle, kSettingsSection, "SSActive", "True");
+    windows_->showSaverWindow();
+    windows_->setScreenSaverRunning(true);
+    windows_->showCursor(false);
+    StartTimer();
+    return Outcome::Running;
+}
+
+namespace {
+
+Program::Outcome nothingToDrawInto(std::uint32_t window) {
+    std::fprintf(stderr, "muralto: there is no window %u to show the screen saver in\n", window);
+    return Program::Outcome::Failed;
+}
+
+}  // namespace
+
+// The host's window is checked first: with nothing to draw into, an earlier preview keeps
+// running and nothing is written.
+Program::Outcome Program::startPreview(const CommandLine& commandLine) {
+    platform::SaverWindowSystem& system = services_.windowSystem;
+    const auto host = static_cast<std::uint32_t>(commandLine.previewHost);
+    const auto rectWindow = static_cast<std::uint32_t>(commandLine.previewRectWindow);
+    const std::optional<QSize> client = rectWindow ? system.windowSize(rectWindow) : std::nullopt;
+    if (!host || !system.windowSize(host))
+        return nothingToDrawInto(host);
+    if (!client)
+        return nothingToDrawInto(rectWindow);
+    const std::string earlier = tools_.GetINIValue(kAppTitle, kSettingsSection, "Preview hWnd", "");
+    if (const auto earlierId = settings::readNumber(earlier);
+        !earlier.empty() && earlierId.value_or(0))
+        system.closeEarlierPreview(static_cast<std::uint32_t>(*earlierId));
+    const std::uint32_t ours = windows_->imageWindowId();
+    tools_.PutINIValue(kAppTitle, kSettingsSection, "Preview hWnd", std::to_string(ours));
+    // One pixel wider and taller than the host's inside, as the preview has always been.
+    windows_->embedImageWindow(host, *client + QSize(1, 1));
+    system.setWindowPid(ours);
+    watchHost(host);
+    StartTimer();
+    return Outcome::Running;
+}
+
+// xscreensaver's daemon runs one program per screen and wakes the screen itself: no second
+// instance check, no mouse, and no values shared with the "/s" and "/p" runs.
+Program::Outcome Program::startXScreenSaverRun(const CommandLine& commandLine) {
+    platform::SaverWindowSystem& system = services_.windowSystem;
+    const std::uint32_t window = commandLine.embedWindow.value_or(0);
+    if (const auto size = window ? system.windowSize(window) : std::nullopt) {
+        windows_->embedImageWindow(window, *size);
+        watchHost(window);
+    } else if (commandLine.fullScreenFrames) {
+        windows_->showSaverWindow();  // the named window is gone: the whole screen instead
+    } else {
+        return nothingToDrawInto(window);
+    }
+    StartTimer();
+    return Outcome::Running;
+}
+
+void Program::watchHost(std::uint32_t host) {
+    hostWatch_.setInterval(500);
+    QObject::connect(&hostWatch_, &QTimer::timeout, [this, host] {
+        if (!services_.windowSystem.windowSize(host))
+            EndProgram();
+    });
+    hostWatch_.start();
+}
+
+void Program::Form_MouseMove(double x, double y) {
+    if (glRunMode != kSaverMode || !windows_ || !wake_.wakes(x, y))
+        return;
+    windows_->showCursor(true);
+    StopTimer();
+    const bool ok =
+        services_.system.isWinNT() || services_.passwords.verifyPassword(windows_->imageWindowId());
+    StartTimer();
+    windows_->showCursor(false);
+    if (ok) {
+        EndProgram();
+    } else {
+        wake_.rearm();
+    }
+}
+
 imaging::UpdateResult Program::UpdateImage() {
     if (!updater_ || !windows_)
         return imaging::UpdateResult::NoImage;
@@ -99,9 +204,9 @@ imaging::UpdateResult Program::UpdateImage() {
     request.makesWallpaper = glRunMode == kWallpaperMode || glRunMode == kOptionsMode;
     if (request.makesWallpaper && wallpaperUnsupported_)
         return imaging::UpdateResult::Unsupported;
-    request.preview = glRunMode == kPreviewMode;
+    request.preview = glRunMode == kPreviewMode && !fullScreenFrames_;
     request.settings = settingsInForce();
-    request.area = windows_->screenSize();
+    request.area = request.makesWallpaper ? windows_->screenSize() : windows_->imageWindowSize();
     request.chars = chars;
     request.programDirectory = services_.system.programDirectory();
     const imaging::UpdateResult result = updater_->UpdateImage(request);
@@ -125,6 +230,7 @@ void Program::EndProgram() {
     if (bEnding)
         return;
     bEnding = true;
+    hostWatch_.stop();
     if (!windows_)
         return;
     if (glRunMode == kWallpaperMode) {

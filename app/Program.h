@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QSize>
+#include <QTimer>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -13,10 +15,12 @@
 #include "RandomSource.h"
 #include "Registry.h"
 #include "RegistryTools.h"
+#include "SaverWindowSystem.h"
 #include "ScreenSaverInstaller.h"
 #include "StringTables.h"
 #include "SystemInfo.h"
 #include "UpdateTimer.h"
+#include "WakeRule.h"
 
 namespace muralto::app {
 
@@ -29,6 +33,10 @@ struct Services {
     platform::RandomSource& random;
     platform::ScreenSaverInstaller& installer;
     const i18n::StringTable& strings;
+    /// The windows of other programs: the preview's host, an earlier preview.
+    platform::SaverWindowSystem& windowSystem;
+    /// Whether another instance of this program (any mode) is running now.
+    std::function<bool()> anotherInstanceRunning;
 };
 
 /// What the running program needs of its windows beyond ending: set up by the composition
@@ -48,6 +56,17 @@ public:
     /// Tells the user something that needs no answer, as a notification from the
     /// notification-area icon while it is shown.
     virtual void notify(const std::string& text) = 0;
+
+    /// Shows the image window with its picture box, frameless over the whole primary screen and
+    /// above every other window, panels and docks included, grabbing nothing.
+    virtual void showSaverWindow() = 0;
+    /// Makes the image window a child of window host, at its top-left corner with the given
+    /// size, and shows it with its picture box.
+    virtual void embedImageWindow(std::uint32_t host, QSize size) = 0;
+    /// The image window's id in the window system (creating the window if need be).
+    virtual std::uint32_t imageWindowId() = 0;
+    /// The image window's inside in device pixels: the area the saver's frames fill.
+    virtual QSize imageWindowSize() = 0;
 };
 
 /// The text of the question asked once per user in the wallpaper mode.
@@ -55,7 +74,7 @@ inline constexpr std::string_view kDefaultSaverQuestion =
     "Do you wish to make Muraltor your default screen saver?";
 
 /// The program's state for one run: start-up, the update timer, the image updates and the end.
-class Program : public settings::SettingsHost {
+class Program : public settings::SettingsHost, public ImageWindowHost {
 public:
     explicit Program(Services services);
     ~Program() override;
@@ -63,6 +82,7 @@ public:
     enum class Outcome {
         EndNow,   ///< the command line was served; the process ends
         Running,  ///< the windows are up; the process lives on their events
+        Failed,   ///< the command line cannot be served (said on standard error); exit status 1
     };
 
     /// Starts the program as the command line asks. windows (may be null until the modes that
@@ -77,6 +97,13 @@ public:
     /// The one orderly way out: removes the icon, unloads the windows, tells the session the
     /// saver stopped (saver mode) and ends the event loop. Later calls return at once.
     void EndProgram();
+
+    // ImageWindowHost
+    /// The saver's wake-up: a movement the wake-up rule counts ends the saver once the system
+    /// lets the user leave (a password dialog on systems that keep one); otherwise the rule is
+    /// re-armed. Only the "/s" saver listens to the mouse.
+    void Form_MouseMove(double x, double y) override;
+    void Form_Unload() override { EndProgram(); }
 
     // settings::SettingsHost
     std::int32_t runMode() const override { return glRunMode; }
@@ -95,7 +122,14 @@ public:
 
 private:
     void askDefaultScreenSaver();
+    Outcome startMode(const CommandLine& commandLine);
     void startWindows();
+    Outcome startSaver();
+    Outcome startPreview(const CommandLine& commandLine);
+    /// -root and -window-id: frames into the window xscreensaver names, or full screen.
+    Outcome startXScreenSaverRun(const CommandLine& commandLine);
+    /// Ends the program once window host is gone; the preview has nothing left to draw into.
+    void watchHost(std::uint32_t host);
     void reportWallpaperUnsupported();
     /// The settings record in force: the saver's in the saver and preview modes.
     const settings::ImageSettings& settingsInForce() const;
@@ -109,6 +143,11 @@ private:
     std::unique_ptr<imaging::Catalogue> catalogue_;
     std::unique_ptr<imaging::ImageUpdater> updater_;
     bool bEnding = false;
+    WakeRule wake_;
+    /// Frames as the full-screen saver draws them (with the caption of its settings), also
+    /// when the run mode is the preview's.
+    bool fullScreenFrames_ = false;
+    QTimer hostWatch_;
     /// The wallpaper backend said it cannot work here; cleared when the settings are saved.
     bool wallpaperUnsupported_ = false;
 };

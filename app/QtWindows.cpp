@@ -5,6 +5,7 @@
 #include <QScreen>
 
 #include "QtPlacedWindow.h"
+#include "SaverFrame.h"
 #include "WindowPlacement.h"
 
 namespace muralto::app {
@@ -12,7 +13,8 @@ namespace muralto::app {
 QtWindows::QtWindows(Program& program, const i18n::StringTable& strings,
                      platform::MessageBoxes& boxes, platform::Registry& registry,
                      std::string programDirectory, options::VersionNumbers version)
-    : strings_(strings),
+    : program_(program),
+      strings_(strings),
       programDirectory_(std::move(programDirectory)),
       version_(version),
       host_(program, boxes, [this] { return tray_ && tray_->shown(); }),
@@ -30,6 +32,31 @@ ui::frmMuralto& QtWindows::options() {
 TrayIcon& QtWindows::tray() {
     options();
     return *tray_;
+}
+
+frmImage& QtWindows::image() {
+    if (!image_)
+        image_ = std::make_unique<frmImage>(program_);
+    return *image_;
+}
+
+std::uint32_t QtWindows::imageWindowId() {
+    return static_cast<std::uint32_t>(image().winId());
+}
+
+QSize QtWindows::imageWindowSize() {
+    const frmImage& window = image();
+    return (QSizeF(window.size()) * window.devicePixelRatioF()).toSize();
+}
+
+void QtWindows::unloadImageWindow() {
+    if (image_)
+        image_->close();
+}
+
+void QtWindows::showCursor(bool show) {
+    cursor_.ShowCursor(show);
+    image().setCursorHidden(cursor_.hidden());
 }
 
 // The options window is sizable: its pages follow its size.
@@ -78,6 +105,17 @@ QSize QtWindows::screenSize() {
 
 void QtWindows::endProcess() {
     QCoreApplication::exit(0);
+}
+
+bool SaverFrameOutput::showWallpaper(const std::string&, std::int32_t, std::string* error) {
+    if (error)
+        *error = "the screen saver does not change the wallpaper";
+    return false;
+}
+
+void SaverFrameOutput::showFrame(const QImage& canvas, const imaging::CompositionRequest& request) {
+    frmImage& window = windows_.image();
+    window.showFrame(imaging::composeSaverFrame(canvas, request, windows_.imageWindowSize()));
 }
 
 bool WallpaperOutput::showWallpaper(const std::string& bitmapPath, std::int32_t scaleFactor,

@@ -5,7 +5,9 @@
 #include "Program.h"
 #include "ProgramOptionsHost.h"
 #include "TrayIcon.h"
+#include "WakeRule.h"
 #include "WallpaperSetter.h"
+#include "frmImage.h"
 #include "frmMuralto.h"
 
 namespace muralto::app {
@@ -24,6 +26,11 @@ public:
     /// The options window, loaded (with its icon) on the first call.
     ui::frmMuralto& options();
     TrayIcon& tray();
+    /// The image window, loaded (hidden) on the first call.
+    frmImage& image();
+    /// What the program last told the session: whether a screen saver of ours runs. Linux
+    /// sessions have no such notion to tell; the value is kept for whoever asks.
+    bool screenSaverRunning() const { return screenSaverRunning_; }
 
     // ProgramWindows
     imaging::CharMetrics measureCanvasFont() override;
@@ -33,18 +40,25 @@ public:
     void restoreOptionsWindowIfMinimised() override;
     QSize screenSize() override;
     void notify(const std::string& text) override;
+    void showSaverWindow() override { image().showFullScreen(); }
+    void embedImageWindow(std::uint32_t host, QSize size) override {
+        image().showInside(host, size);
+    }
+    std::uint32_t imageWindowId() override;
+    QSize imageWindowSize() override;
 
     // ProgramHost
     void removeTrayIcon() override;
     void saveOptionsWindowPlacement() override;
     void unloadOptionsWindow() override;
-    void unloadImageWindow() override {}
-    void setScreenSaverRunning(bool) override {}
-    void showCursor(bool) override {}
+    void unloadImageWindow() override;
+    void setScreenSaverRunning(bool running) override { screenSaverRunning_ = running; }
+    void showCursor(bool show) override;
     void saveGroups() override {}
     void endProcess() override;
 
 private:
+    Program& program_;
     const i18n::StringTable& strings_;
     std::string programDirectory_;
     options::VersionNumbers version_;
@@ -52,6 +66,9 @@ private:
     settings::RegistryTools placementTools_;
     std::unique_ptr<ui::frmMuralto> form_;
     std::unique_ptr<TrayIcon> tray_;
+    std::unique_ptr<frmImage> image_;
+    CursorCounter cursor_;
+    bool screenSaverRunning_ = false;
 };
 
 /// Shows composed pictures as the desktop's wallpaper through the session's backend.
@@ -69,6 +86,19 @@ public:
 
 private:
     std::unique_ptr<platform::WallpaperSetter> setter_;
+};
+
+/// Shows composed pictures as the screen saver's frames in the image window.
+class SaverFrameOutput : public imaging::ImageOutput {
+public:
+    explicit SaverFrameOutput(QtWindows& windows) : windows_(windows) {}
+
+    bool showWallpaper(const std::string&, std::int32_t, std::string* error) override;
+    /// Composes the frame for the image window's size and shows it in the picture box.
+    void showFrame(const QImage& canvas, const imaging::CompositionRequest& request) override;
+
+private:
+    QtWindows& windows_;
 };
 
 }  // namespace muralto::app

@@ -6,9 +6,11 @@
 #include <optional>
 
 #include "HiveFile.h"
+#include "InstanceLock.h"
 #include "Program.h"
 #include "QtMessageBoxes.h"
 #include "QtWindows.h"
+#include "TerminationSignals.h"
 #include "XScreenSaverInstaller.h"
 
 namespace {
@@ -21,6 +23,11 @@ bool haveDisplay() {
             return true;
     }
     return false;
+}
+
+std::string runtimeDirectory() {
+    const char* directory = std::getenv("XDG_RUNTIME_DIR");
+    return directory ? directory : "";
 }
 
 }  // namespace
@@ -52,6 +59,8 @@ int main(int argc, char** argv) {
         QApplication::setQuitOnLastWindowClosed(false);
     }
 
+    // Every instance holds its share from the start, so a saver sees the wallpaper changer too.
+    const platform::InstanceLock instances(runtimeDirectory());
     auto registry = platform::HiveRegistry::forCurrentUser();
     platform::QtMessageBoxes boxes;
     platform::LinuxSystemInfo system;
@@ -59,8 +68,12 @@ int main(int argc, char** argv) {
     platform::TimeOfDayRandom random;
     auto installer = platform::XScreenSaverInstaller::forCurrentUser();
     const i18n::StringTable strings(i18n::languageFromEnvironment());
+    // Connects at its first call: the password change never makes one.
+    const auto windowSystem = platform::makeSaverWindowSystem();
 
-    app::Program program({*registry, boxes, system, passwords, random, installer, strings});
+    app::Program program({*registry, boxes, system, passwords, random, installer, strings,
+                          *windowSystem,
+                          [&instances] { return instances.anotherInstanceRunning(); }});
     if (commandLine.passwordChange) {
         program.Main(commandLine);
         return 0;
@@ -68,10 +81,21 @@ int main(int argc, char** argv) {
 
     app::QtWindows windows(program, strings, boxes, *registry, system.programDirectory(),
                            {MURALTO_VERSION_MAJOR, MURALTO_VERSION_MINOR, MURALTO_VERSION_PATCH});
-    app::WallpaperOutput output(
-        platform::chooseWallpaperSetter(platform::Environment::fromProcess()));
-    program.Main(commandLine, &windows, &output);
-    if (commandLine.runMode != app::kWallpaperMode && commandLine.runMode != app::kOptionsMode)
-        return 0;  // the saver's modes land later
+    std::unique_ptr<imaging::ImageOutput> output;
+    if (commandLine.runMode == app::kSaverMode || commandLine.runMode == app::kPreviewMode) {
+        output = std::make_unique<app::SaverFrameOutput>(windows);
+    } else {
+        output = std::make_unique<app::WallpaperOutput>(
+            platform::chooseWallpaperSetter(platform::Environment::fromProcess()));
+    }
+    const platform::TerminationSignals termination([&program] { program.EndProgram(); });
+    switch (program.Main(commandLine, &windows, output.get())) {
+        case app::Program::Outcome::EndNow:
+            return 0;
+        case app::Program::Outcome::Failed:
+            return 1;
+        case app::Program::Outcome::Running:
+            break;
+    }
     return QApplication::exec();
 }

@@ -21,6 +21,21 @@
 //                            (openbox names itself before it is ready to manage windows)
 //   xprobe maximise WID      asks the window manager to maximise window WID
 //   xprobe maximised WID     exits 0 while window WID is maximised both ways
+//   xprobe compare-screen BMP [X Y W H]
+//                            as compare, but with what the screen shows instead of the pixmap
+//   xprobe make-picture PATH W H [black]
+//                            writes a picture of W x H pixels with detail everywhere (or all
+//                            black), for tests that need no scaling to show it
+//   xprobe host-window W H [X Y]
+//                            shows a window of W x H pixels in magenta at (X, Y), by default
+//                            (40, 40), as another program would, prints its id and lives until the
+//                            window is closed (exit 0, printing "closed") or destroyed, or the
+//                            probe is killed
+//   xprobe filled WID        exits 0 when window WID's rectangle shows no magenta and not
+//                            only black: something else covers it
+//   xprobe cursor            exits 0 while the pointer's cursor is blank, printing "hidden"
+//   xprobe saver-window      exits 0 while a window of Muralto that no window manager handles
+//                            (override-redirect) covers the whole screen, printing its id
 
 #include <xcb/xcb.h>
 
@@ -36,6 +51,10 @@
 #include <vector>
 
 #include <unistd.h>
+
+// Last: Xlib's macros would clash with Qt's names.
+#include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
 
 namespace {
 
@@ -150,11 +169,13 @@ QImage grab(xcb_drawable_t drawable) {
     return copy.copy();
 }
 
-int compare(const char* bitmap, QRect area) {
+/// Compares what drawable shows (the root pixmap when none) with the bitmap centred on area.
+int compare(const char* bitmap, QRect area, xcb_drawable_t drawable = 0) {
     const QImage expected =
         QImage(QString::fromLocal8Bit(bitmap)).convertToFormat(QImage::Format_RGB32);
-    const xcb_pixmap_t pixmap = rootPixmap();
-    const QImage shown = pixmap ? grab(pixmap) : QImage();
+    if (!drawable)
+        drawable = rootPixmap();
+    const QImage shown = drawable ? grab(drawable) : QImage();
     if (expected.isNull() || shown.isNull())
         return 2;
     if (area.isEmpty())
@@ -282,6 +303,88 @@ bool maximised(xcb_window_t window) {
            hasAtom(window, "_NET_WM_STATE", atom("_NET_WM_STATE_MAXIMIZED_HORZ"));
 }
 
+constexpr std::uint32_t kMagenta = 0xFF00FF;
+
+/// A picture with detail everywhere: gradients across, a grid of dots.
+bool writePicture(const char* path, int width, int height, bool black) {
+    QImage picture(width, height, QImage::Format_RGB32);
+    picture.fill(Qt::black);
+    for (int y = 0; y < height && !black; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const int dot = (x % 16 < 2 && y % 16 < 2) ? 255 : 0;
+            picture.setPixel(x, y, qRgb(x * 255 / width, y * 255 / height, dot ? 255 : 60));
+        }
+    }
+    return picture.save(QString::fromLocal8Bit(path));
+}
+
+/// A top-level window as another program shows it, with its _NET_WM_PID, answering the window
+/// manager's close request by ending.
+int hostWindow(int width, int height, int x, int y) {
+    const xcb_window_t window = xcb_generate_id(connection);
+    const std::uint32_t values[] = {kMagenta, XCB_EVENT_MASK_STRUCTURE_NOTIFY};
+    xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen->root, x, y, width, height,
+                      0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
+                      XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
+    const xcb_atom_t protocols = atom("WM_PROTOCOLS"), deleteWindow = atom("WM_DELETE_WINDOW");
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, protocols, XCB_ATOM_ATOM, 32, 1,
+                        &deleteWindow);
+    const std::uint32_t pid = getpid();
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_PID"),
+                        XCB_ATOM_CARDINAL, 32, 1, &pid);
+    xcb_map_window(connection, window);
+    xcb_flush(connection);
+    std::printf("%u\n", window);
+    std::fflush(stdout);
+    while (xcb_generic_event_t* event = xcb_wait_for_event(connection)) {
+        const auto type = event->response_type & 0x7F;
+        const auto* message = reinterpret_cast<xcb_client_message_event_t*>(event);
+        const bool closed = type == XCB_CLIENT_MESSAGE && message->type == protocols &&
+                            message->data.data32[0] == deleteWindow;
+        const bool destroyed = type == XCB_DESTROY_NOTIFY;
+        std::free(event);
+        if (closed) {
+            std::printf("closed\n");
+            return 0;
+        }
+        if (destroyed)
+            return 0;
+    }
+    return 1;
+}
+
+int filled(xcb_window_t window) {
+    WindowInfo info{};
+    if (!anyWindow([&](const WindowInfo& w) { return w.id == window; }, &info))
+        return 2;
+    const QImage shown = grab(screen->root).copy(info.x, info.y, info.width, info.height);
+    bool magenta = false, coloured = false;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            const std::uint32_t pixel = shown.pixel(x, y) & 0xFFFFFF;
+            magenta = magenta || pixel == kMagenta;
+            coloured = coloured || pixel != 0;
+        }
+    }
+    std::printf("%s\n", magenta ? "uncovered" : coloured ? "filled" : "black");
+    return !magenta && coloured ? 0 : 1;
+}
+
+/// Whether the cursor shown at the pointer has no visible pixel.
+bool cursorHidden() {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return false;
+    XFixesCursorImage* image = XFixesGetCursorImage(display);
+    bool blank = image != nullptr;
+    for (int i = 0; image && i < image->width * image->height; ++i)
+        blank = blank && (image->pixels[i] & 0xFF000000) == 0;
+    if (image)
+        XFree(image);
+    XCloseDisplay(display);
+    return blank;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -300,6 +403,41 @@ int main(int argc, char** argv) {
     if (command == "compare" && (argc == 3 || argc == 7)) {
         const auto n = [&](int i) { return argc == 7 ? std::atoi(argv[i]) : 0; };
         return compare(argv[2], QRect(n(3), n(4), n(5), n(6)));
+    }
+    if (command == "compare-screen" && (argc == 3 || argc == 7)) {
+        const auto n = [&](int i) { return argc == 7 ? std::atoi(argv[i]) : 0; };
+        return compare(argv[2], QRect(n(3), n(4), n(5), n(6)), screen->root);
+    }
+    if (command == "make-picture" && (argc == 5 || argc == 6)) {
+        const bool black = argc == 6 && std::strcmp(argv[5], "black") == 0;
+        return writePicture(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), black) ? 0 : 1;
+    }
+    if (command == "host-window" && (argc == 4 || argc == 6)) {
+        const auto n = [&](int i, int otherwise) {
+            return argc == 6 ? std::atoi(argv[i]) : otherwise;
+        };
+        return hostWindow(std::atoi(argv[2]), std::atoi(argv[3]), n(4, 40), n(5, 40));
+    }
+    if (command == "filled" && argc == 3)
+        return filled(static_cast<xcb_window_t>(std::strtoul(argv[2], nullptr, 0)));
+    if (command == "saver-window") {
+        WindowInfo saver{};
+        if (!anyWindow(
+                [&](const WindowInfo& w) {
+                    return ours(w) && w.overrideRedirect && !w.embedded && w.x <= 0 && w.y <= 0 &&
+                           w.x + w.width >= screen->width_in_pixels &&
+                           w.y + w.height >= screen->height_in_pixels;
+                },
+                &saver)) {
+            return 1;
+        }
+        std::printf("%u\n", saver.id);
+        return 0;
+    }
+    if (command == "cursor") {
+        const bool hidden = cursorHidden();
+        std::printf("%s\n", hidden ? "hidden" : "shown");
+        return hidden ? 0 : 1;
     }
     if (command == "picture" && argc == 3)
         return picture(static_cast<xcb_window_t>(std::strtoul(argv[2], nullptr, 0)));

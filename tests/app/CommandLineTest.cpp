@@ -55,25 +55,54 @@ TEST(CommandLineTest, ReadsWindowHandlesAsNumbers) {
     }
 }
 
-TEST(CommandLineTest, XScreenSaverSwitchesEmbedAsAPreview) {
-    struct Case {
-        std::vector<std::string> args;
-        const char* environment;
-        std::optional<std::uint32_t> window;
-        bool root;
-    };
-    for (const Case& c : {Case{{"-root"}, "0x2a", 42u, false}, Case{{"--root"}, "42", 42u, false},
-                          Case{{"-root"}, nullptr, std::nullopt, true},
-                          Case{{"-root"}, "bogus", std::nullopt, true},
-                          Case{{"-window-id", "0x10"}, nullptr, 16u, false},
-                          Case{{"--window-id", "300"}, nullptr, 300u, false},
-                          Case{{"-window-id"}, nullptr, 0u, false}}) {
-        const CommandLine cl = parseCommandLine(c.args, c.environment);
-        EXPECT_EQ(cl.runMode, kPreviewMode) << cl.text;
-        EXPECT_EQ(cl.embedWindow, c.window) << cl.text;
-        EXPECT_EQ(cl.embedInRoot, c.root) << cl.text;
-    }
-    EXPECT_EQ(parseCommandLine({"/s", "-root"}, nullptr).runMode, kSaverMode);
+struct EmbedCase {
+    std::string name;
+    std::vector<std::string> args;
+    const char* environment;  // $XSCREENSAVER_WINDOW
+    std::optional<std::uint32_t> window;
+    bool root;
+    bool fullScreenFrames;
+};
+
+class XScreenSaverSwitches : public testing::TestWithParam<EmbedCase> {};
+
+TEST_P(XScreenSaverSwitches, EmbedAsAPreview) {
+    const EmbedCase& c = GetParam();
+    const CommandLine cl = parseCommandLine(c.args, c.environment);
+    EXPECT_EQ(cl.runMode, kPreviewMode);
+    EXPECT_TRUE(cl.xscreensaver);
+    EXPECT_EQ(cl.embedWindow, c.window);
+    EXPECT_EQ(cl.embedInRoot, c.root);
+    EXPECT_EQ(cl.fullScreenFrames, c.fullScreenFrames);
+}
+
+// -root draws the full-screen saver's frames; a window given with -window-id is a preview and
+// wins over $XSCREENSAVER_WINDOW wherever the switches stand.
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, XScreenSaverSwitches,
+    testing::Values(
+        EmbedCase{"RootHex", {"-root"}, "0x2a", 42u, false, true},
+        EmbedCase{"RootDecimal", {"--root"}, "42", 42u, false, true},
+        EmbedCase{"RootAlone", {"-root"}, nullptr, std::nullopt, true, true},
+        EmbedCase{"RootBogusWindow", {"-root"}, "bogus", std::nullopt, true, true},
+        EmbedCase{"WindowIdHex", {"-window-id", "0x10"}, nullptr, 16u, false, false},
+        EmbedCase{"WindowIdDecimal", {"--window-id", "300"}, nullptr, 300u, false, false},
+        EmbedCase{"WindowIdMissing", {"-window-id"}, nullptr, 0u, false, false},
+        EmbedCase{"SettingsPreview",
+                  {"--root", "--window-id", "0x800E22"},
+                  "0x800E22",
+                  0x800E22u,
+                  false,
+                  false},
+        EmbedCase{"WindowIdBeforeRoot", {"-window-id", "0x10", "-root"}, "0x2a", 16u, false, false},
+        EmbedCase{"WindowIdAfterRoot", {"-root", "-window-id", "0x10"}, "0x2a", 16u, false, false}),
+    muralto::test::byName);
+
+TEST(CommandLineTest, TheSaversOwnSwitchesComeFirst) {
+    const CommandLine cl = parseCommandLine({"/s", "-root"}, "0x2a");
+    EXPECT_EQ(cl.runMode, kSaverMode);
+    EXPECT_FALSE(cl.xscreensaver);
+    EXPECT_FALSE(parseCommandLine({"/p", "5"}, "0x2a").xscreensaver);
 }
 
 TEST(CommandLineTest, HelpAndVersionAreRecognisedAnywhere) {

@@ -3,40 +3,13 @@
 #include <QImage>
 
 #include "RecordingOutput.h"
+#include "RecordingWindows.h"
 #include "TestServices.h"
 
 namespace muralto::app {
 namespace {
 
-class RecordingWindows : public ProgramWindows {
-public:
-    imaging::CharMetrics measureCanvasFont() override { return {13, 11}; }
-    void restoreOptionsWindowPlacement() override { calls.push_back("restorePlacement"); }
-    void addTrayIcon() override { calls.push_back("addTrayIcon"); }
-    void showOptionsWindow() override { calls.push_back("showOptions"); }
-    void restoreOptionsWindowIfMinimised() override { calls.push_back("restoreIfMinimised"); }
-    QSize screenSize() override { return {1024, 768}; }
-    void notify(const std::string& text) override { notices.push_back(text); }
-
-    void removeTrayIcon() override { calls.push_back("removeTrayIcon"); }
-    void saveOptionsWindowPlacement() override { calls.push_back("savePlacement"); }
-    void unloadOptionsWindow() override {
-        calls.push_back("unloadOptions");
-        if (program)
-            program->EndProgram();  // the window's unload ends the program too
-    }
-    void unloadImageWindow() override { calls.push_back("unloadImage"); }
-    void setScreenSaverRunning(bool running) override {
-        calls.push_back(running ? "saverRunning" : "saverStopped");
-    }
-    void showCursor(bool show) override { calls.push_back(show ? "showCursor" : "hideCursor"); }
-    void saveGroups() override { calls.push_back("saveGroups"); }
-    void endProcess() override { calls.push_back("endProcess"); }
-
-    Program* program = nullptr;
-    std::vector<std::string> calls;
-    std::vector<std::string> notices;
-};
+using test::RecordingWindows;
 
 class ResidentTest : public testing::Test {
 protected:
@@ -93,8 +66,8 @@ TEST_F(ResidentTest, StartupOnlyChangesOnceAndShowsTheWindowNormally) {
 TEST_F(ResidentTest, TheSettingsDialogShowsTheWindowAndNothingElse) {
     host.store("SSActive", "True");
     Program& p = start({"/c"});
-    EXPECT_EQ(windows.calls, (std::vector<std::string>{"restorePlacement", "showOptions",
-                                                       "restoreIfMinimised"}));
+    EXPECT_EQ(windows.calls,
+              (std::vector<std::string>{"restorePlacement", "showOptions", "restoreIfMinimised"}));
     EXPECT_FALSE(p.timerEnabled());
     EXPECT_TRUE(output.wallpapers.empty());
     EXPECT_EQ(host.stored("SSActive"), "False");
@@ -153,9 +126,10 @@ TEST_F(ResidentTest, EndProgramRunsItsStepsOnceInOrder) {
         {{"/s"},
          {"unloadOptions", "unloadImage", "saverStopped", "showCursor", "saveGroups", "endProcess"},
          "False"},
-        {{"/p 5"}, {"unloadOptions", "unloadImage", "saveGroups", "endProcess"}, "True"},
+        {{"/p", "5"}, {"unloadOptions", "unloadImage", "saveGroups", "endProcess"}, "True"},
         {{"/c"}, {"unloadOptions", "unloadImage", "saveGroups", "endProcess"}, "False"},
     };
+    host.windows.sizes[5] = QSize(200, 150);
     for (const Case& c : cases) {
         host.store("SSActive", "True");
         Program& p = start(c.args);

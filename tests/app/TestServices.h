@@ -1,5 +1,7 @@
 #pragma once
 
+#include <map>
+
 #include "Fakes.h"
 #include "Program.h"
 #include "TestSupport.h"
@@ -13,8 +15,12 @@ struct TestServices {
         void changePassword(const std::string& provider, long parent) override {
             calls.push_back(provider + " " + std::to_string(parent));
         }
-        bool verifyPassword(unsigned long) override { return true; }
+        bool verifyPassword(unsigned long window) override {
+            calls.push_back("verify " + std::to_string(window));
+            return verifyAnswer;
+        }
         std::vector<std::string> calls;
+        bool verifyAnswer = true;
     };
     struct CountingRandom : platform::RandomSource {
         double next() override { return 0.5; }
@@ -26,8 +32,28 @@ struct TestServices {
         std::vector<std::string> installed;
     };
 
+    /// Windows of other programs, by id, and what was asked of them.
+    struct FakeWindowSystem : platform::SaverWindowSystem {
+        std::optional<QSize> windowSize(std::uint32_t window) override {
+            const auto found = sizes.find(window);
+            return found == sizes.end() ? std::nullopt : std::optional(found->second);
+        }
+        std::uint32_t rootWindow() override { return 1; }
+        void setWindowPid(std::uint32_t window) override {
+            calls.push_back("setWindowPid " + std::to_string(window));
+        }
+        bool closeEarlierPreview(std::uint32_t window) override {
+            calls.push_back("closeEarlierPreview " + std::to_string(window));
+            return true;
+        }
+        std::map<std::uint32_t, QSize> sizes;
+        std::vector<std::string> calls;
+    };
+
     Services services() {
-        return {temp.registry, boxes, system, passwords, random, installer, strings};
+        return {temp.registry, boxes,   system,
+                passwords,     random,  installer,
+                strings,       windows, [this] { return anotherInstance; }};
     }
     /// The value stored under the program's settings, or "<missing>".
     std::string stored(std::string_view name) {
@@ -44,6 +70,8 @@ struct TestServices {
     RecordingPasswords passwords;
     CountingRandom random;
     RecordingInstaller installer;
+    FakeWindowSystem windows;
+    bool anotherInstance = false;  ///< whether another instance of the program runs
     i18n::StringTable strings{i18n::Language::EnUS};
 };
 

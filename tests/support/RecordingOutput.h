@@ -19,8 +19,9 @@ public:
             duringShow();
         return true;
     }
-    void showFrame(const QImage& canvas, const imaging::CompositionRequest&) override {
+    void showFrame(const QImage& canvas, const imaging::CompositionRequest& request) override {
         frames.push_back(canvas.size());
+        frameRequests.push_back(request);
     }
     bool canShowWallpaper(std::string* reason) const override {
         ++asked;
@@ -30,6 +31,7 @@ public:
     }
 
     std::vector<QSize> wallpapers, frames;
+    std::vector<imaging::CompositionRequest> frameRequests;
     std::function<void()> duringShow;  ///< runs while a wallpaper is shown
     std::string unsupportedReason;     ///< set: the session's wallpaper cannot be set
     mutable int asked = 0;             ///< how often canShowWallpaper was asked

@@ -1,0 +1,119 @@
+// The image window as a widget: where its mouse movements are judged, how it ends, and what it
+// leaves alone.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include "CommandLine.h"
+#include "SaverFrame.h"
+#include "TestSupport.h"
+#include "frmImage.h"
+
+namespace muralto::app {
+namespace {
+
+struct RecordingHost : ImageWindowHost {
+    std::int32_t runMode() const override { return mode; }
+    void Form_MouseMove(double x, double y) override { moves.emplace_back(x, y); }
+    void Form_Unload() override { ++unloads; }
+
+    std::int32_t mode = kSaverMode;
+    std::vector<QPointF> moves;
+    int unloads = 0;
+};
+
+void moveOver(QWidget* widget, QPointF at) {
+    QMouseEvent event(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+struct MoveCase {
+    std::string name;
+    std::int32_t mode;
+    bool overPicture;  // over the picture box, else over the window itself
+    QPointF at;
+    std::vector<QPointF> judged;  // what reaches the program
+};
+
+class ImageWindowMoves : public testing::TestWithParam<MoveCase> {};
+
+// The picture box stands at (100, 50): movements over it are judged where they lie in the
+// window, and only the "/s" saver passes them on.
+TEST_P(ImageWindowMoves, ReachTheProgramInWindowPixels) {
+    RecordingHost host;
+    host.mode = GetParam().mode;
+    frmImage window(host);
+    window.resize(640, 480);
+    window.picStorage->setGeometry(100, 50, 200, 100);
+    moveOver(GetParam().overPicture ? static_cast<QWidget*>(window.picStorage) : &window,
+             GetParam().at);
+    EXPECT_EQ(host.moves, GetParam().judged);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ImageWindowMoves,
+    testing::Values(MoveCase{"PictureBoxOffset", kSaverMode, true, {10, 20}, {{110, 70}}},
+                    MoveCase{"Window", kSaverMode, false, {7, 8}, {{7, 8}}},
+                    MoveCase{"PictureBoxInPreview", kPreviewMode, true, {10, 20}, {}}),
+    muralto::test::byName);
+
+TEST(ImageWindowTest, ListensToMovesWithoutAButtonOnABlackBackground) {
+    RecordingHost host;
+    frmImage window(host);
+    EXPECT_TRUE(window.hasMouseTracking());
+    EXPECT_TRUE(window.picStorage->hasMouseTracking());
+    EXPECT_TRUE(window.windowTitle().isEmpty());
+    EXPECT_EQ(window.palette().color(QPalette::Window), QColor(Qt::black));
+    EXPECT_TRUE(window.autoFillBackground());
+}
+
+TEST(ImageWindowTest, ClosingItByAnyMeansEndsTheProgram) {
+    RecordingHost host;
+    frmImage window(host);
+    window.show();
+    window.close();
+    EXPECT_EQ(host.unloads, 1);
+}
+
+TEST(ImageWindowTest, KeysAndClicksDoNothing) {
+    RecordingHost host;
+    frmImage window(host);
+    window.show();
+    for (const int key : {Qt::Key_Escape, Qt::Key_Space, Qt::Key_Return}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(&window, &press);
+    }
+    QMouseEvent click(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &click);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(host.unloads, 0);
+    EXPECT_TRUE(host.moves.empty());
+}
+
+TEST(ImageWindowTest, TheCursorIsBlankOnlyWhileHidden) {
+    RecordingHost host;
+    frmImage window(host);
+    window.setCursorHidden(true);
+    EXPECT_EQ(window.cursor().shape(), Qt::BlankCursor);
+    window.setCursorHidden(false);
+    EXPECT_EQ(window.cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST(ImageWindowTest, AFramePutsThePictureWhereItBelongs) {
+    RecordingHost host;
+    frmImage window(host);
+    window.resize(1024, 768);
+    QImage picture(640, 480, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    window.showFrame({QPoint(192, 144), picture});
+    EXPECT_EQ(window.picStorage->geometry(), QRect(192, 144, 640, 480));
+    EXPECT_EQ(window.picStorage->picture().pixel(0, 0), QColor(Qt::red).rgb());
+}
+
+}  // namespace
+}  // namespace muralto::app

@@ -1,0 +1,393 @@
+// The screen saver's run: the wake-up rule, the cursor counter, the start of "/s", "/p" and the
+// xscreensaver switches, and their ends.
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include "RecordingOutput.h"
+#include "RecordingWindows.h"
+#include "TestServices.h"
+
+namespace muralto::app {
+namespace {
+
+using Calls = std::vector<std::string>;
+
+struct Move {
+    double x, y;
+};
+
+struct WakeCase {
+    std::string name;
+    std::vector<Move> moves;
+    std::vector<bool> wakes;  // the rule's verdict after each move
+};
+
+class WakeRuleTest : public testing::TestWithParam<WakeCase> {};
+
+TEST_P(WakeRuleTest, JudgesEveryMoveFromTheRecordedPosition) {
+    WakeRule rule;
+    std::vector<bool> verdicts;
+    for (const Move& m : GetParam().moves)
+        verdicts.push_back(rule.wakes(m.x, m.y));
+    EXPECT_EQ(verdicts, GetParam().wakes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Moves, WakeRuleTest,
+    testing::Values(
+        WakeCase{"FirstMoveOnlyRecords", {{900, 700}}, {false}},
+        WakeCase{"FourBothWaysStays", {{100, 100}, {104, 104}, {96, 96}}, {false, false, false}},
+        WakeCase{"FiveRightWakes", {{100, 100}, {105, 100}}, {false, true}},
+        WakeCase{"FiveUpWakes", {{100, 100}, {100, 95}}, {false, true}},
+        WakeCase{"OnePixelStepsAddUp",
+                 {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {5, 0}},
+                 {false, false, false, false, false, true}},
+        // 2.5 is recorded as 2 (halves to even), so 6.5 lies 4.5 away.
+        WakeCase{"RecordsHalvesToEven", {{2.5, 2.5}, {6.5, 2}}, {false, true}},
+        // The new position is not rounded before it is compared.
+        WakeCase{"ComparesTheExactPosition", {{10, 10}, {10, 14.4}}, {false, true}}),
+    muralto::test::byName);
+
+TEST(WakeRuleTest, RearmingRecordsTheNextMoveAfresh) {
+    WakeRule rule;
+    rule.wakes(0, 0);
+    rule.rearm();
+    EXPECT_FALSE(rule.wakes(300, 300));
+    EXPECT_FALSE(rule.wakes(302, 298));
+    EXPECT_TRUE(rule.wakes(310, 300));
+}
+
+struct CursorCase {
+    std::string name;
+    std::vector<bool> shows;  // true: show, false: hide
+    bool hidden;
+};
+
+class CursorCounterTest : public testing::TestWithParam<CursorCase> {};
+
+TEST_P(CursorCounterTest, HidesWhileBelowZero) {
+    CursorCounter counter;
+    for (const bool show : GetParam().shows)
+        counter.ShowCursor(show);
+    EXPECT_EQ(counter.hidden(), GetParam().hidden);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sequences, CursorCounterTest,
+    testing::Values(CursorCase{"Fresh", {}, false}, CursorCase{"Hidden", {false}, true},
+                    CursorCase{"HiddenThenShown", {false, true}, false},
+                    CursorCase{"AroundTheDialog", {false, true, false}, true},
+                    CursorCase{"ShownFirstCountsUp", {true, false}, false},
+                    CursorCase{"TwoHidesNeedTwoShows", {false, false, true}, true}),
+    muralto::test::byName);
+
+/// A program with a picture folder for the saver, recorded windows and frames.
+class SaverRun : public testing::Test {
+protected:
+    SaverRun() {
+        host.system.directory = (dir.path() / "bin").string();
+        std::filesystem::create_directories(host.system.directory);
+        QImage picture(QSize(640, 480), QImage::Format_RGB32);
+        picture.fill(Qt::darkBlue);
+        std::filesystem::create_directories(dir.path() / "pics");
+        picture.save(QString::fromStdString((dir.path() / "pics" / "a.bmp").string()), "BMP");
+        host.store("AskDefSS", "1");
+        host.store("SSPath", (dir.path() / "pics").string());
+        host.store("SSAddPath", "-1");
+        host.windows.sizes[42] = QSize(200, 150);
+    }
+
+    Program::Outcome start(std::vector<std::string> args,
+                           const char* xscreensaverWindow = nullptr) {
+        program = std::make_unique<Program>(host.services());
+        windows.program = program.get();
+        return program->Main(parseCommandLine(args, xscreensaverWindow), &windows, &output);
+    }
+    /// The calls made since the last look.
+    Calls taken() { return std::exchange(windows.calls, {}); }
+
+    test::TestServices host;
+    muralto::test::TempDir& dir = host.temp.dir;
+    test::RecordingWindows windows;
+    muralto::test::RecordingOutput output;
+    std::unique_ptr<Program> program;
+};
+
+const Calls kSaverEnd{"unloadOptions", "unloadImage", "saverStopped",
+                      "showCursor",    "saveGroups",  "endProcess"};
+
+TEST_F(SaverRun, TheSaverCoversTheScreenHidesTheCursorAndShowsTheFirstFrame) {
+    ASSERT_EQ(start({"/s"}), Program::Outcome::Running);
+    EXPECT_EQ(taken(), (Calls{"showSaverWindow", "saverRunning", "hideCursor"}));
+    EXPECT_EQ(host.stored("SSActive"), "True");
+    EXPECT_TRUE(program->timerEnabled());
+    EXPECT_TRUE(windows.cursor.hidden());
+    ASSERT_EQ(output.frameRequests.size(), 1u);
+    EXPECT_TRUE(output.frameRequests[0].addCaption);
+    EXPECT_EQ(output.frames[0], QSize(640, 480 + 20));  // the picture and its caption strip
+    EXPECT_TRUE(output.wallpapers.empty());
+
+    program->EndProgram();
+    EXPECT_EQ(taken(), kSaverEnd);
+    EXPECT_EQ(host.stored("SSActive"), "False");
+    EXPECT_FALSE(windows.cursor.hidden());
+}
+
+const Calls kAroundTheDialog{"showCursor", "hideCursor"};
+
+Calls concat(Calls a, const Calls& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+TEST_F(SaverRun, WithNothingToShowTheSaverIsBlackAndStillWakes) {
+    std::filesystem::remove(dir.path() / "pics" / "a.bmp");
+    dir.write("pics/broken.jpg", "not a picture");
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(start({"/s"}), Program::Outcome::Running);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(taken(), (Calls{"showSaverWindow", "saverRunning", "hideCursor"}));
+    EXPECT_TRUE(output.frames.empty());
+    program->Form_MouseMove(10, 10);
+    program->Form_MouseMove(10, 20);
+    EXPECT_EQ(taken(), concat(kAroundTheDialog, kSaverEnd));
+}
+
+struct WakeUpCase {
+    std::string name;
+    const char* mode;
+    bool winNT;
+    bool passwordOk;
+    std::vector<Move> moves;
+    Calls calls;          // after the start
+    Calls passwordCalls;  // what the password services were asked
+};
+
+class SaverWakeUp : public SaverRun, public testing::WithParamInterface<WakeUpCase> {};
+
+TEST_P(SaverWakeUp, EndsOnlyWhenTheUserMayLeave) {
+    const WakeUpCase& c = GetParam();
+    host.system.winNT = c.winNT;
+    host.passwords.verifyAnswer = c.passwordOk;
+    ASSERT_EQ(start({c.mode, "42"}), Program::Outcome::Running);
+    taken();
+    for (const Move& m : c.moves)
+        program->Form_MouseMove(m.x, m.y);
+    EXPECT_EQ(taken(), c.calls);
+    EXPECT_EQ(host.passwords.calls, c.passwordCalls);
+    const bool ended = !c.calls.empty() && c.calls.back() == "endProcess";
+    if (!ended) {
+        EXPECT_TRUE(program->timerEnabled());
+        EXPECT_EQ(windows.cursor.hidden(), std::string(c.mode) == "/s");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SaverWakeUp,
+    testing::Values(
+        WakeUpCase{"SmallMovesKeepItRunning", "/s", true, true, {{5, 5}, {9, 1}}, {}, {}},
+        WakeUpCase{"NtEndsWithoutADialog",
+                   "/s",
+                   true,
+                   false,
+                   {{5, 5}, {11, 5}},
+                   concat(kAroundTheDialog, kSaverEnd),
+                   {}},
+        WakeUpCase{"OlderSystemAcceptsThePassword",
+                   "/s",
+                   false,
+                   true,
+                   {{5, 5}, {5, 11}},
+                   concat(kAroundTheDialog, kSaverEnd),
+                   {"verify 777"}},
+        // A cancelled dialog re-arms the rule: the next move only records its position.
+        WakeUpCase{"OlderSystemCancelled",
+                   "/s",
+                   false,
+                   false,
+                   {{5, 5}, {5, 11}, {300, 300}, {302, 302}},
+                   kAroundTheDialog,
+                   {"verify 777"}},
+        WakeUpCase{"ThePreviewIgnoresTheMouse", "/p", true, true, {{0, 0}, {500, 500}}, {}, {}}),
+    muralto::test::byName);
+
+struct InstanceCase {
+    std::string name;
+    const char* ssActive;  // stored before the start, or nothing
+    bool anotherInstance;
+    bool starts;
+};
+
+class SecondSaver : public SaverRun, public testing::WithParamInterface<InstanceCase> {};
+
+// A value left by a saver that did not end properly must not keep the saver from starting.
+TEST_P(SecondSaver, EndsAtOnceOnlyWhileAnotherSaverRuns) {
+    const InstanceCase& c = GetParam();
+    if (c.ssActive)
+        host.store("SSActive", c.ssActive);
+    host.anotherInstance = c.anotherInstance;
+    const std::string before = muralto::test::readFile(host.temp.hivePath);
+    const Program::Outcome outcome = start({"/s"});
+    if (c.starts) {
+        EXPECT_EQ(outcome, Program::Outcome::Running);
+        EXPECT_EQ(host.stored("SSActive"), "True");
+    } else {
+        EXPECT_EQ(outcome, Program::Outcome::EndNow);
+        EXPECT_EQ(muralto::test::readFile(host.temp.hivePath), before);
+        EXPECT_EQ(taken(), Calls{});
+        EXPECT_TRUE(output.frames.empty());
+        EXPECT_FALSE(program->timerEnabled());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SecondSaver,
+                         testing::Values(InstanceCase{"ActiveAndRunning", "True", true, false},
+                                         InstanceCase{"ActiveAsNumber", "-1", true, false},
+                                         InstanceCase{"ActiveButAlone", "True", false, true},
+                                         InstanceCase{"InactiveButRunning", "False", true, true},
+                                         InstanceCase{"NeverWritten", nullptr, true, true},
+                                         InstanceCase{"Unreadable", "maybe", true, true}),
+                         muralto::test::byName);
+
+TEST_F(SaverRun, ThePreviewFillsItsHostAndClosesTheEarlierOne) {
+    host.store("Preview hWnd", "555");
+    ASSERT_EQ(start({"/p", "42"}), Program::Outcome::Running);
+    // One pixel wider and taller than the host's inside.
+    EXPECT_EQ(taken(), Calls{"embed 42 201x151"});
+    EXPECT_EQ(host.windows.calls, (Calls{"closeEarlierPreview 555", "setWindowPid 777"}));
+    EXPECT_EQ(host.stored("Preview hWnd"), "777");
+    EXPECT_EQ(host.stored("SSActive"), "<missing>");
+    EXPECT_TRUE(program->timerEnabled());
+    EXPECT_FALSE(windows.cursor.hidden());
+    ASSERT_EQ(output.frameRequests.size(), 1u);
+    EXPECT_FALSE(output.frameRequests[0].addCaption);  // the preview has no caption
+    EXPECT_EQ(output.frames[0], QSize(201, 151));      // fitted to the preview, not the screen
+}
+
+TEST_F(SaverRun, APreviewWithoutAnEarlierOneClosesNothing) {
+    for (const char* earlier : {"", "0"}) {
+        host.windows.calls.clear();
+        host.store("Preview hWnd", earlier);
+        ASSERT_EQ(start({"/p", "42"}), Program::Outcome::Running);
+        EXPECT_EQ(host.windows.calls, Calls{"setWindowPid 777"}) << earlier;
+    }
+}
+
+struct BadHostCase {
+    std::string name;
+    std::vector<std::string> args;
+    std::string told;
+    std::uint32_t otherWindow = 0;  // a window that exists besides 42, when not 0
+};
+
+class PreviewWithoutHost : public SaverRun, public testing::WithParamInterface<BadHostCase> {};
+
+TEST_P(PreviewWithoutHost, SaysSoAndTouchesNothing) {
+    host.store("Preview hWnd", "555");
+    if (GetParam().otherWindow)
+        host.windows.sizes[GetParam().otherWindow] = QSize(300, 200);
+    const std::string before = muralto::test::readFile(host.temp.hivePath);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(start(GetParam().args), Program::Outcome::Failed);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "muralto: there is no window " + GetParam().told + " to show the screen saver in\n");
+    EXPECT_EQ(muralto::test::readFile(host.temp.hivePath), before);
+    EXPECT_EQ(taken(), Calls{});
+    EXPECT_EQ(host.windows.calls, Calls{});
+    EXPECT_FALSE(program->timerEnabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PreviewWithoutHost,
+    testing::Values(BadHostCase{"NoHandle", {"/p"}, "0"}, BadHostCase{"Zero", {"/p", "0"}, "0"},
+                    BadHostCase{"Text", {"/p", "window"}, "0"},
+                    BadHostCase{"Negative", {"/p", "-42"}, "4294967254"},
+                    BadHostCase{"NoSuchWindow", {"/p", "43"}, "43"},
+                    // The size comes from the text after "/p", which here names another window
+                    // (blanks inside a number are skipped): the host itself must exist.
+                    BadHostCase{"NoSuchHost", {"/p42", "43"}, "43", 4243},
+                    BadHostCase{"NoSuchWindowId", {"-window-id", "43"}, "43"},
+                    BadHostCase{"UnreadableWindowId", {"-window-id", "x"}, "0"}),
+    muralto::test::byName);
+
+struct XScreenSaverCase {
+    std::string name;
+    std::vector<std::string> args;
+    const char* environment;  // $XSCREENSAVER_WINDOW
+    Calls calls;
+    bool caption;
+    QSize frame;
+};
+
+class XScreenSaverRun : public SaverRun, public testing::WithParamInterface<XScreenSaverCase> {};
+
+// The daemon wakes the screen and runs one program per screen: the run touches no shared value,
+// hides no cursor and ignores the mouse.
+TEST_P(XScreenSaverRun, DrawsWhereTheDaemonSaysAndNothingElse) {
+    const XScreenSaverCase& c = GetParam();
+    host.store("SSActive", "True");
+    host.anotherInstance = true;
+    host.store("Preview hWnd", "555");
+    const std::string before = muralto::test::readFile(host.temp.hivePath);
+    ASSERT_EQ(start(c.args, c.environment), Program::Outcome::Running);
+    program->Form_MouseMove(0, 0);
+    program->Form_MouseMove(500, 500);
+    EXPECT_EQ(taken(), c.calls);
+    EXPECT_EQ(host.windows.calls, Calls{});
+    EXPECT_TRUE(program->timerEnabled());
+    ASSERT_EQ(output.frameRequests.size(), 1u);
+    EXPECT_EQ(output.frameRequests[0].addCaption, c.caption);
+    EXPECT_EQ(output.frames[0], c.frame);
+
+    program->EndProgram();
+    EXPECT_EQ(taken(), (Calls{"unloadOptions", "unloadImage", "saveGroups", "endProcess"}));
+    EXPECT_EQ(muralto::test::readFile(host.temp.hivePath), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, XScreenSaverRun,
+    testing::Values(
+        // 640x480 fitted to 200 by 150 less the caption's 20 rows: 173x130, then the strip.
+        XScreenSaverCase{"RootIntoTheDaemonsWindow",
+                         {"-root"},
+                         "0x2a",
+                         {"embed 42 200x150"},
+                         true,
+                         QSize(173, 150)},
+        XScreenSaverCase{
+            "RootWithoutWindow", {"--root"}, nullptr, {"showSaverWindow"}, true, QSize(640, 500)},
+        XScreenSaverCase{"RootWhenTheWindowIsGone",
+                         {"-root"},
+                         "0x2b",
+                         {"showSaverWindow"},
+                         true,
+                         QSize(640, 500)},
+        XScreenSaverCase{"WindowId",
+                         {"-window-id", "42"},
+                         nullptr,
+                         {"embed 42 200x150"},
+                         false,
+                         QSize(200, 150)},
+        XScreenSaverCase{"WindowIdWinsOverRoot",
+                         {"--root", "--window-id", "0x2a"},
+                         "0x2b",
+                         {"embed 42 200x150"},
+                         false,
+                         QSize(200, 150)}),
+    muralto::test::byName);
+
+TEST_F(SaverRun, ThePreviewEndsWhenItsHostGoesAway) {
+    ASSERT_EQ(start({"/p", "42"}), Program::Outcome::Running);
+    taken();
+    const auto ended = [&] {
+        return !windows.calls.empty() && windows.calls.back() == "endProcess";
+    };
+    EXPECT_FALSE(muralto::test::processUntil(ended, std::chrono::milliseconds(700)));
+    host.windows.sizes.erase(42);
+    EXPECT_TRUE(muralto::test::processUntil(ended));
+}
+
+}  // namespace
+}  // namespace muralto::app
