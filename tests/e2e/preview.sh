@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The preview ("/p HANDLE") on a real X server: it fills a window of another program; a second
 # preview closes the first; an earlier preview's id that now names a window of another program
-# leaves that window alone; destroying the host ends the preview; a host that does not exist
-# is reported, with exit status 1.
+# leaves that window alone; destroying the host ends the preview; the xscreensaver settings
+# program's way of asking for a preview works the same; a host that does not exist is reported,
+# with exit status 1.
 source "$(dirname "$0")/lib.sh"
 muralto=$1
 probe=$2
@@ -55,6 +56,17 @@ grep -q closed "$work/foreign" && fail "the foreign window was asked to close"
 # The host goes away: the preview follows.
 kill "$host_pid"
 wait_exit "$third" 10 || fail "the preview ended with status $?"
+
+# xscreensaver's settings program runs its preview as "--root --window-id ID" with
+# $XSCREENSAVER_WINDOW naming the same window: a preview into that window, ending with it.
+host_window settings 300 200 100 300
+XSCREENSAVER_WINDOW=$(printf '0x%X' "$settings") "$work/bin/muralto" --root --window-id \
+    "$(printf '0x%X' "$settings")" &
+daemon_preview=$!
+started_pids+=("$daemon_preview")
+wait_until 20 filled "$settings"
+kill "$settings_pid"
+wait_exit "$daemon_preview" 10 || fail "the settings program's preview ended with status $?"
 
 # Nothing to draw into.
 status=0
