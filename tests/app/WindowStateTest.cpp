@@ -28,7 +28,8 @@ TEST_P(WindowStateTest, TheIconsDoubleClickBringsTheWindowBackNormal) {
     form.show();
     form.setWindowState(GetParam().before);
     form.setWindowState(form.windowState() | Qt::WindowMinimized);
-    ASSERT_TRUE(muralto::test::processUntil([&] { return !form.isVisible(); }));  // gone to the tray
+    ASSERT_TRUE(
+        muralto::test::processUntil([&] { return !form.isVisible(); }));  // gone to the tray
 
     form.iconMessage(ui::frmMuralto::kIconDoubleClick);
     EXPECT_TRUE(form.isVisible());
