@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 
 #include "QtPlacedWindow.h"
 #include "SaverFrame.h"
@@ -104,7 +105,10 @@ QSize QtWindows::screenSize() {
 }
 
 void QtWindows::endProcess() {
+    // Leaves the event loops running now; the queued call ends the main loop too when the end
+    // comes before it runs (a signal handled while a start-up question box is shown).
     QCoreApplication::exit(0);
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
 }
 
 bool SaverFrameOutput::showWallpaper(const std::string&, std::int32_t, std::string* error) {

@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QTimer>
 
 #include "QtWindows.h"
 #include "TestServices.h"
@@ -46,6 +47,22 @@ TEST_P(WindowStateTest, TheStartUpStepShowsAMinimisedWindowNormal) {
     windows.restoreOptionsWindowIfMinimised();
     EXPECT_TRUE(windows.options().isVisible());
     EXPECT_EQ(windows.options().windowState(), Qt::WindowNoState);
+}
+
+// An end asked for before the event loop runs (a signal while a start-up question is shown)
+// still ends the loop once it runs, instead of leaving a process that nothing can end.
+TEST(EndProcessTest, AnEndBeforeTheEventLoopRunsStillEndsIt) {
+    test::TestServices host;
+    Program program(host.services());
+    i18n::StringTable strings{i18n::Language::EnUS};
+    QtWindows windows(program, strings, host.boxes, host.temp.registry, host.system.directory,
+                      {1, 0, 0});
+    windows.endProcess();
+    QTimer guard;  // without the fix the loop would not end: this ends it with another code
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(2); });
+    guard.start(5000);
+    EXPECT_EQ(QCoreApplication::exec(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(States, WindowStateTest,
