@@ -11,8 +11,16 @@ hive=$XDG_CONFIG_HOME/Brenwick/Muralto/HKCU.reg
 bitmap=$work/bin/$(id -un).bmp
 started_pids=()
 
+# The program ends the orderly way on SIGTERM and writes its settings as it goes: wait for
+# each process (killing what is still there after ten seconds) before the folder goes.
 cleanup() {
+    local p deadline
     for p in "${started_pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    deadline=$((SECONDS + 10))
+    for p in "${started_pids[@]}"; do
+        while kill -0 "$p" 2>/dev/null && [ $SECONDS -lt $deadline ]; do sleep 0.05; done
+        kill -KILL "$p" 2>/dev/null || true
+    done
     rm -rf "$work"
 }
 trap cleanup EXIT
