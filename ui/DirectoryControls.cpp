@@ -1,11 +1,13 @@
 #include "DirectoryControls.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QListView>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <condition_variable>
 #include <mutex>
 #include <thread>
 
@@ -33,6 +35,45 @@ namespace {
 
 /// From this many subfolders on, a listing worker tidies the heap it leaves behind.
 constexpr std::size_t kLargeListing = 10'000;
+
+/// How long the ending application waits for listings still being read.
+constexpr std::chrono::seconds kListingsAtExit{2};
+
+/// The listing workers still running. Never destroyed: a worker may outlive every static.
+struct Listings {
+    std::mutex mutex;
+    std::condition_variable finished;
+    int running = 0;
+};
+
+Listings& listings() {
+    static auto* running = new Listings;
+    return *running;
+}
+
+void waitForListingsAtExit() {
+    waitForDirectoryListings(kListingsAtExit);
+}
+
+/// Counts a listing worker from its start to its end, and makes the ending application wait for
+/// the workers: one still sorting (with the library's collation data) while the library's data
+/// is torn down would crash the process on its way out.
+class ListingWorker {
+public:
+    ListingWorker() {
+        static std::once_flag registered;
+        std::call_once(registered, [] { qAddPostRoutine(waitForListingsAtExit); });
+        const std::lock_guard lock(listings().mutex);
+        ++listings().running;
+    }
+    ~ListingWorker() {
+        const std::lock_guard lock(listings().mutex);
+        --listings().running;
+        listings().finished.notify_all();
+    }
+    ListingWorker(const ListingWorker&) = delete;
+    ListingWorker& operator=(const ListingWorker&) = delete;
+};
 
 /// Indents each row by its depth, so the folders below a folder stand to its right.
 class IndentingDelegate : public QStyledItemDelegate {
@@ -158,7 +199,8 @@ void DirListBox::showFolder(const std::string& folder) {
 }
 
 void DirListBox::startListing(std::uint64_t generation, const std::string& folder) {
-    std::thread([generation, folder, lister = lister_, mailbox = mailbox_] {
+    auto worker = std::make_shared<ListingWorker>();
+    std::thread([generation, folder, lister = lister_, mailbox = mailbox_, worker] {
         auto listing = std::make_shared<std::vector<imaging::Subfolder>>(lister(folder));
         if (listing->size() >= kLargeListing)
             platform::TrimHeap();
@@ -246,6 +288,12 @@ DirectoryControls makeDirectoryControls(QWidget* parent, std::string programDire
     auto state = std::make_shared<DirectoryState>(std::move(programDirectory),
                                                   std::move(mountInfoPath), std::move(probe));
     return {new DirListBox(parent, state), new DriveListBox(parent, state)};
+}
+
+bool waitForDirectoryListings(std::chrono::milliseconds limit) {
+    Listings& l = listings();
+    std::unique_lock lock(l.mutex);
+    return l.finished.wait_for(lock, limit, [&] { return l.running == 0; });
 }
 
 }  // namespace muralto::ui

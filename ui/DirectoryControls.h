@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -115,5 +116,9 @@ DirectoryControls makeDirectoryControls(QWidget* parent, std::string programDire
 DirectoryControls makeDirectoryControls(QWidget* parent, std::string programDirectory,
                                         std::string mountInfoPath,
                                         std::shared_ptr<imaging::FolderProbe> probe);
+
+/// Waits until no directory list is reading a folder any more, at most limit; whether none is.
+/// The application also waits for them (two seconds at most) when it ends.
+bool waitForDirectoryListings(std::chrono::milliseconds limit);
 
 }  // namespace muralto::ui

@@ -272,6 +272,23 @@ TEST(DirListTest, ListingsOfFoldersLeftBeforeTheyCameAreDropped) {
     EXPECT_EQ(controls.subfolderNames(), (std::vector<QString>{"other"}));
 }
 
+// The ending application waits for folders still being read, so no worker meets the library's
+// data after it is gone.
+TEST(DirListTest, ListingsStillBeingReadAreWaitedFor) {
+    Tree tree;
+    Controls controls(tree.at("program"), tree.mountInfo);
+    ASSERT_TRUE(waitForDirectoryListings(5s));  // the first folder's listing
+    auto release = std::make_shared<std::latch>(1);
+    controls.c.Dir1->setLister([release](const std::string&) {
+        release->wait();
+        return std::vector<imaging::Subfolder>{};
+    });
+    ASSERT_TRUE(controls.c.Dir1->setPath(tree.at("pics")));
+    EXPECT_FALSE(waitForDirectoryListings(50ms));
+    release->count_down();
+    EXPECT_TRUE(waitForDirectoryListings(5s));
+}
+
 struct SetDriveCase {
     const char* name;
     std::string argument;  ///< relative to the tree's root; "/" alone for the root
