@@ -1,5 +1,5 @@
-// The options window tests run on Qt's offscreen platform with one fixed screen, at 96 DPI or
-// at the DPI the build gives (MURALTO_TEST_DPI).
+// The main of every test program that builds widgets: Qt's offscreen platform with one fixed
+// 1024x768 screen, at 96 DPI or at the DPI the target's build gives (MURALTO_TEST_DPI).
 
 #include <gtest/gtest.h>
 
