@@ -6,17 +6,8 @@
 #include "Conversions.h"
 
 namespace muralto::options {
-namespace {
 
-constexpr char kSeparator = '/';
-
-std::string withFinalSeparator(std::string path) {
-    if (path.empty() || path.back() != kSeparator)
-        path += kSeparator;
-    return path;
-}
-
-}  // namespace
+using settings::withFinalSeparator;
 
 std::int32_t wholeNumber(std::string_view text) {
     const double value = std::floor(settings::leadingNumber(text));
@@ -78,8 +69,7 @@ void ImageEdits::changed() {
 }
 
 bool ImageEdits::saveEnabled(std::int32_t runMode) const {
-    constexpr std::int32_t kOptionsMode = 2;
-    return runMode == kOptionsMode || mbChanged;
+    return runMode == settings::kOptionsRunMode || mbChanged;
 }
 
 void ImageEdits::memorize(const settings::ImageSettings& page, bool saverPage) {

@@ -9,11 +9,7 @@ constexpr char kSeparator = '/';
 
 /// An empty folder becomes the program's folder; every folder ends with a separator.
 std::string completePath(std::string path, const std::string& programDirectory) {
-    if (path.empty())
-        path = programDirectory;
-    if (path.empty() || path.back() != kSeparator)
-        path += kSeparator;
-    return path;
+    return withFinalSeparator(path.empty() ? programDirectory : std::move(path));
 }
 
 std::string name(const char* prefix, std::string_view base) {
@@ -21,6 +17,12 @@ std::string name(const char* prefix, std::string_view base) {
 }
 
 }  // namespace
+
+std::string withFinalSeparator(std::string path) {
+    if (path.empty() || path.back() != kSeparator)
+        path += kSeparator;
+    return path;
+}
 
 std::string ProgramSettings::text(std::string_view valueName, std::string_view defaultValue) {
     return tools_.GetINIValue(kAppTitle, kSettingsSection, valueName, defaultValue);
@@ -88,7 +90,7 @@ void ProgramSettings::SaveSettings(SettingsHost& host) {
     put("StartupOnly", booleanText(WallpaperSettings.StartupOnly));
     host.settingsSaved();
 
-    if (host.runMode() != 0)
+    if (host.runMode() != kWallpaperRunMode)
         return;
     if (WallpaperSettings.StartupOnly) {
         host.StopTimer();

@@ -20,6 +20,13 @@ struct ImageSettings {
     bool operator==(const ImageSettings&) const = default;
 };
 
+/// The run modes that the settings and the options window tell apart.
+inline constexpr std::int32_t kWallpaperRunMode = 0;
+inline constexpr std::int32_t kOptionsRunMode = 2;
+
+/// A folder as the settings keep it: ending with a '/' (an empty text becomes "/").
+std::string withFinalSeparator(std::string path);
+
 /// What saving the settings needs from the running program.
 class SettingsHost {
 public:

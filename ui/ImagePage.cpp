@@ -10,13 +10,8 @@
 namespace muralto::ui {
 namespace {
 
-constexpr std::int32_t kOptionsMode = 2;
-
-std::string withFinalSeparator(std::string path) {
-    if (path.empty() || path.back() != '/')
-        path += '/';
-    return path;
-}
+using settings::kOptionsRunMode;
+using settings::withFinalSeparator;
 
 template <typename Control>
 Control* makeControl(QWidget* parent, const char* name, const char* text) {
@@ -173,7 +168,7 @@ void ImagePage::fillIn(bool saver) {
     options::ImagePageControls places = controlPlaces();
     options::layoutScaleFactorRow(places, saver ? places.chkAddPath : places.chkStartupOnly);
     placeControls(places);
-    if (!saver || host_.runMode() == kOptionsMode)
+    if (!saver || host_.runMode() == kOptionsRunMode)
         btnSave->setEnabled(edits_.saveEnabled(host_.runMode()));
 }
 
@@ -190,7 +185,7 @@ void ImagePage::MemorizeImageSettings() {
 
 void ImagePage::markChanged() {
     edits_.changed();
-    if (host_.runMode() != kOptionsMode)
+    if (host_.runMode() != kOptionsRunMode)
         btnSave->setEnabled(edits_.mbChanged);
 }
 
@@ -246,7 +241,7 @@ void ImagePage::save() {
 
 void ImagePage::btnSave_Click() {
     save();
-    if (host_.runMode() == kOptionsMode) {
+    if (host_.runMode() == kOptionsRunMode) {
         frame_.close();
     } else {
         btnSave->setEnabled(false);

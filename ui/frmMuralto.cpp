@@ -13,8 +13,8 @@
 namespace muralto::ui {
 namespace {
 
-constexpr std::int32_t kWallpaperMode = 0;
-constexpr std::int32_t kOptionsMode = 2;
+using settings::kOptionsRunMode;
+using settings::kWallpaperRunMode;
 constexpr std::int32_t kClientWidth = 4965;
 constexpr std::int32_t kClientHeight = 5520;
 constexpr double kFormPointSize = 8.25;    ///< 11 pixels at 96 DPI, 22 at 192
@@ -114,7 +114,7 @@ void frmMuralto::Form_Load(const i18n::StringTable& strings,
     i18n::CaptionForm(*this, strings);
     setWindowTitle(options::captionWithVersion(windowTitle(), version));
     edits_.mbChanged = false;
-    if (host_.runMode() == kOptionsMode) {
+    if (host_.runMode() == kOptionsRunMode) {
         imagePage_->btnUpdate->hide();
         imagePage_->setDefaultButton(imagePage_->btnSave);
         imagePage_->btnSave->setText(tableString(strings, 23));
@@ -276,7 +276,7 @@ bool frmMuralto::Form_QueryUnload() {
     if (!edits_.mbChanged)
         return true;
     const std::int32_t mode = host_.runMode();
-    if (mode != kWallpaperMode && mode != kOptionsMode)
+    if (mode != kWallpaperRunMode && mode != kOptionsRunMode)
         return true;
     switch (host_.boxes().askYesNoCancel(settings::kAppTitle, "Save Changes?")) {
         case platform::MessageBoxes::Answer::Cancel:

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 #include <QPainter>
 
 #include "PictureFiles.h"
@@ -101,11 +100,3 @@ TEST_F(ComposerTest, WritesTheRelativePathOnABlackStripBelowThePicture) {
 
 }  // namespace
 }  // namespace muralto::imaging
-
-int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 #include <QImage>
 
 #include "DirectoryLists.h"
@@ -207,10 +206,3 @@ INSTANTIATE_TEST_SUITE_P(Folders, OwnBitmaps, testing::ValuesIn(kFolders), test:
 
 }  // namespace
 }  // namespace muralto::imaging
-
-int main(int argc, char** argv) {
-    testing::InitGoogleTest(&argc, argv);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    return RUN_ALL_TESTS();
-}

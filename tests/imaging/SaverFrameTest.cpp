@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 #include <QPainter>
 
 #include <limits>
@@ -285,11 +284,3 @@ TEST(TiledFrame, PitchBeyondIntegerRangeCopiesNothing) {
 
 }  // namespace
 }  // namespace muralto::imaging
-
-int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    return RUN_ALL_TESTS();
-}

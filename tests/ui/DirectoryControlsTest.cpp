@@ -26,17 +26,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-/// Runs the event loop until condition holds or five seconds have passed.
-bool waitFor(const std::function<bool()>& condition) {
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
-
 void writeFile(const fs::path& file, const std::string& bytes) {
     std::ofstream(file, std::ios::binary) << bytes;
 }
@@ -174,7 +163,7 @@ TEST(DirListTest, ANameThatIsNotTextKeepsItsBytesAndShowsWithoutLoss) {
     const std::string odd = "caf\xe9 \xff";
     fs::create_directories(tree.root / "pics" / odd);
     Controls controls(tree.at("pics"), tree.mountInfo);
-    ASSERT_TRUE(waitFor([&] { return controls.c.Dir1->listed(); }));
+    ASSERT_TRUE(muralto::test::processUntil([&] { return controls.c.Dir1->listed(); }));
     ASSERT_EQ(controls.subfolderNames().size(), 1u);
     const QString shown = controls.subfolderNames().front();
     EXPECT_EQ(shown, "caf\\xE9 \\xFF");
@@ -192,7 +181,7 @@ TEST(DirListTest, ShowsTheSubfoldersOfTheFolderInAUsersOrder) {
     fs::create_directory_symlink(tree.root / "drive", pics / "linked");
     Controls controls(tree.at("program"), tree.mountInfo);
     ASSERT_TRUE(controls.c.Dir1->setPath(pics.string()));
-    ASSERT_TRUE(waitFor([&] { return controls.c.Dir1->listed(); }));
+    ASSERT_TRUE(muralto::test::processUntil([&] { return controls.c.Dir1->listed(); }));
     EXPECT_EQ(controls.subfolderNames(),
               (std::vector<QString>{"A", "b", "img2", "img10", "linked", ".hidden"}));
 }
@@ -208,7 +197,7 @@ TEST_P(DirListOpenTest, OpeningAFolderShowsItAndReportsOneChange) {
     Tree tree;
     fs::create_directories(tree.root / "pics" / "sub");
     Controls controls(tree.at("pics"), tree.mountInfo);
-    ASSERT_TRUE(waitFor([&] { return controls.c.Dir1->listed(); }));
+    ASSERT_TRUE(muralto::test::processUntil([&] { return controls.c.Dir1->listed(); }));
     auto* view = controls.c.Dir1->findChild<QListView*>();
     ASSERT_NE(view, nullptr);
     const FolderListModel& model = controls.c.Dir1->model();
@@ -268,7 +257,7 @@ TEST(DirListTest, ListingsOfFoldersLeftBeforeTheyCameAreDropped) {
         std::this_thread::sleep_for(1ms);
     ASSERT_TRUE(*slowDone);
     ASSERT_TRUE(controls.c.Dir1->setPath(tree.at("drive/other")));
-    ASSERT_TRUE(waitFor([&] { return controls.c.Dir1->listed(); }));
+    ASSERT_TRUE(muralto::test::processUntil([&] { return controls.c.Dir1->listed(); }));
     EXPECT_EQ(controls.subfolderNames(), (std::vector<QString>{"other"}));
 }
 

@@ -1,0 +1,14 @@
+// The main of the test programs that paint or measure text without widgets: a QGuiApplication
+// on Qt's offscreen platform, unless the environment names another.
+
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
