@@ -11,7 +11,11 @@ start_window_manager
 
 options_shown() { "$probe" options-visible >/dev/null; }
 placement_saved() { grep -q '^"WindowLeft"=' "$hive"; }
-shows_frame() { "$probe" compare-screen "$work/pics/frame.bmp" >/dev/null; }
+# The wallpaper mode leaves the same picture on the root window: only the saver's own window
+# covering the screen with it says that the saver runs.
+shows_frame() {
+    "$probe" saver-window >/dev/null && "$probe" compare-screen "$work/pics/frame.bmp" >/dev/null
+}
 filled() { "$probe" filled "$host" >/dev/null; }
 
 MURALTO_WALLPAPER_BACKEND=x11 "$work/bin/muralto" &
