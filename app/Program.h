@@ -21,6 +21,7 @@
 #include "SystemInfo.h"
 #include "UpdateTimer.h"
 #include "WakeRule.h"
+#include "clsNewsgroups.h"
 
 namespace muralto::app {
 
@@ -117,6 +118,8 @@ public:
     bool gbSaverPage = false;
     std::string DefaultFileTypes;
     imaging::CharMetrics chars;
+    /// The newsgroup entries, loaded at the end of a start that keeps the program running.
+    std::unique_ptr<newsgroups::clsNewsgroups> Newsgroups;
 
     settings::ProgramSettings& settings() { return settings_; }
 

@@ -24,6 +24,7 @@ public:
     void EndProgram() override { program_.EndProgram(); }
     bool trayIconShown() const override { return trayIconShown_(); }
     platform::MessageBoxes& boxes() override { return boxes_; }
+    newsgroups::clsNewsgroups* Newsgroups() override { return program_.Newsgroups.get(); }
 
 private:
     Program& program_;

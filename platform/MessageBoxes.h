@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace muralto::platform {
@@ -16,6 +17,9 @@ public:
     virtual Answer askYesNo(std::string_view title, std::string_view text) = 0;
     /// A box with Yes, No and Cancel buttons; closing it counts as Cancel.
     virtual Answer askYesNoCancel(std::string_view title, std::string_view text) = 0;
+    /// A box that asks for one line of text, empty at first, with OK and Cancel buttons. The
+    /// answer in UTF-8; empty when the user cancels.
+    virtual std::string inputBox(std::string_view title, std::string_view prompt) = 0;
 };
 
 }  // namespace muralto::platform

@@ -4,6 +4,7 @@
 
 #include "MessageBoxes.h"
 #include "ProgramSettings.h"
+#include "clsNewsgroups.h"
 
 namespace muralto::ui {
 
@@ -28,6 +29,8 @@ public:
     virtual bool trayIconShown() const = 0;
     /// Where the window asks its questions ("Save Changes?").
     virtual platform::MessageBoxes& boxes() = 0;
+    /// The program's newsgroup entries; null until the program has loaded them.
+    virtual newsgroups::clsNewsgroups* Newsgroups() = 0;
 };
 
 }  // namespace muralto::ui

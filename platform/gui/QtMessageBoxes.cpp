@@ -1,5 +1,7 @@
 #include "QtMessageBoxes.h"
 
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QString>
 
@@ -36,6 +38,13 @@ MessageBoxes::Answer QtMessageBoxes::askYesNoCancel(std::string_view title, std:
         default:
             return Answer::Cancel;
     }
+}
+
+std::string QtMessageBoxes::inputBox(std::string_view title, std::string_view prompt) {
+    bool ok = false;
+    const QString answer = QInputDialog::getText(nullptr, toQString(title), toQString(prompt),
+                                                 QLineEdit::Normal, QString(), &ok);
+    return ok ? answer.toStdString() : std::string();
 }
 
 }  // namespace muralto::platform

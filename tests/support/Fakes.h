@@ -29,9 +29,21 @@ public:
         return answer(title, text, Answer::Cancel);
     }
 
+    /// Answers input boxes from inputs, empty (as a cancel) once they run out.
+    std::string inputBox(std::string_view title, std::string_view prompt) override {
+        prompted.push_back({std::string(title), std::string(prompt)});
+        if (inputs.empty())
+            return {};
+        std::string input = inputs.front();
+        inputs.pop_front();
+        return input;
+    }
+
     std::vector<Shown> shown;
     std::vector<Shown> asked;
     std::deque<Answer> answers;
+    std::vector<Shown> prompted;
+    std::deque<std::string> inputs;
 
 private:
     Answer answer(std::string_view title, std::string_view text, Answer whenUnscripted) {

@@ -34,6 +34,7 @@ public:
     }
     bool trayIconShown() const override { return tray; }
     platform::MessageBoxes& boxes() override { return messageBoxes; }
+    newsgroups::clsNewsgroups* Newsgroups() override { return groups.get(); }
 
     // settings::SettingsHost
     bool timerEnabled() const override { return false; }
@@ -61,6 +62,8 @@ public:
     muralto::test::FakeMessageBoxes messageBoxes;
     settings::RegistryTools tools{temp.registry, messageBoxes};
     settings::ProgramSettings program{tools};
+    /// Null until a test makes the collection.
+    std::unique_ptr<newsgroups::clsNewsgroups> groups;
 };
 
 using muralto::test::processUntil;
