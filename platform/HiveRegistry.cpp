@@ -48,6 +48,12 @@ int HiveRegistry::setValue(RootKey root, std::string_view path, std::string_view
     if (!HiveTree::isValidPath(path))
         return EINVAL;
     return hive(root).modify([&](HiveTree& tree) {
+        // Writing what is stored already would only rewrite the whole file: a program that
+        // saves all its values at the end leaves an unchanged hive untouched.
+        if (const HiveKey* existing = tree.find(path)) {
+            if (const std::string* value = existing->findValue(name); value && *value == data)
+                return HiveFile::kUnchanged;
+        }
         HiveKey* key = tree.create(path);
         if (!key)
             return EINVAL;

@@ -150,6 +150,42 @@ TEST(HiveRegistryTest, RefusesAKeyPathDeeperThanTheLimit) {
     EXPECT_EQ(temp.registry.openKey(RootKey::CurrentUser, path + "\\k"), ENOENT);
 }
 
+struct RewriteCase {
+    const char* name;
+    const char* path;
+    const char* value;
+    const char* data;
+    bool rewritten;
+};
+
+class HiveRegistryRewrite : public testing::TestWithParam<RewriteCase> {};
+
+// The file is replaced by a new one (a new inode) exactly when the stored text changes.
+TEST_P(HiveRegistryRewrite, ReplacesTheFileOnlyForAChange) {
+    test::TempRegistry temp;
+    ASSERT_EQ(temp.registry.setValue(RootKey::CurrentUser, "Software\\Test", "Delay", "Sixty"), 0);
+    struct stat before {};
+    ASSERT_EQ(::stat(temp.hivePath.c_str(), &before), 0);
+    const RewriteCase& c = GetParam();
+    ASSERT_EQ(temp.registry.setValue(RootKey::CurrentUser, c.path, c.value, c.data), 0);
+    struct stat after {};
+    ASSERT_EQ(::stat(temp.hivePath.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino != before.st_ino, c.rewritten);
+    std::string stored;
+    ASSERT_EQ(temp.registry.queryValue(RootKey::CurrentUser, c.path, c.value, stored), 0);
+    EXPECT_EQ(stored, c.data);
+}
+
+const RewriteCase kRewrites[] = {
+    {"SameText", "Software\\Test", "Delay", "Sixty", false},
+    {"SameTextNamesInOtherLetterCase", "SOFTWARE\\test", "DELAY", "Sixty", false},
+    {"TextInOtherLetterCase", "Software\\Test", "Delay", "SIXTY", true},
+    {"OtherText", "Software\\Test", "Delay", "61", true},
+    {"NewValue", "Software\\Test", "Scale", "Sixty", true},
+    {"NewKey", "Software\\Other", "Delay", "Sixty", true},
+};
+INSTANTIATE_TEST_SUITE_P(Writes, HiveRegistryRewrite, testing::ValuesIn(kRewrites), test::byName);
+
 struct LinkCase {
     const char* name;
     std::string via;              // a link that HKCU.reg links to first, or nothing
