@@ -93,6 +93,8 @@ void clsNewsgroups::LoadGroups() {
 }
 
 void clsNewsgroups::SaveGroups() {
+    // Thousands of entries into a hive that refuses writes must not mean thousands of boxes.
+    const settings::RegistryTools::QuietRepeats quiet(tools_);
     for (const auto& entry : entries_)
         entry->Save();
 }

@@ -1,5 +1,6 @@
 #include "RegistryTools.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <utility>
 
@@ -82,8 +83,14 @@ void RegistryTools::PutINIValue(std::string_view application, std::string_view s
                                 bool currentUser) {
     const int code = registry_.setValue(rootOf(currentUser), BuildKeyPath(application, section),
                                         valueName, text);
-    if (code != 0)
-        boxes_.showMessage(kRegistryErrorTitle, errorText(code, 255));
+    if (code == 0)
+        return;
+    if (shownCodes_) {
+        if (std::find(shownCodes_->begin(), shownCodes_->end(), code) != shownCodes_->end())
+            return;
+        shownCodes_->push_back(code);
+    }
+    boxes_.showMessage(kRegistryErrorTitle, errorText(code, 255));
 }
 
 int RegistryTools::EnumKeys(std::string_view application, std::string_view section,

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "MessageBoxes.h"
@@ -27,6 +28,23 @@ class RegistryTools {
 public:
     RegistryTools(platform::Registry& registry, platform::MessageBoxes& boxes)
         : registry_(registry), boxes_(boxes) {}
+
+    /// While one is alive, a failed write shows its box only the first time its error occurs:
+    /// saving many values into a store that refuses them all asks for one OK per cause, not
+    /// one per value.
+    class QuietRepeats {
+    public:
+        explicit QuietRepeats(RegistryTools& tools)
+            : tools_(tools), outer_(std::exchange(tools.shownCodes_, &shown_)) {}
+        ~QuietRepeats() { tools_.shownCodes_ = outer_; }
+        QuietRepeats(const QuietRepeats&) = delete;
+        QuietRepeats& operator=(const QuietRepeats&) = delete;
+
+    private:
+        RegistryTools& tools_;
+        std::vector<int>* outer_;
+        std::vector<int> shown_;
+    };
 
     /// "Software\Brenwick\<application>\<section>" without a final backslash; a section that
     /// starts with a backslash is a path of its own below the hive's root.
@@ -57,6 +75,8 @@ private:
 
     platform::Registry& registry_;
     platform::MessageBoxes& boxes_;
+    /// The codes already shown while a QuietRepeats is alive, else null.
+    std::vector<int>* shownCodes_ = nullptr;
 };
 
 }  // namespace muralto::settings

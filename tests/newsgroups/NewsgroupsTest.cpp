@@ -182,6 +182,15 @@ TEST_F(NewsgroupsTest, SaveGroupsWritesEveryEntry) {
     EXPECT_EQ(stored("alt.b", "FileTypes"), test::kDefaultTypes);
 }
 
+TEST_F(NewsgroupsTest, SaveGroupsIntoARefusingHiveReportsTheCauseOnce) {
+    for (const char* name : {"alt.a", "alt.b", "alt.c"})
+        groups.Add(name);
+    std::filesystem::create_directories(hivePath);  // every write now fails the same way
+    groups.SaveGroups();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].title, settings::kRegistryErrorTitle);
+}
+
 TEST_F(NewsgroupsTest, RenameMovesTheEntryInTheCollectionAndTheStore) {
     storeGroup("alt.a", "9");
     store("alt.a", "MinFileSize", "100");

@@ -86,6 +86,23 @@ TEST_F(RegistryToolsTest, AFailedWriteShowsTheSystemTextAndTheProgramGoesOn) {
     EXPECT_EQ(boxes.shown[2].text, std::strerror(EACCES));
 }
 
+TEST_F(RegistryToolsTest, QuietRepeatsShowEachCauseOnceWhileTheyLast) {
+    std::filesystem::create_directories(hivePath);
+    {
+        const RegistryTools::QuietRepeats quiet(tools);
+        for (const char* name : {"Delay", "Path", "Scale"})
+            tools.PutINIValue(kAppTitle, "Settings", name, "1");
+        tools.PutINIValue(kAppTitle, "Settings", "Delay", "60", /*currentUser=*/false);
+        tools.PutINIValue(kAppTitle, "Settings", "Path", "/x", /*currentUser=*/false);
+    }
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[0].text, std::strerror(EISDIR));
+    EXPECT_EQ(boxes.shown[1].text, std::strerror(EACCES));
+
+    tools.PutINIValue(kAppTitle, "Settings", "Delay", "60");
+    EXPECT_EQ(boxes.shown.size(), 3u);  // afterwards every failure is shown again
+}
+
 TEST_F(RegistryToolsTest, EnumKeysListsSubKeysAfterAnEmptyFirstElement) {
     std::vector<std::string> names = {"stale"};
     EXPECT_EQ(tools.EnumKeys(kAppTitle, "Settings\\Newsgroups", names), ENOENT);
