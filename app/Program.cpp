@@ -76,7 +76,14 @@ Program::Outcome Program::Main(const CommandLine& commandLine, ProgramWindows* w
     resetImageList();
     if (glRunMode != kOptionsMode)
         UpdateImage();
+    loadGroups();
     return Outcome::Running;
+}
+
+void Program::loadGroups() {
+    Newsgroups = std::make_unique<newsgroups::clsNewsgroups>(tools_, DefaultFileTypes);
+    Newsgroups->LoadGroups();
+    windows_->addGroups();
 }
 
 Program::Outcome Program::startMode(const CommandLine& commandLine) {
@@ -244,7 +251,9 @@ void Program::EndProgram() {
         tools_.PutINIValue(kAppTitle, kSettingsSection, "SSActive", "False");
         windows_->showCursor(true);
     }
-    windows_->saveGroups();
+    // After the options window's unload, which keeps the edits of the entry on show.
+    if (Newsgroups)
+        Newsgroups->SaveGroups();
     windows_->endProcess();
 }
 

@@ -68,6 +68,9 @@ public:
     virtual std::uint32_t imageWindowId() = 0;
     /// The image window's inside in device pixels: the area the saver's frames fill.
     virtual QSize imageWindowSize() = 0;
+    /// Lists the program's newsgroup entries in the options window, loading the window (hidden)
+    /// when it is not loaded yet.
+    virtual void addGroups() = 0;
 };
 
 /// The text of the question asked once per user in the wallpaper mode.
@@ -134,6 +137,8 @@ private:
     /// Ends the program once window host is gone; the preview has nothing left to draw into.
     void watchHost(std::uint32_t host);
     void reportWallpaperUnsupported();
+    /// Loads the newsgroup entries and lists them in the options window.
+    void loadGroups();
     /// The settings record in force: the saver's in the saver and preview modes.
     const settings::ImageSettings& settingsInForce() const;
 

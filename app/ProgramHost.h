@@ -17,7 +17,6 @@ public:
     /// Tells the session whether a screen saver of ours runs.
     virtual void setScreenSaverRunning(bool running) = 0;
     virtual void showCursor(bool show) = 0;
-    virtual void saveGroups() = 0;
     /// Leaves the event loop; no further events are handled.
     virtual void endProcess() = 0;
 };

@@ -46,6 +46,7 @@ public:
     }
     std::uint32_t imageWindowId() override;
     QSize imageWindowSize() override;
+    void addGroups() override { options().AddGroups(); }
 
     // ProgramHost
     void removeTrayIcon() override;
@@ -54,7 +55,6 @@ public:
     void unloadImageWindow() override;
     void setScreenSaverRunning(bool running) override { screenSaverRunning_ = running; }
     void showCursor(bool show) override;
-    void saveGroups() override {}
     void endProcess() override;
 
 private:

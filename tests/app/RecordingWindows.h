@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,8 @@ public:
     void saveOptionsWindowPlacement() override { calls.push_back("savePlacement"); }
     void unloadOptionsWindow() override {
         calls.push_back("unloadOptions");
+        if (onUnloadOptions)
+            onUnloadOptions();
         if (program)
             program->EndProgram();  // the window's unload ends the program too
     }
@@ -50,10 +53,17 @@ public:
         calls.push_back(show ? "showCursor" : "hideCursor");
         cursor.ShowCursor(show);
     }
-    void saveGroups() override { calls.push_back("saveGroups"); }
-    void endProcess() override { calls.push_back("endProcess"); }
+    void addGroups() override { calls.push_back("addGroups"); }
+    void endProcess() override {
+        calls.push_back("endProcess");
+        if (onEndProcess)
+            onEndProcess();
+    }
 
     Program* program = nullptr;
+    /// Run when the options window unloads and when the process ends.
+    std::function<void()> onUnloadOptions;
+    std::function<void()> onEndProcess;
     std::vector<std::string> calls;
     std::vector<std::string> notices;
     CursorCounter cursor;

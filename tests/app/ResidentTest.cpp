@@ -41,8 +41,8 @@ protected:
 TEST_F(ResidentTest, StartSetsUpTheWindowsAndTheFirstWallpaper) {
     host.store("SSActive", "True");
     Program& p = start({});
-    EXPECT_EQ(windows.calls,
-              (std::vector<std::string>{"restorePlacement", "addTrayIcon", "showOptions"}));
+    EXPECT_EQ(windows.calls, (std::vector<std::string>{"restorePlacement", "addTrayIcon",
+                                                       "showOptions", "addGroups"}));
     EXPECT_TRUE(p.timerEnabled());
     EXPECT_EQ(host.stored("SSActive"), "False");
     EXPECT_EQ(output.wallpapers, std::vector<QSize>{QSize(1024, 512)});
@@ -52,8 +52,9 @@ TEST_F(ResidentTest, StartSetsUpTheWindowsAndTheFirstWallpaper) {
 TEST_F(ResidentTest, StartupOnlyChangesOnceAndShowsTheWindowNormally) {
     host.store("StartupOnly", "-1");
     Program& p = start({});
-    EXPECT_EQ(windows.calls, (std::vector<std::string>{"restorePlacement", "addTrayIcon",
-                                                       "showOptions", "restoreIfMinimised"}));
+    EXPECT_EQ(windows.calls,
+              (std::vector<std::string>{"restorePlacement", "addTrayIcon", "showOptions",
+                                        "restoreIfMinimised", "addGroups"}));
     EXPECT_FALSE(p.timerEnabled());
     EXPECT_EQ(output.wallpapers.size(), 1u);
 
@@ -66,8 +67,8 @@ TEST_F(ResidentTest, StartupOnlyChangesOnceAndShowsTheWindowNormally) {
 TEST_F(ResidentTest, TheSettingsDialogShowsTheWindowAndNothingElse) {
     host.store("SSActive", "True");
     Program& p = start({"/c"});
-    EXPECT_EQ(windows.calls,
-              (std::vector<std::string>{"restorePlacement", "showOptions", "restoreIfMinimised"}));
+    EXPECT_EQ(windows.calls, (std::vector<std::string>{"restorePlacement", "showOptions",
+                                                       "restoreIfMinimised", "addGroups"}));
     EXPECT_FALSE(p.timerEnabled());
     EXPECT_TRUE(output.wallpapers.empty());
     EXPECT_EQ(host.stored("SSActive"), "False");
@@ -120,14 +121,13 @@ TEST_F(ResidentTest, EndProgramRunsItsStepsOnceInOrder) {
     };
     const std::vector<Case> cases = {
         {{},
-         {"removeTrayIcon", "savePlacement", "unloadOptions", "unloadImage", "saveGroups",
-          "endProcess"},
+         {"removeTrayIcon", "savePlacement", "unloadOptions", "unloadImage", "endProcess"},
          "False"},
         {{"/s"},
-         {"unloadOptions", "unloadImage", "saverStopped", "showCursor", "saveGroups", "endProcess"},
+         {"unloadOptions", "unloadImage", "saverStopped", "showCursor", "endProcess"},
          "False"},
-        {{"/p", "5"}, {"unloadOptions", "unloadImage", "saveGroups", "endProcess"}, "True"},
-        {{"/c"}, {"unloadOptions", "unloadImage", "saveGroups", "endProcess"}, "False"},
+        {{"/p", "5"}, {"unloadOptions", "unloadImage", "endProcess"}, "True"},
+        {{"/c"}, {"unloadOptions", "unloadImage", "endProcess"}, "False"},
     };
     host.windows.sizes[5] = QSize(200, 150);
     for (const Case& c : cases) {
@@ -139,6 +139,92 @@ TEST_F(ResidentTest, EndProgramRunsItsStepsOnceInOrder) {
         EXPECT_EQ(windows.calls, c.calls) << (c.args.empty() ? "" : c.args[0]);
         EXPECT_EQ(host.stored("SSActive"), c.ssActive);
     }
+}
+
+}  // namespace
+}  // namespace muralto::app
+
+namespace muralto::app {
+namespace {
+
+struct GroupsRun {
+    const char* name;
+    std::vector<std::string> args;
+    bool anotherSaverRuns;
+    bool running;  ///< the start keeps the program running, so the entries are loaded
+};
+
+class NewsgroupsRun : public ResidentTest, public testing::WithParamInterface<GroupsRun> {
+protected:
+    void storeGroup(const std::string& name, const std::string& value, const std::string& text) {
+        host.tools.PutINIValue("Muralto", "Settings\\Newsgroups\\" + name, value, text);
+    }
+    std::string storedGroup(const std::string& name, const std::string& value) {
+        return host.tools.GetINIValue("Muralto", "Settings\\Newsgroups\\" + name, value,
+                                      "<missing>");
+    }
+};
+
+// Every start that keeps running loads the entries and lists them in the options window; the
+// end saves them after the window's unload (which keeps the edits of the entry on show) and
+// before the process ends.
+TEST_P(NewsgroupsRun, LoadsAtTheStartAndSavesAfterTheWindowsUnload) {
+    const GroupsRun& c = GetParam();
+    storeGroup("alt.b", "MaxFiles", "3");
+    storeGroup("alt.b", "SubjectFilters", "sale\r\nspam\r\n");
+    storeGroup("Alt.A", "MaxFiles", "5");
+    host.store("SSActive", c.anotherSaverRuns ? "True" : "False");
+    host.anotherInstance = c.anotherSaverRuns;
+    host.windows.sizes[5] = QSize(200, 150);
+    const std::string before = muralto::test::readFile(host.temp.hivePath);
+
+    Program& p = start(c.args);
+    if (!c.running) {
+        EXPECT_EQ(p.Newsgroups, nullptr);
+        EXPECT_EQ(std::count(windows.calls.begin(), windows.calls.end(), "addGroups"), 0);
+        EXPECT_EQ(muralto::test::readFile(host.temp.hivePath), before);
+        return;
+    }
+    ASSERT_NE(p.Newsgroups, nullptr);
+    ASSERT_EQ(p.Newsgroups->Count(), 2);
+    EXPECT_EQ(p.Newsgroups->Item(1)->Name(), "Alt.A");
+    EXPECT_EQ(p.Newsgroups->Item(2)->GetAllFilters(), "sale\r\nspam\r\n");
+    EXPECT_EQ(windows.calls.back(), "addGroups");
+
+    windows.onUnloadOptions = [&] { p.Newsgroups->Item("alt.a")->MaxFiles(9); };
+    std::string savedAtTheEnd;
+    windows.onEndProcess = [&] { savedAtTheEnd = storedGroup("Alt.A", "MaxFiles"); };
+    p.EndProgram();
+    EXPECT_EQ(savedAtTheEnd, "9");
+    EXPECT_EQ(storedGroup("alt.b", "SubjectFilters"), "sale\r\nspam\r\n");
+    EXPECT_EQ(storedGroup("alt.b", "FileTypes"), p.DefaultFileTypes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, NewsgroupsRun,
+                         testing::Values(GroupsRun{"Wallpaper", {}, false, true},
+                                         GroupsRun{"Saver", {"/s"}, false, true},
+                                         GroupsRun{"Preview", {"/p", "5"}, false, true},
+                                         GroupsRun{"Options", {"/c"}, false, true},
+                                         GroupsRun{
+                                             "DaemonsPreview", {"-window-id", "5"}, false, true},
+                                         GroupsRun{"SecondSaver", {"/s"}, true, false},
+                                         GroupsRun{"Apply", {"/a", "1"}, false, false}),
+                         muralto::test::byName);
+
+TEST_F(ResidentTest, AHiveThatRefusesTheSaveAtTheEndIsReportedAndTheProgramStillEnds) {
+    host.tools.PutINIValue("Muralto", "Settings\\Newsgroups\\alt.a", "MaxFiles", "3");
+    Program& p = start({});
+    host.boxes.shown.clear();
+    windows.onUnloadOptions = [&] {
+        p.Newsgroups->Item(1)->MaxFiles(4);
+        p.Newsgroups->Add("alt.b");
+        std::filesystem::remove(host.temp.hivePath);
+        std::filesystem::create_directories(host.temp.hivePath);
+    };
+    p.EndProgram();
+    ASSERT_EQ(host.boxes.shown.size(), 1u);
+    EXPECT_EQ(host.boxes.shown[0].title, "Error accessing registry");
+    EXPECT_EQ(windows.calls.back(), "endProcess");
 }
 
 }  // namespace

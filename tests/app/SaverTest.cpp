@@ -115,12 +115,11 @@ protected:
     std::unique_ptr<Program> program;
 };
 
-const Calls kSaverEnd{"unloadOptions", "unloadImage", "saverStopped",
-                      "showCursor",    "saveGroups",  "endProcess"};
+const Calls kSaverEnd{"unloadOptions", "unloadImage", "saverStopped", "showCursor", "endProcess"};
 
 TEST_F(SaverRun, TheSaverCoversTheScreenHidesTheCursorAndShowsTheFirstFrame) {
     ASSERT_EQ(start({"/s"}), Program::Outcome::Running);
-    EXPECT_EQ(taken(), (Calls{"showSaverWindow", "saverRunning", "hideCursor"}));
+    EXPECT_EQ(taken(), (Calls{"showSaverWindow", "saverRunning", "hideCursor", "addGroups"}));
     EXPECT_EQ(host.stored("SSActive"), "True");
     EXPECT_TRUE(program->timerEnabled());
     EXPECT_TRUE(windows.cursor.hidden());
@@ -148,7 +147,7 @@ TEST_F(SaverRun, WithNothingToShowTheSaverIsBlackAndStillWakes) {
     testing::internal::CaptureStderr();
     ASSERT_EQ(start({"/s"}), Program::Outcome::Running);
     testing::internal::GetCapturedStderr();
-    EXPECT_EQ(taken(), (Calls{"showSaverWindow", "saverRunning", "hideCursor"}));
+    EXPECT_EQ(taken(), (Calls{"showSaverWindow", "saverRunning", "hideCursor", "addGroups"}));
     EXPECT_TRUE(output.frames.empty());
     program->Form_MouseMove(10, 10);
     program->Form_MouseMove(10, 20);
@@ -255,7 +254,7 @@ TEST_F(SaverRun, ThePreviewFillsItsHostAndClosesTheEarlierOne) {
     host.store("Preview hWnd", "555");
     ASSERT_EQ(start({"/p", "42"}), Program::Outcome::Running);
     // One pixel wider and taller than the host's inside.
-    EXPECT_EQ(taken(), Calls{"embed 42 201x151"});
+    EXPECT_EQ(taken(), (Calls{"embed 42 201x151", "addGroups"}));
     EXPECT_EQ(host.windows.calls, (Calls{"closeEarlierPreview 555", "setWindowPid 777"}));
     EXPECT_EQ(host.stored("Preview hWnd"), "777");
     EXPECT_EQ(host.stored("SSActive"), "<missing>");
@@ -342,7 +341,7 @@ TEST_P(XScreenSaverRun, DrawsWhereTheDaemonSaysAndNothingElse) {
     EXPECT_EQ(output.frames[0], c.frame);
 
     program->EndProgram();
-    EXPECT_EQ(taken(), (Calls{"unloadOptions", "unloadImage", "saveGroups", "endProcess"}));
+    EXPECT_EQ(taken(), (Calls{"unloadOptions", "unloadImage", "endProcess"}));
     EXPECT_EQ(muralto::test::readFile(host.temp.hivePath), before);
 }
 
@@ -353,27 +352,31 @@ INSTANTIATE_TEST_SUITE_P(
         XScreenSaverCase{"RootIntoTheDaemonsWindow",
                          {"-root"},
                          "0x2a",
-                         {"embed 42 200x150"},
+                         {"embed 42 200x150", "addGroups"},
                          true,
                          QSize(173, 150)},
-        XScreenSaverCase{
-            "RootWithoutWindow", {"--root"}, nullptr, {"showSaverWindow"}, true, QSize(640, 500)},
+        XScreenSaverCase{"RootWithoutWindow",
+                         {"--root"},
+                         nullptr,
+                         {"showSaverWindow", "addGroups"},
+                         true,
+                         QSize(640, 500)},
         XScreenSaverCase{"RootWhenTheWindowIsGone",
                          {"-root"},
                          "0x2b",
-                         {"showSaverWindow"},
+                         {"showSaverWindow", "addGroups"},
                          true,
                          QSize(640, 500)},
         XScreenSaverCase{"WindowId",
                          {"-window-id", "42"},
                          nullptr,
-                         {"embed 42 200x150"},
+                         {"embed 42 200x150", "addGroups"},
                          false,
                          QSize(200, 150)},
         XScreenSaverCase{"WindowIdWinsOverRoot",
                          {"--root", "--window-id", "0x2a"},
                          "0x2b",
-                         {"embed 42 200x150"},
+                         {"embed 42 200x150", "addGroups"},
                          false,
                          QSize(200, 150)}),
     muralto::test::byName);
