@@ -121,7 +121,8 @@ TEST_P(RowRemovedTest, TheEntryOnShowFollowsItsItem) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, RowRemovedTest,
                          testing::Values(RemovedCase{"TheShownOne", 2, 2, true, -1},
-                                         RemovedCase{"OneAbove", 2, 0, false, 1},
+                                         RemovedCase{"FirstAbove", 2, 0, false, 1},
+                                         RemovedCase{"JustAbove", 2, 1, false, 1},
                                          RemovedCase{"OneBelow", 2, 3, false, 2},
                                          RemovedCase{"NothingShown", -1, 0, false, -1},
                                          RemovedCase{"NoRow", 1, -1, false, 1}),
