@@ -85,35 +85,6 @@ TEST(NewsgroupsPage, IsTheWindowsHiddenSecondPageAsDesigned) {
     EXPECT_EQ(twipGeometry(*w.page().tbxMaxFiles), (options::TwipRect{3120, 2700, 2760, 285}));
 }
 
-struct CaptionCase {
-    const char* name;
-    const char* text;
-};
-
-class PageCaptionTest : public testing::TestWithParam<CaptionCase> {};
-
-TEST_P(PageCaptionTest, CaptionedWithTheWindow) {
-    GroupsWindow w;
-    const auto* control = w.page().findChild<QWidget*>(GetParam().name);
-    ASSERT_TRUE(control);
-    EXPECT_EQ(control->property("text").toString(), GetParam().text);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Controls, PageCaptionTest,
-    testing::Values(CaptionCase{"chkScanNews", "Scan &Newsgroups"},
-                    CaptionCase{"lblFilters", "&Exclude Subjects Like"},
-                    CaptionCase{"btnDelFilter", "Del S&ubject"},
-                    CaptionCase{"btnAddFilter", "Add &Subject"},
-                    CaptionCase{"lblMinSize", "&Minimum File Size"},
-                    CaptionCase{"lblFileType", "Save Files of &Type"},
-                    CaptionCase{"lblMaxFiles",
-                                "Maximum &Number of Files to Download Per Newsgroup"},
-                    CaptionCase{"btnDelGroup", "&Del Group"},
-                    CaptionCase{"btnAddGroup", "&Add Group"}, CaptionCase{"tbxMinSize", ""},
-                    CaptionCase{"tbxFileTypes", ""}, CaptionCase{"tbxMaxFiles", ""}),
-    muralto::test::byName);
-
 struct ListCase {
     const char* name;
     std::vector<Entry> entries;
@@ -268,13 +239,6 @@ TEST(DeleteGroup, ANameTheCollectionNoLongerHoldsLeavesTheList) {
     EXPECT_EQ(w.host().groups->Count(), 2);
 }
 
-TEST(DeleteGroup, WithNothingSelectedDeletesNothing) {
-    GroupsWindow w;
-    w.page().btnDelGroup->click();
-    EXPECT_EQ(w.listed().size(), 3);
-    EXPECT_EQ(w.host().groups->Count(), 3);
-}
-
 TEST(AddFilter, WithNothingSelectedAsksNothing) {
     GroupsWindow w;
     w.host().messageBoxes.inputs = {"spam"};
@@ -370,16 +334,6 @@ INSTANTIATE_TEST_SUITE_P(
                             {"0", "*.jpg;*.bmp", "0"}}),
     muralto::test::byName);
 
-TEST(AddGroup, ANewEntryDoesNotTakeTheEditsOfTheOneShownBefore) {
-    GroupsWindow w;
-    w.select(0);
-    w.page().tbxMaxFiles->setText("44");
-    w.host().messageBoxes.inputs = {"comp.graphics"};
-    w.page().btnAddGroup->click();
-    EXPECT_EQ(w.entry("alt.pictures")->MaxFiles(), 44);
-    EXPECT_EQ(w.entry("comp.graphics")->MaxFiles(), 0);
-}
-
 TEST(GroupListExtent, GrowsWithALongNameAndStaysWhenItIsDeleted) {
     GroupsWindow w;
     GroupList& list = *w.page().lstGroups;
@@ -400,14 +354,6 @@ TEST(GroupListExtent, GrowsWithALongNameAndStaysWhenItIsDeleted) {
     list.doItemsLayout();
     EXPECT_EQ(list.horizontalExtent(), grown);
     EXPECT_EQ(list.horizontalScrollBar()->maximum(), grown - list.viewport()->width());
-}
-
-TEST(GroupListExtent, AShorterNameLeavesTheExtent) {
-    GroupsWindow w;
-    const int listed = w.page().lstGroups->horizontalExtent();
-    w.host().messageBoxes.inputs = {"a"};
-    w.page().btnAddGroup->click();
-    EXPECT_EQ(w.page().lstGroups->horizontalExtent(), listed);
 }
 
 struct ScanCase {
