@@ -54,9 +54,7 @@ frmMuralto::frmMuralto(const i18n::StringTable& strings, OptionsHost& host,
     frame.selectedTab = [this] { return tsTabs_->currentIndex() + 1; };
     frame.close = [this] { requestClose(); };
     imagePage_ = new ImagePage(*this, host_, edits_, programDirectory, std::move(frame));
-    groupsPage_ = new QFrame(this);
-    groupsPage_->setObjectName("picTabPage2");
-    groupsPage_->setFrameShape(QFrame::Box);
+    groupsPage_ = new NewsgroupsPage(*this, host_, [this] { imagePage_->markChanged(); });
     placeInTwips(*imagePage_, kImagePageDesign);
     placeInTwips(*groupsPage_, kGroupsPageDesign);
     imagePage_->hide();
@@ -108,10 +106,11 @@ void frmMuralto::buildPopup() {
 void frmMuralto::Form_Load(const i18n::StringTable& strings,
                            const options::VersionNumbers& version) {
     centre();
-    for (QFrame* page : {static_cast<QFrame*>(imagePage_), groupsPage_})
+    for (QFrame* page : {static_cast<QFrame*>(imagePage_), static_cast<QFrame*>(groupsPage_)})
         page->setFrameShape(QFrame::NoFrame);
     mnuPopup_->hide();
     i18n::CaptionForm(*this, strings);
+    groupsPage_->Form_Load();
     setWindowTitle(options::captionWithVersion(windowTitle(), version));
     edits_.mbChanged = false;
     if (host_.runMode() == kOptionsRunMode) {
@@ -152,6 +151,14 @@ void frmMuralto::selectTab(const QString& key) {
         if (tsTabs_->tabData(i).toString() == key)
             return tsTabs_->setCurrentIndex(i);
     }
+}
+
+void frmMuralto::AddGroups() {
+    groupsPage_->AddGroups();
+}
+
+void frmMuralto::UpdateGroup() {
+    groupsPage_->UpdateGroup();
 }
 
 QFrame* frmMuralto::picTabPage(int index) {

@@ -9,6 +9,7 @@
 #include "FormGeometry.h"
 #include "ImageEdits.h"
 #include "ImagePage.h"
+#include "NewsgroupsPage.h"
 #include "OptionsHost.h"
 #include "StringTables.h"
 
@@ -50,13 +51,15 @@ public:
     void requestClose();
     bool unloaded() const { return unloaded_; }
 
-    /// The newsgroups page's hooks: list the groups, store the edits of the one on show.
-    void AddGroups() {}
-    void UpdateGroup() {}
+    /// Lists the program's newsgroup entries on the newsgroups page (once, after they loaded).
+    void AddGroups();
+    /// Stores the newsgroups page's pending edits into the entry on show.
+    void UpdateGroup();
 
     QMenu& mnuPopup() { return *mnuPopup_; }
     QTabBar& tsTabs() { return *tsTabs_; }
     ImagePage& imagePage() { return *imagePage_; }
+    NewsgroupsPage& groupsPage() { return *groupsPage_; }
     /// The tab pages, from 1; null for an index without a page.
     QFrame* picTabPage(int index);
     options::ImageEdits& edits() { return edits_; }
@@ -86,7 +89,7 @@ private:
     QTabBar* tsTabs_ = nullptr;
     QFrame* tabPane_ = nullptr;
     ImagePage* imagePage_ = nullptr;
-    QFrame* groupsPage_ = nullptr;
+    NewsgroupsPage* groupsPage_ = nullptr;
     QMenu* mnuPopup_ = nullptr;
     /// ShowSelectedTab's memory: the key and index (from 1) of the tab on show, and its page.
     struct {
