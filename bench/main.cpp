@@ -13,5 +13,6 @@ int main(int argc, char** argv) {
                      {"shuffle", shuffleCommand},
                      {"measure", measureCommand},
                      {"resident", residentCommand},
-                     {"hive-read", hiveReadCommand}});
+                     {"hive-read", hiveReadCommand},
+                     {"groups", groupsCommand}});
 }

@@ -147,13 +147,13 @@ int HiveFile::modify(const std::function<int(HiveTree&)>& change) {
     // What cannot be read is not replaced: the write fails and the file stays as it is.
     if (const int err = refresh())
         return err;
-    HiveTree next = tree_;
-    if (const int err = change(next))
-        return err == kUnchanged ? 0 : err;
     std::filesystem::path target;
     if (const int err = followLinks(file_, target))
         return err;
     removeStaleTemporaries(target);
+    HiveTree next = tree_;
+    if (const int err = change(next))
+        return err;
     if (corrupt_) {
         if (const int err = keepCorruptCopy())
             return err;

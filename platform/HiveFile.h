@@ -33,12 +33,8 @@ public:
     /// empty hive; a file that cannot be read gives an empty tree and its error.
     int read(const std::function<void(const HiveTree&)>& reader);
 
-    /// What a change returns when it leaves the tree as it is.
-    static constexpr int kUnchanged = -1;
-
-    /// Applies change to the current tree and writes the result. change returns 0 to write,
-    /// kUnchanged when there is nothing to write (modify then returns 0 and the file stays as it
-    /// is), or an errno value to give up without writing. A read-only hive refuses with EACCES.
+    /// Applies change to the current tree and writes the result. change returns 0 to write, or
+    /// an errno value to give up without writing. A read-only hive refuses with EACCES.
     int modify(const std::function<int(HiveTree&)>& change);
 
     /// How long a write waits for another process to release the lock; 5 seconds unless set.

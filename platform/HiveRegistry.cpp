@@ -5,6 +5,20 @@
 #include "Registry.h"
 
 namespace muralto::platform {
+namespace {
+
+bool storedAlready(HiveFile& hive, std::string_view path, std::string_view name,
+                   std::string_view data) {
+    bool same = false;
+    const int err = hive.read([&](const HiveTree& tree) {
+        const HiveKey* key = tree.find(path);
+        const std::string* value = key ? key->findValue(name) : nullptr;
+        same = value && *value == data;
+    });
+    return !err && same;
+}
+
+}  // namespace
 
 HiveRegistry::HiveRegistry(std::shared_ptr<HiveFile> currentUser,
                            std::shared_ptr<HiveFile> localMachine)
@@ -47,13 +61,12 @@ int HiveRegistry::setValue(RootKey root, std::string_view path, std::string_view
                            std::string_view data) {
     if (!HiveTree::isValidPath(path))
         return EINVAL;
+    // Writing what is stored already would only rewrite the whole file: a program that saves
+    // all its values at the end leaves an unchanged hive untouched. The look needs no lock: had
+    // another process changed the value since, this write could as well have come before it.
+    if (storedAlready(hive(root), path, name, data))
+        return 0;
     return hive(root).modify([&](HiveTree& tree) {
-        // Writing what is stored already would only rewrite the whole file: a program that
-        // saves all its values at the end leaves an unchanged hive untouched.
-        if (const HiveKey* existing = tree.find(path)) {
-            if (const std::string* value = existing->findValue(name); value && *value == data)
-                return HiveFile::kUnchanged;
-        }
         HiveKey* key = tree.create(path);
         if (!key)
             return EINVAL;
