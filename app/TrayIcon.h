@@ -31,7 +31,8 @@ private:
     QSystemTrayIcon icon_;
 };
 
-/// The program's icon, drawn in code: a framed landscape.
+/// The program's icon at every size it comes in, from the pictures compiled into the program
+/// (the same that the installed icon theme holds).
 QIcon programIcon();
 
 }  // namespace muralto::app

@@ -11,6 +11,7 @@
 #include "QtMessageBoxes.h"
 #include "QtWindows.h"
 #include "TerminationSignals.h"
+#include "TrayIcon.h"
 #include "XScreenSaverInstaller.h"
 
 namespace {
@@ -56,6 +57,9 @@ int main(int argc, char** argv) {
         application.emplace(argc, argv);
         QApplication::setApplicationName("Muralto");
         QApplication::setApplicationVersion(MURALTO_VERSION);
+        QApplication::setWindowIcon(app::programIcon());
+        // Lets desktops match the windows to the installed menu entry.
+        QApplication::setDesktopFileName("muralto");
         QApplication::setQuitOnLastWindowClosed(false);
     }
 
