@@ -4,6 +4,7 @@
 #include <array>
 #include <utility>
 
+#include "MakeControl.h"
 #include "PathText.h"
 #include "TwipGeometry.h"
 
@@ -12,13 +13,6 @@ namespace {
 
 using settings::kOptionsRunMode;
 using settings::withFinalSeparator;
-
-template <typename Control>
-Control* makeControl(QWidget* parent, const char* name, const char* text) {
-    auto* control = new Control(QString::fromLatin1(text), parent);
-    control->setObjectName(QString::fromLatin1(name));
-    return control;
-}
 
 /// The page's controls with the field of the layout each one takes.
 using Placed = std::array<std::pair<options::TwipRect options::ImagePageControls::*, QWidget*>, 12>;

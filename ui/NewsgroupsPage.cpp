@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "CaptionForm.h"
+#include "MakeControl.h"
 #include "PathText.h"
 #include "RegistryTools.h"
 #include "TwipGeometry.h"
@@ -15,22 +16,6 @@ namespace {
 
 using options::pathToText;
 using options::textToPath;
-
-/// A control with its name and its design text.
-template <typename Control>
-Control* makeControl(QWidget* parent, const char* name, const char* text) {
-    auto* control = new Control(QString::fromLatin1(text), parent);
-    control->setObjectName(QString::fromLatin1(name));
-    return control;
-}
-
-/// A control without a text.
-template <typename Control>
-Control* makeControl(QWidget* parent, const char* name) {
-    auto* control = new Control(parent);
-    control->setObjectName(QString::fromLatin1(name));
-    return control;
-}
 
 /// Where the page's controls stand, in twips of the page. The page keeps this layout.
 struct Design {

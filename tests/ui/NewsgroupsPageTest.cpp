@@ -159,12 +159,9 @@ TEST_P(StoreFieldsTest, SelectingAnotherStoresTheTypedNumbersRounded) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, StoreFieldsTest,
+                         // The number rule's own table is with the rule; here its two halves.
                          testing::Values(StoreCase{"HalfDownToEven", "12.5", 12},
-                                         StoreCase{"HalfUpToEven", "13.5", 14},
-                                         StoreCase{"NoNumber", "abc", 0},
-                                         StoreCase{"NegativeHalf", "-2.5", -2},
-                                         StoreCase{"Beyond32Bits", "1e12", 2147483647},
-                                         StoreCase{"NumberThenText", " 7x", 7}),
+                                         StoreCase{"HalfUpToEven", "13.5", 14}),
                          muralto::test::byName);
 
 TEST(StoreFields, SelectingWithoutEditingWritesNothing) {
