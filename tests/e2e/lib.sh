@@ -91,7 +91,10 @@ start_tray() {
 }
 
 wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-pixmap_set() { [ "$("$probe" pixmap)" != 0 ]; }
+pixmap_set() {
+    local pixmap
+    pixmap=$("$probe" pixmap) && [ -n "$pixmap" ] && [ "$pixmap" != 0 ]
+}
 icon_docked() { "$probe" tray-icon >/dev/null; }
 options_hidden() { ! "$probe" options-visible >/dev/null; }
 menu_shown() { "$probe" menu-visible; }
