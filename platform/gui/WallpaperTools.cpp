@@ -292,7 +292,7 @@ ProcessResult QProcessRunner::run(const std::string& program,
     if (!process.waitForFinished(timeoutMs_)) {
         process.kill();
         process.waitForFinished(1000);
-        result.failure = "did not end within " + std::to_string(timeoutMs_ / 1000) + " s";
+        result.failure = "did not end within " + std::to_string(timeoutMs_) + " ms and was killed";
         return result;
     }
     result.output = toBytes(process.readAllStandardOutput());

@@ -117,6 +117,10 @@ TEST(QProcessRunner, PassesArgumentsUnsplitAndReportsFailures) {
     EXPECT_TRUE(!missing.ran && !missing.failure.empty());
     const auto failing = runner.run("ls", {"/muralto/no/such/folder"});
     EXPECT_TRUE(failing.ran && failing.exitCode != 0 && !failing.errorOutput.empty());
+    // A tool that hangs (pcmanfm on its own error window) is killed, and that is a failure.
+    const auto hanging = QProcessRunner(200).run("sleep", {"60"});
+    EXPECT_FALSE(hanging.ran);
+    EXPECT_EQ(hanging.failure, "did not end within 200 ms and was killed");
 }
 
 /// Pictures spelled as rows of letters split by '|', one colour each; '.' is black.
