@@ -70,6 +70,7 @@ Program::Outcome Program::Main(const CommandLine& commandLine, ProgramWindows* w
         *catalogue_, *imageOutput,
         imaging::wallpaperBitmapPath(services_.system.programDirectory(),
                                      services_.system.userName()));
+    updater_->setFinishedHandler([this](imaging::UpdateResult result) { reportUpdate(result); });
     chars = windows_->measureCanvasFont();
     if (const Outcome started = startMode(commandLine); started != Outcome::Running)
         return started;
@@ -217,12 +218,28 @@ imaging::UpdateResult Program::UpdateImage() {
     request.chars = chars;
     request.programDirectory = services_.system.programDirectory();
     const imaging::UpdateResult result = updater_->UpdateImage(request);
-    if (result == imaging::UpdateResult::Failed) {
+    if (result != imaging::UpdateResult::Pending)
+        reportUpdate(result);
+    return result;
+}
+
+void Program::reportUpdate(imaging::UpdateResult result) {
+    const std::string& notice = updater_->lastNotice();
+    if (!notice.empty()) {
+        tellOnce(notice);
+    } else if (result == imaging::UpdateResult::Failed) {
         std::fprintf(stderr, "muralto: %s\n", updater_->lastError().c_str());
     } else if (result == imaging::UpdateResult::Unsupported) {
         reportWallpaperUnsupported();
     }
-    return result;
+}
+
+void Program::tellOnce(const std::string& text) {
+    if (!told_.insert(text).second)
+        return;
+    std::fprintf(stderr, "muralto: %s\n", text.c_str());
+    if (windows_)
+        windows_->notify(text);
 }
 
 void Program::reportWallpaperUnsupported() {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "CommandLine.h"
@@ -96,7 +97,9 @@ public:
 
     /// Chooses, composes and shows the next picture for the settings in force. Once the
     /// session's wallpaper is known to be impossible to set, the user is told, and updates
-    /// do nothing until the settings are saved again.
+    /// do nothing until the settings are saved again. A wallpaper the desktop is still taking
+    /// returns Pending; its outcome is reported when it comes. What a backend has to tell (a
+    /// way that failed, what is done instead) is told once per run for each text.
     imaging::UpdateResult UpdateImage();
     /// The one orderly way out: removes the icon, unloads the windows, tells the session the
     /// saver stopped (saver mode) and ends the event loop. Later calls return at once.
@@ -137,6 +140,10 @@ private:
     /// Ends the program once window host is gone; the preview has nothing left to draw into.
     void watchHost(std::uint32_t host);
     void reportWallpaperUnsupported();
+    /// Tells the user and standard error what became of an update that did not go as planned.
+    void reportUpdate(imaging::UpdateResult result);
+    /// Tells text on standard error and as a notification, the first time only.
+    void tellOnce(const std::string& text);
     /// Loads the newsgroup entries and lists them in the options window.
     void loadGroups();
     /// The settings record in force: the saver's in the saver and preview modes.
@@ -158,6 +165,8 @@ private:
     QTimer hostWatch_;
     /// The wallpaper backend said it cannot work here; cleared when the settings are saved.
     bool wallpaperUnsupported_ = false;
+    /// The backends' notices told so far.
+    std::set<std::string> told_;
 };
 
 }  // namespace muralto::app

@@ -111,10 +111,8 @@ void QtWindows::endProcess() {
     QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
 }
 
-bool SaverFrameOutput::showWallpaper(const std::string&, std::int32_t, std::string* error) {
-    if (error)
-        *error = "the screen saver does not change the wallpaper";
-    return false;
+void SaverFrameOutput::showWallpaper(const std::string&, std::int32_t, QSize, WallpaperDone done) {
+    done({false, "the screen saver does not change the wallpaper", {}});
 }
 
 void SaverFrameOutput::showFrame(const QImage& canvas, const imaging::CompositionRequest& request) {
@@ -122,9 +120,12 @@ void SaverFrameOutput::showFrame(const QImage& canvas, const imaging::Compositio
     window.showFrame(imaging::composeSaverFrame(canvas, request, windows_.imageWindowSize()));
 }
 
-bool WallpaperOutput::showWallpaper(const std::string& bitmapPath, std::int32_t scaleFactor,
-                                    std::string* error) {
-    return setter_->setWallpaper(bitmapPath, platform::placementForScaleFactor(scaleFactor), error);
+void WallpaperOutput::showWallpaper(const std::string& bitmapPath, std::int32_t scaleFactor,
+                                    QSize screen, WallpaperDone done) {
+    worker_.start({bitmapPath, platform::placementForScaleFactor(scaleFactor), screen},
+                  [done = std::move(done)](const platform::WallpaperOutcome& outcome) {
+                      done({outcome.shown, outcome.error, outcome.notice});
+                  });
 }
 
 }  // namespace muralto::app

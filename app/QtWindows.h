@@ -6,7 +6,7 @@
 #include "ProgramOptionsHost.h"
 #include "TrayIcon.h"
 #include "WakeRule.h"
-#include "WallpaperSetter.h"
+#include "WallpaperChain.h"
 #include "frmImage.h"
 #include "frmMuralto.h"
 
@@ -71,21 +71,22 @@ private:
     bool screenSaverRunning_ = false;
 };
 
-/// Shows composed pictures as the desktop's wallpaper through the session's backend.
+/// Shows composed pictures as the desktop's wallpaper through the session's backends, on a
+/// worker thread: the outcome comes back through the event loop.
 class WallpaperOutput : public imaging::ImageOutput {
 public:
-    explicit WallpaperOutput(std::unique_ptr<platform::WallpaperSetter> setter)
-        : setter_(std::move(setter)) {}
+    explicit WallpaperOutput(std::shared_ptr<platform::WallpaperChain> chain)
+        : worker_(std::move(chain)) {}
 
-    bool showWallpaper(const std::string& bitmapPath, std::int32_t scaleFactor,
-                       std::string* error) override;
+    void showWallpaper(const std::string& bitmapPath, std::int32_t scaleFactor, QSize screen,
+                       WallpaperDone done) override;
     void showFrame(const QImage&, const imaging::CompositionRequest&) override {}
     bool canShowWallpaper(std::string* reason) const override {
-        return setter_->canSetWallpaper(reason);
+        return worker_.chain().canSetWallpaper(reason);
     }
 
 private:
-    std::unique_ptr<platform::WallpaperSetter> setter_;
+    platform::WallpaperWorker worker_;
 };
 
 /// Shows composed pictures as the screen saver's frames in the image window.
@@ -93,7 +94,7 @@ class SaverFrameOutput : public imaging::ImageOutput {
 public:
     explicit SaverFrameOutput(QtWindows& windows) : windows_(windows) {}
 
-    bool showWallpaper(const std::string&, std::int32_t, std::string* error) override;
+    void showWallpaper(const std::string&, std::int32_t, QSize, WallpaperDone done) override;
     /// Composes the frame for the image window's size and shows it in the picture box.
     void showFrame(const QImage& canvas, const imaging::CompositionRequest& request) override;
 

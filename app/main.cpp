@@ -90,7 +90,7 @@ int main(int argc, char** argv) {
         output = std::make_unique<app::SaverFrameOutput>(windows);
     } else {
         output = std::make_unique<app::WallpaperOutput>(
-            platform::chooseWallpaperSetter(platform::Environment::fromProcess()));
+            platform::chooseWallpaperChain(platform::Environment::fromProcess()));
     }
     const platform::TerminationSignals termination([&program] { program.EndProgram(); });
     switch (program.Main(commandLine, &windows, output.get())) {

@@ -33,7 +33,9 @@ std::optional<ScreenSize> screenSize(const std::string& width, const std::string
 /// Shows nothing: the driver measures the update up to the wallpaper call.
 class NoOutput : public imaging::ImageOutput {
 public:
-    bool showWallpaper(const std::string&, std::int32_t, std::string*) override { return true; }
+    void showWallpaper(const std::string&, std::int32_t, QSize, WallpaperDone done) override {
+        done({true, {}, {}});
+    }
     void showFrame(const QImage&, const imaging::CompositionRequest&) override {}
 };
 
@@ -49,6 +51,8 @@ const char* resultName(imaging::UpdateResult result) {
             return "unsupported";
         case imaging::UpdateResult::Shown:
             return "shown";
+        case imaging::UpdateResult::Pending:
+            return "pending";
     }
     return "unknown";
 }

@@ -15,12 +15,14 @@ UpdateResult ImageUpdater::UpdateImage(const UpdateRequest& request) {
         return UpdateResult::Busy;
     bUpdating = true;
     const UpdateResult result = update(request);
-    bUpdating = false;
+    if (result != UpdateResult::Pending)
+        bUpdating = false;
     return result;
 }
 
 UpdateResult ImageUpdater::update(const UpdateRequest& request) {
     lastError_.clear();
+    lastNotice_.clear();
     if (request.makesWallpaper && !output_.canShowWallpaper(&lastError_))
         return UpdateResult::Unsupported;
     settings::ImageSettings settings = request.settings;
@@ -65,10 +67,28 @@ UpdateResult ImageUpdater::show(const Composition& composition, const Compositio
         lastError_ = error;
         return UpdateResult::Failed;
     }
-    if (!output_.showWallpaper(bitmapPath_, compose.scaleFactor, &lastError_)) {
-        return UpdateResult::Failed;
+    inShow_ = true;
+    shownAtOnce_.reset();
+    output_.showWallpaper(bitmapPath_, compose.scaleFactor, request.area,
+                          [this, alive = std::weak_ptr<int>(alive_)](const WallpaperShown& shown) {
+                              if (!alive.expired())
+                                  wallpaperDone(shown);
+                          });
+    inShow_ = false;
+    return shownAtOnce_.value_or(UpdateResult::Pending);
+}
+
+void ImageUpdater::wallpaperDone(const WallpaperShown& shown) {
+    lastError_ = shown.error;
+    lastNotice_ = shown.notice;
+    const UpdateResult result = shown.shown ? UpdateResult::Shown : UpdateResult::Failed;
+    if (inShow_) {
+        shownAtOnce_ = result;
+        return;
     }
-    return UpdateResult::Shown;
+    bUpdating = false;
+    if (finished_)
+        finished_(result);
 }
 
 }  // namespace muralto::imaging

@@ -3,6 +3,9 @@
 #include <QImage>
 #include <QSize>
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "Catalogue.h"
@@ -11,13 +14,24 @@
 
 namespace muralto::imaging {
 
+/// What became of showing a wallpaper.
+struct WallpaperShown {
+    bool shown = false;
+    std::string error;   ///< why it was not shown
+    std::string notice;  ///< for the user: a way of showing it failed (the same text for the
+                         ///< same cause); it may have been shown another way
+};
+
 /// Where a composed picture goes: the desktop's wallpaper, or the screen saver's frame.
 class ImageOutput {
 public:
     virtual ~ImageOutput() = default;
-    /// Makes the bitmap file the wallpaper; scaleFactor 1 shows it centred, 2 or more tiled.
-    virtual bool showWallpaper(const std::string& bitmapPath, std::int32_t scaleFactor,
-                               std::string* error) = 0;
+    using WallpaperDone = std::function<void(const WallpaperShown&)>;
+    /// Makes the bitmap file the wallpaper of a screen of the given size (device pixels);
+    /// scaleFactor 1 shows it centred, 2 or more tiled. done is called once with the outcome:
+    /// before the call returns, or later from the event loop when the desktop takes its time.
+    virtual void showWallpaper(const std::string& bitmapPath, std::int32_t scaleFactor,
+                               QSize screen, WallpaperDone done) = 0;
     /// Shows the canvas as the saver's frame.
     virtual void showFrame(const QImage& canvas, const CompositionRequest& request) = 0;
     /// Whether showWallpaper can work in this session at all. When it cannot, *reason (when
@@ -45,6 +59,7 @@ enum class UpdateResult {
     Failed,       ///< no picture of the cycle could be loaded, or the output failed
     Unsupported,  ///< the session's wallpaper cannot be set; nothing was composed
     Shown,        ///< a new wallpaper or frame is up
+    Pending,      ///< the desktop is still taking the wallpaper; the outcome comes later
 };
 
 /// The image engine's one operation: choose the next picture, compose it and show it.
@@ -55,23 +70,40 @@ public:
 
     /// One update. A picture that cannot be loaded does not cost the whole delay: the next
     /// picture of the cycle is tried, at most once through the cycle. On failure the previous
-    /// wallpaper or frame stays. A call during a running update returns Busy at once.
+    /// wallpaper or frame stays. A call during a running update returns Busy at once; an
+    /// update whose wallpaper the desktop is still taking returns Pending and runs on until
+    /// its outcome goes to the finished handler.
     UpdateResult UpdateImage(const UpdateRequest& request);
+
+    /// Receives the outcome (Shown or Failed) of each update that returned Pending.
+    void setFinishedHandler(std::function<void(UpdateResult)> handler) {
+        finished_ = std::move(handler);
+    }
 
     /// Why the last update failed; empty after a success.
     const std::string& lastError() const { return lastError_; }
+    /// What the output had to tell in the last update (see WallpaperShown::notice).
+    const std::string& lastNotice() const { return lastNotice_; }
     const std::string& bitmapPath() const { return bitmapPath_; }
 
 private:
     UpdateResult update(const UpdateRequest& request);
     UpdateResult show(const Composition& composition, const CompositionRequest& request,
                       const UpdateRequest& update);
+    void wallpaperDone(const WallpaperShown& shown);
 
     Catalogue& catalogue_;
     ImageOutput& output_;
     std::string bitmapPath_;
     std::string lastError_;
+    std::string lastNotice_;
     bool bUpdating = false;
+    /// Set while the output is being called; its outcome, when it came during the call.
+    bool inShow_ = false;
+    std::optional<UpdateResult> shownAtOnce_;
+    std::function<void(UpdateResult)> finished_;
+    /// Expires with the updater, so an outcome that comes later finds nobody to tell.
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };
 
 }  // namespace muralto::imaging

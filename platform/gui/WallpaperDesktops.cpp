@@ -1,7 +1,16 @@
 #include "WallpaperDesktops.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <sstream>
+
+#include "FileIo.h"
 
 namespace muralto::platform {
 
@@ -38,12 +47,100 @@ bool setXfconf(ProcessRunner& runner, const std::string& property, const std::st
                    {"-c", kXfceChannel, "-p", property, "-n", "-t", type, "-s", value}, error);
 }
 
+/// Sets the colour property to opaque black: an array of four doubles (red, green, blue, alpha).
+bool setXfconfBlack(ProcessRunner& runner, const std::string& property, std::string* error) {
+    std::vector<std::string> arguments{"-c", kXfceChannel, "-p", property, "-n"};
+    for (int i = 0; i < 4; ++i)
+        arguments.insert(arguments.end(), {"-t", "double"});
+    for (const char* value : {"0", "0", "0", "1"})
+        arguments.insert(arguments.end(), {"-s", value});
+    return runTool(runner, kXfconf, arguments, error);
+}
+
+/// Whether the property reads back as value.
+bool xfconfHolds(ProcessRunner& runner, const std::string& property, const std::string& value,
+                 std::string* error) {
+    std::string output;
+    if (!runTool(runner, kXfconf, {"-c", kXfceChannel, "-p", property}, error, &output))
+        return false;
+    if (!output.empty() && output.back() == '\n')
+        output.pop_back();
+    if (output == value)
+        return true;
+    reportError(
+        error, "xfconf-query reported success, but " + property + " does not hold the new picture");
+    return false;
+}
+
+/// The profile named on a command line: "--profile X", "--profile=X", "-p X" or "-pX".
+std::string profileArgument(const std::vector<std::string>& arguments) {
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        const bool takesNext = argument == "--profile" || argument == "-p";
+        if (takesNext && i + 1 < arguments.size())
+            return arguments[i + 1];
+        if (argument.rfind("--profile=", 0) == 0)
+            return argument.substr(10);
+        if (argument.size() > 2 && argument.rfind("-p", 0) == 0)
+            return argument.substr(2);
+    }
+    return "default";
+}
+
+bool isProgram(const std::string& argument, const std::string& program) {
+    return std::filesystem::path(argument).filename() == program;
+}
+
+/// The files of a profile folder whose names start with prefix and end with ".conf"; the
+/// first file of that kind (prefix "-0" for a numbered series) when there is none yet.
+std::vector<std::filesystem::path> settingsFiles(const std::filesystem::path& folder,
+                                                 const std::string& prefix) {
+    std::vector<std::filesystem::path> files;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.rfind(prefix, 0) == 0 && name.size() > 5 &&
+            name.compare(name.size() - 5, 5, ".conf") == 0)
+            files.push_back(it->path());
+    }
+    if (files.empty())
+        files.push_back(folder / (prefix + (prefix.back() == '-' ? "0.conf" : ".conf")));
+    return files;
+}
+
+std::string readText(const std::filesystem::path& file) {
+    std::ifstream stream(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(stream), {}};
+}
+
+/// sway's error from its JSON answer, or empty when every command succeeded.
+std::string swayError(const std::string& output) {
+    const QJsonDocument answer =
+        QJsonDocument::fromJson(QByteArray(output.data(), static_cast<qsizetype>(output.size())));
+    if (!answer.isArray())
+        return "swaymsg gave no answer from sway";
+    for (const auto& entry : answer.array()) {
+        const QJsonObject command = entry.toObject();
+        if (!command.value("success").toBool()) {
+            const std::string reason = command.value("error").toString().toStdString();
+            return "sway refused the wallpaper: " + (reason.empty() ? "no reason given" : reason);
+        }
+    }
+    return {};
+}
+
+bool isShellSafe(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+           c >= 0x80 ||
+           std::string_view("/._-+,:@%").find(static_cast<char>(c)) != std::string_view::npos;
+}
+
 }  // namespace
 
-bool FreshCopyWallpaperSetter::setWallpaper(const std::string& bitmapPath, Placement placement,
-                                            std::string* error) {
-    const auto copy = makeFreshCopy(bitmapPath, error);
-    return copy && show(*copy, placement, error);
+bool FreshCopyWallpaperSetter::setWallpaper(const WallpaperJob& job, std::string* error) {
+    const auto copy = makeFreshCopy(job.bitmapPath, error);
+    return copy && show(*copy, job, error);
 }
 
 GsettingsDesktop GsettingsDesktop::gnome() {
@@ -63,10 +160,11 @@ bool GsettingsWallpaperSetter::set(const std::string& key, const std::string& va
     return runTool(runner(), "gsettings", {"set", desktop_.schema, key, value}, error);
 }
 
-bool GsettingsWallpaperSetter::show(const std::string& path, Placement placement,
+bool GsettingsWallpaperSetter::show(const std::string& path, const WallpaperJob& job,
                                     std::string* error) {
-    const std::string options = placement == Placement::Tiled ? "wallpaper" : "centered";
-    const std::string picture = gvariant(desktop_.pictureIsUri ? fileUri(path) : path);
+    const std::string options = job.placement == Placement::Tiled ? "wallpaper" : "centered";
+    const std::string value = desktop_.pictureIsUri ? fileUri(path) : path;
+    const std::string picture = gvariant(value);
     // The picture goes last, so the desktop redraws once with the right options and colour.
     if (!set("picture-options", gvariant(options), error) ||
         !set("primary-color", gvariant("#000000"), error) ||
@@ -77,10 +175,23 @@ bool GsettingsWallpaperSetter::show(const std::string& path, Placement placement
     if (!desktop_.optionalUriKey.empty()) {
         set(desktop_.optionalUriKey, gvariant(fileUri(path)), nullptr);
     }
-    return true;
+    return holds(desktop_.pictureKey, value, error);
 }
 
-bool XfceWallpaperSetter::show(const std::string& path, Placement placement, std::string* error) {
+bool GsettingsWallpaperSetter::holds(const std::string& key, const std::string& value,
+                                     std::string* error) {
+    std::string output;
+    if (!runTool(runner(), "gsettings", {"get", desktop_.schema, key}, error, &output))
+        return false;
+    if (parseGVariantString(output) == value)
+        return true;
+    reportError(error, "gsettings reported success, but " + desktop_.schema + " " + key +
+                           " does not hold the new picture (no dconf to store it?)");
+    return false;
+}
+
+bool XfceWallpaperSetter::show(const std::string& path, const WallpaperJob& job,
+                               std::string* error) {
     std::string listing;
     if (!runTool(runner(), kXfconf, {"-c", kXfceChannel, "-l"}, error, &listing))
         return false;
@@ -89,26 +200,108 @@ bool XfceWallpaperSetter::show(const std::string& path, Placement placement, std
         reportError(error, "xfconf-query lists no backdrop workspace in xfce4-desktop");
         return false;
     }
-    const std::string style = placement == Placement::Tiled ? "2" : "1";
+    const std::string style = job.placement == Placement::Tiled ? "2" : "1";
     for (const auto& workspace : workspaces) {
-        if (!setXfconf(runner(), workspace + "/image-style", "int", style, error) ||
+        if (!setXfconf(runner(), workspace + "/color-style", "int", "0", error) ||
+            !setXfconfBlack(runner(), workspace + "/rgba1", error) ||
+            !setXfconf(runner(), workspace + "/image-style", "int", style, error) ||
             !setXfconf(runner(), workspace + "/last-image", "string", path, error)) {
             return false;
         }
     }
+    for (const auto& workspace : workspaces) {
+        if (!xfconfHolds(runner(), workspace + "/last-image", path, error))
+            return false;
+    }
     return true;
 }
 
-bool PcmanfmWallpaperSetter::show(const std::string& path, Placement placement,
-                                  std::string* error) {
-    const std::string mode = placement == Placement::Tiled ? "tile" : "center";
-    return runTool(runner(), program_, {"--set-wallpaper", path, "--wallpaper-mode", mode}, error);
+PcmanfmDesktop PcmanfmDesktop::lxde() {
+    return {"lxde", "pcmanfm", "desktop-items-", "*", "desktop_bg"};
 }
 
-bool SwayWallpaperSetter::show(const std::string& path, Placement placement, std::string* error) {
-    const std::string mode = placement == Placement::Tiled ? "tile" : "center";
-    return runTool(runner(), "swaymsg",
-                   {"output", "*", "bg", quotedString(path, '"'), mode, "#000000"}, error);
+PcmanfmDesktop PcmanfmDesktop::lxqt() {
+    return {"lxqt", "pcmanfm-qt", "settings", "Desktop", "BgColor"};
+}
+
+std::optional<std::string> desktopManagerProfile(
+    const std::vector<std::vector<std::string>>& commandLines, const std::string& program) {
+    for (const auto& arguments : commandLines) {
+        if (arguments.empty() || !isProgram(arguments.front(), program))
+            continue;
+        if (std::find(arguments.begin() + 1, arguments.end(), "--desktop") != arguments.end())
+            return profileArgument(arguments);
+    }
+    return std::nullopt;
+}
+
+void PcmanfmWallpaperSetter::blackBackground(const std::string& profile) const {
+    const std::filesystem::path folder =
+        std::filesystem::path(configHome_) / desktop_.program / profile;
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    for (const auto& file : settingsFiles(folder, desktop_.filePrefix)) {
+        const std::string text = readText(file);
+        const std::string black = withIniValue(text, desktop_.group, desktop_.colourKey, "#000000");
+        if (black != text)
+            replaceFile(file, black, 0644);  // a colour that stays is no reason to fail
+    }
+}
+
+bool PcmanfmWallpaperSetter::show(const std::string& path, const WallpaperJob& job,
+                                  std::string* error) {
+    const auto profile = desktopManagerProfile(processes_->commandLines(), desktop_.program);
+    if (!profile) {
+        reportError(error, desktop_.program + "'s desktop manager is not running (no \"" +
+                               desktop_.program + " --desktop\"), so it cannot show a wallpaper");
+        return false;
+    }
+    blackBackground(*profile);
+    const std::string mode = job.placement == Placement::Tiled ? "tile" : "center";
+    std::vector<std::string> arguments{"--set-wallpaper", path, "--wallpaper-mode", mode};
+    if (*profile != "default")
+        arguments.insert(arguments.begin(), "--profile=" + *profile);
+    if (!runTool(runner(), desktop_.program, arguments, error))
+        return false;
+    blackBackground(*profile);
+    return true;
+}
+
+std::optional<std::string> swayPathArgument(const std::string& path, std::string* error) {
+    std::string word = "\"";
+    for (const unsigned char c : path) {
+        if ((c < 0x20 && c != '\t') || c == 0x7F) {
+            reportError(error,
+                        "sway cannot be given a picture whose folder or name holds a "
+                        "line break or another control character");
+            return std::nullopt;
+        }
+        if (!isShellSafe(c))
+            word += '\\';
+        word += static_cast<char>(c);
+    }
+    return word + "\"";
+}
+
+bool SwayWallpaperSetter::show(const std::string& path, const WallpaperJob& job,
+                               std::string* error) {
+    const auto argument = swayPathArgument(path, error);
+    if (!argument)
+        return false;
+    const std::string mode = job.placement == Placement::Tiled ? "tile" : "center";
+    const ProcessResult result =
+        runner().run("swaymsg", {"output", "*", "bg", *argument, mode, "#000000"});
+    if (!result.ran) {
+        reportError(error, "swaymsg " + result.failure);
+        return false;
+    }
+    std::string refused = swayError(result.output);
+    if (refused.empty() && result.exitCode != 0)
+        refused = "swaymsg failed with exit code " + std::to_string(result.exitCode);
+    if (refused.empty())
+        return true;
+    reportError(error, refused);
+    return false;
 }
 
 }  // namespace muralto::platform

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "WallpaperSetter.h"
 #include "WallpaperTools.h"
@@ -13,11 +15,12 @@ namespace muralto::platform {
 /// they cached for a path that they have already seen.
 class FreshCopyWallpaperSetter : public WallpaperSetter {
 public:
-    bool setWallpaper(const std::string& bitmapPath, Placement placement, std::string* error) final;
+    bool setWallpaper(const WallpaperJob& job, std::string* error) final;
 
 protected:
-    /// Tells the desktop to show the file at path (a fresh copy of the bitmap).
-    virtual bool show(const std::string& path, Placement placement, std::string* error) = 0;
+    /// Tells the desktop to show the file at path (a fresh copy of the job's bitmap), and
+    /// checks that it took it.
+    virtual bool show(const std::string& path, const WallpaperJob& job, std::string* error) = 0;
 };
 
 /// A fresh-copy backend that runs an external tool.
@@ -45,7 +48,9 @@ struct GsettingsDesktop {
 };
 
 /// Sets picture-options ('centered' or 'wallpaper'), a solid black background colour and the
-/// picture through `gsettings set`. A failure on the optional key is not an error.
+/// picture through `gsettings set`, then reads the picture back with `gsettings get`: gsettings
+/// exits with 0 also when it could not store the change (no dconf to commit to). A failure on
+/// the optional key is not an error.
 class GsettingsWallpaperSetter : public ToolWallpaperSetter {
 public:
     GsettingsWallpaperSetter(GsettingsDesktop desktop, std::shared_ptr<ProcessRunner> runner)
@@ -53,16 +58,19 @@ public:
     std::string_view name() const override { return desktop_.name; }
 
 protected:
-    bool show(const std::string& path, Placement placement, std::string* error) override;
+    bool show(const std::string& path, const WallpaperJob& job, std::string* error) override;
 
 private:
     bool set(const std::string& key, const std::string& value, std::string* error);
+    /// Whether the key reads back as value (the text a GVariant string holds).
+    bool holds(const std::string& key, const std::string& value, std::string* error);
 
     GsettingsDesktop desktop_;
 };
 
-/// XFCE: sets last-image and image-style (1 centred, 2 tiled) of every backdrop workspace
-/// that `xfconf-query -c xfce4-desktop -l` lists.
+/// XFCE: sets a solid black colour (color-style 0, rgba1), image-style (1 centred, 2 tiled)
+/// and last-image of every backdrop workspace that `xfconf-query -c xfce4-desktop -l` lists,
+/// then reads each last-image back. No workspace listed means no desktop draws a backdrop.
 class XfceWallpaperSetter : public ToolWallpaperSetter {
 public:
     explicit XfceWallpaperSetter(std::shared_ptr<ProcessRunner> runner)
@@ -70,30 +78,62 @@ public:
     std::string_view name() const override { return "xfce"; }
 
 protected:
-    bool show(const std::string& path, Placement placement, std::string* error) override;
+    bool show(const std::string& path, const WallpaperJob& job, std::string* error) override;
 };
 
-/// LXQt and LXDE: `pcmanfm-qt` or `pcmanfm` with --set-wallpaper and --wallpaper-mode.
+/// The file manager that draws the LXDE or LXQt desktop, and where it keeps the desktop's
+/// background colour.
+struct PcmanfmDesktop {
+    std::string name;        ///< backend name
+    std::string program;     ///< "pcmanfm" or "pcmanfm-qt"
+    std::string filePrefix;  ///< the profile's settings files: those named so, ".conf" last
+    std::string group;       ///< the settings group of the colour
+    std::string colourKey;   ///< the key of the colour
+
+    static PcmanfmDesktop lxde();
+    static PcmanfmDesktop lxqt();
+};
+
+/// The profile of the program's desktop manager ("<program> --desktop", with --profile or -p
+/// naming the profile, else "default") among the command lines; nothing when none runs.
+std::optional<std::string> desktopManagerProfile(
+    const std::vector<std::vector<std::string>>& commandLines, const std::string& program);
+
+/// LXQt and LXDE: `pcmanfm-qt` or `pcmanfm` with --set-wallpaper and --wallpaper-mode, only
+/// while that program's desktop manager runs: without it the tool changes nothing (pcmanfm
+/// even waits on an error window of its own). The background colour is set to black in the
+/// profile's settings, before the change (for a desktop that reads them then) and after it (as
+/// the desktop writes its own settings back when it takes the wallpaper).
 class PcmanfmWallpaperSetter : public ToolWallpaperSetter {
 public:
-    /// program is "pcmanfm-qt" (LXQt) or "pcmanfm" (LXDE); name is the backend's name.
-    PcmanfmWallpaperSetter(std::string name, std::string program,
-                           std::shared_ptr<ProcessRunner> runner)
+    PcmanfmWallpaperSetter(PcmanfmDesktop desktop, std::shared_ptr<ProcessRunner> runner,
+                           std::shared_ptr<ProcessList> processes, std::string configHome)
         : ToolWallpaperSetter(std::move(runner)),
-          name_(std::move(name)),
-          program_(std::move(program)) {}
-    std::string_view name() const override { return name_; }
+          desktop_(std::move(desktop)),
+          processes_(std::move(processes)),
+          configHome_(std::move(configHome)) {}
+    std::string_view name() const override { return desktop_.name; }
 
 protected:
-    bool show(const std::string& path, Placement placement, std::string* error) override;
+    bool show(const std::string& path, const WallpaperJob& job, std::string* error) override;
 
 private:
-    std::string name_;
-    std::string program_;
+    void blackBackground(const std::string& profile) const;
+
+    PcmanfmDesktop desktop_;
+    std::shared_ptr<ProcessList> processes_;
+    std::string configHome_;
 };
 
-/// sway: `swaymsg output * bg "<path>" center|tile #000000`. swaymsg joins its arguments into
-/// one command, so the path goes in double quotes for sway's own parser.
+/// The bg argument for sway: swaymsg joins its arguments into one command, sway's parser takes
+/// the path out of the double quotes as it stands (a \" stays two characters), and sway then
+/// expands it as a shell word. So every character a shell treats specially gets a backslash.
+/// Nothing, with the reason in *error, for a path with a control character other than a tab,
+/// which sway's parser breaks the command at.
+std::optional<std::string> swayPathArgument(const std::string& path, std::string* error);
+
+/// sway: `swaymsg output * bg "<path>" center|tile #000000` (see swayPathArgument); sway's
+/// answer on standard output says whether it took the command.
 class SwayWallpaperSetter : public ToolWallpaperSetter {
 public:
     explicit SwayWallpaperSetter(std::shared_ptr<ProcessRunner> runner)
@@ -101,7 +141,7 @@ public:
     std::string_view name() const override { return "sway"; }
 
 protected:
-    bool show(const std::string& path, Placement placement, std::string* error) override;
+    bool show(const std::string& path, const WallpaperJob& job, std::string* error) override;
 };
 
 }  // namespace muralto::platform

@@ -3,9 +3,13 @@
 #include <QDBusConnection>
 #include <QDBusError>
 #include <QDBusMessage>
+#include <QFile>
+#include <QImage>
 #include <QString>
 
 #include <cstdio>
+
+#include "WallpaperX11.h"
 
 namespace muralto::platform {
 
@@ -56,7 +60,7 @@ bool DBusPlasmaShell::evaluateScript(const std::string& script, std::string* err
     QDBusMessage call = QDBusMessage::createMethodCall("org.kde.plasmashell", "/PlasmaShell",
                                                        "org.kde.PlasmaShell", "evaluateScript");
     call << QString::fromUtf8(script.data(), static_cast<qsizetype>(script.size()));
-    const QDBusMessage reply = bus.call(call, QDBus::Block, 15000);
+    const QDBusMessage reply = bus.call(call, QDBus::Block, kTimeoutMs);
     if (reply.type() == QDBusMessage::ErrorMessage) {
         reportError(error, "the Plasma shell refused the wallpaper script: " +
                                reply.errorMessage().toStdString());
@@ -65,8 +69,29 @@ bool DBusPlasmaShell::evaluateScript(const std::string& script, std::string* err
     return true;
 }
 
-bool PlasmaWallpaperSetter::show(const std::string& path, Placement placement, std::string* error) {
-    const int fillMode = placement == Placement::Tiled ? kFillModeTiled : kFillModeCentred;
+bool writeTiledScreen(const std::string& path, QSize screen, std::string* error) {
+    const QImage tile = readImage(path);
+    if (tile.isNull()) {
+        reportError(error, "cannot read the bitmap " + path);
+        return false;
+    }
+    const QImage tiled = composeScreen(tile, screen, QRect(QPoint(0, 0), screen), Placement::Tiled);
+    if (!writeBmp(tiled, path)) {
+        reportError(error, "cannot write the tiled screen to " + path);
+        return false;
+    }
+    return true;
+}
+
+bool PlasmaWallpaperSetter::show(const std::string& path, const WallpaperJob& job,
+                                 std::string* error) {
+    // Plasma centres its tiling; the tiles are laid from the top-left corner here instead, into
+    // one bitmap of the screen's size that Plasma shows centred, so it fills the screen exactly.
+    const bool tileHere = job.placement == Placement::Tiled && !job.screen.isEmpty();
+    if (tileHere && !writeTiledScreen(path, job.screen, error))
+        return false;
+    const int fillMode =
+        job.placement == Placement::Tiled && !tileHere ? kFillModeTiled : kFillModeCentred;
     return shell_->evaluateScript(wallpaperScript(fileUri(path), fillMode), error);
 }
 

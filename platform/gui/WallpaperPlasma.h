@@ -15,16 +15,24 @@ public:
     virtual bool evaluateScript(const std::string& script, std::string* error) = 0;
 };
 
-/// Calls org.kde.PlasmaShell.evaluateScript on the session bus (Plasma 5 and 6).
+/// Calls org.kde.PlasmaShell.evaluateScript on the session bus (Plasma 5 and 6); a shell that
+/// does not answer within kTimeoutMs counts as a failure.
 class DBusPlasmaShell : public PlasmaShell {
 public:
+    static constexpr int kTimeoutMs = 10000;
     bool evaluateScript(const std::string& script, std::string* error) override;
 };
 
+/// Writes, over the bitmap at path, a picture of the screen's size tiled with that bitmap from
+/// its top-left corner. False with the reason in *error when it cannot.
+bool writeTiledScreen(const std::string& path, QSize screen, std::string* error);
+
 /// KDE Plasma: a script sets every desktop's wallpaper plugin to org.kde.image, its Image to
 /// the copy's file:// URL, FillMode to the Qt Quick Image fill mode (Pad = 6 for centred,
-/// Tile = 3 for tiled, as Plasma's own "Centered" and "Tiled" choices store them) and Color
-/// to black.
+/// as Plasma's own "Centered" choice stores it) and Color to black. Plasma lays its tiles
+/// (Tile = 3) out from the middle of the screen, so a tiled wallpaper is drawn here as one
+/// bitmap of the whole screen (see writeTiledScreen) and shown centred; Tile is used only when
+/// the screen's size is not known.
 class PlasmaWallpaperSetter : public FreshCopyWallpaperSetter {
 public:
     explicit PlasmaWallpaperSetter(std::shared_ptr<PlasmaShell> shell) : shell_(std::move(shell)) {}
@@ -34,7 +42,7 @@ public:
     static constexpr int kFillModeCentred = 6;
 
 protected:
-    bool show(const std::string& path, Placement placement, std::string* error) override;
+    bool show(const std::string& path, const WallpaperJob& job, std::string* error) override;
 
 private:
     std::shared_ptr<PlasmaShell> shell_;

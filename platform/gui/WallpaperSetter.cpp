@@ -81,7 +81,7 @@ std::optional<WallpaperBackend> backendForDesktops(const std::string& desktops) 
 
 }  // namespace
 
-bool NullWallpaperSetter::setWallpaper(const std::string&, Placement, std::string* error) {
+bool NullWallpaperSetter::setWallpaper(const WallpaperJob&, std::string* error) {
     reportError(error, reason_);
     return false;
 }
@@ -144,8 +144,12 @@ WallpaperBackend chooseWallpaperBackend(const Environment& environment) {
 }
 
 std::unique_ptr<WallpaperSetter> makeWallpaperSetter(WallpaperBackend backend,
-                                                     std::shared_ptr<ProcessRunner> runner,
-                                                     std::shared_ptr<PlasmaShell> plasma) {
+                                                     const WallpaperServices& services) {
+    const auto& runner = services.runner;
+    const auto pcmanfm = [&](PcmanfmDesktop desktop) {
+        return std::make_unique<PcmanfmWallpaperSetter>(std::move(desktop), runner,
+                                                        services.processes, services.configHome);
+    };
     switch (backend) {
         case WallpaperBackend::X11:
             return std::make_unique<X11WallpaperSetter>();
@@ -158,11 +162,11 @@ std::unique_ptr<WallpaperSetter> makeWallpaperSetter(WallpaperBackend backend,
         case WallpaperBackend::Xfce:
             return std::make_unique<XfceWallpaperSetter>(runner);
         case WallpaperBackend::Kde:
-            return std::make_unique<PlasmaWallpaperSetter>(plasma);
+            return std::make_unique<PlasmaWallpaperSetter>(services.plasma);
         case WallpaperBackend::Lxqt:
-            return std::make_unique<PcmanfmWallpaperSetter>("lxqt", "pcmanfm-qt", runner);
+            return pcmanfm(PcmanfmDesktop::lxqt());
         case WallpaperBackend::Lxde:
-            return std::make_unique<PcmanfmWallpaperSetter>("lxde", "pcmanfm", runner);
+            return pcmanfm(PcmanfmDesktop::lxde());
         case WallpaperBackend::Sway:
             return std::make_unique<SwayWallpaperSetter>(runner);
         case WallpaperBackend::None:
@@ -182,12 +186,27 @@ std::string unsupportedSessionReason(const Environment& environment) {
            ")";
 }
 
+bool isX11Session(const Environment& environment) {
+    return !environment.value("DISPLAY").empty() &&
+           lowerCase(environment.value("XDG_SESSION_TYPE")) != "wayland";
+}
+
+WallpaperServices realWallpaperServices() {
+    std::string configHome;
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config == '/') {
+        configHome = config;
+    } else if (const char* home = std::getenv("HOME"); home && *home) {
+        configHome = std::string(home) + "/.config";
+    }
+    return {std::make_shared<QProcessRunner>(), std::make_shared<DBusPlasmaShell>(),
+            std::make_shared<ProcProcessList>(), configHome};
+}
+
 std::unique_ptr<WallpaperSetter> chooseWallpaperSetter(const Environment& environment) {
     const WallpaperBackend backend = chooseWallpaperBackend(environment);
     if (backend == WallpaperBackend::None)
         return std::make_unique<NullWallpaperSetter>(unsupportedSessionReason(environment));
-    return makeWallpaperSetter(backend, std::make_shared<QProcessRunner>(),
-                               std::make_shared<DBusPlasmaShell>());
+    return makeWallpaperSetter(backend, realWallpaperServices());
 }
 
 }  // namespace muralto::platform

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QSize>
+
 #include <map>
 #include <memory>
 #include <optional>
@@ -10,6 +12,7 @@
 namespace muralto::platform {
 
 class ProcessRunner;
+class ProcessList;
 class PlasmaShell;
 
 /// How the desktop shows the bitmap.
@@ -22,16 +25,22 @@ enum class Placement {
 /// where the bitmap is one tile of the grid.
 Placement placementForScaleFactor(long scaleFactor);
 
+/// One change of the wallpaper.
+struct WallpaperJob {
+    std::string bitmapPath;  ///< the bitmap file, in the system's bytes
+    Placement placement = Placement::Centred;
+    QSize screen;  ///< the primary screen in device pixels, for which the bitmap was made
+};
+
 /// Makes a bitmap file the desktop's wallpaper.
 class WallpaperSetter {
 public:
     virtual ~WallpaperSetter() = default;
 
-    /// Shows the bitmap at bitmapPath (the system's bytes) as the wallpaper with the given
-    /// placement. Returns false and puts a readable reason into *error (when error is not
-    /// null) when the desktop could not be told; never throws for a bad file or a missing tool.
-    virtual bool setWallpaper(const std::string& bitmapPath, Placement placement,
-                              std::string* error) = 0;
+    /// Shows the job's bitmap as the wallpaper with its placement. Returns true only once the
+    /// desktop took it; returns false and puts a readable reason into *error (when error is
+    /// not null) when it did not; never throws for a bad file or a missing tool.
+    virtual bool setWallpaper(const WallpaperJob& job, std::string* error) = 0;
     /// The backend's short name, as MURALTO_WALLPAPER_BACKEND spells it.
     virtual std::string_view name() const = 0;
     /// Whether this backend can set the wallpaper at all; when it cannot, *reason (when not
@@ -48,7 +57,7 @@ class NullWallpaperSetter : public WallpaperSetter {
 public:
     explicit NullWallpaperSetter(std::string reason = "this session's wallpaper cannot be set")
         : reason_(std::move(reason)) {}
-    bool setWallpaper(const std::string&, Placement, std::string* error) override;
+    bool setWallpaper(const WallpaperJob&, std::string* error) override;
     std::string_view name() const override { return "none"; }
     bool canSetWallpaper(std::string* reason) const override;
 
@@ -82,16 +91,29 @@ struct Environment {
 /// gets the null backend, or an X11 session, which gets the root-window pixmap.
 WallpaperBackend chooseWallpaperBackend(const Environment& environment);
 
-/// Makes the setter for a backend. The tool backends run their tools through runner and the
-/// Plasma backend talks through plasma; either may be null when that backend is not asked for.
+/// What the backends talk to. A member may be null when no backend that needs it is made.
+struct WallpaperServices {
+    std::shared_ptr<ProcessRunner> runner;   ///< runs the desktops' tools
+    std::shared_ptr<PlasmaShell> plasma;     ///< the Plasma shell
+    std::shared_ptr<ProcessList> processes;  ///< the user's running programs
+    std::string configHome;                  ///< $XDG_CONFIG_HOME, or ~/.config
+};
+
+/// Makes the setter for a backend.
 std::unique_ptr<WallpaperSetter> makeWallpaperSetter(WallpaperBackend backend,
-                                                     std::shared_ptr<ProcessRunner> runner,
-                                                     std::shared_ptr<PlasmaShell> plasma);
+                                                     const WallpaperServices& services);
+
+/// Whether the session is an X11 one, whose root window shows a wallpaper when the desktop
+/// does not draw its own: DISPLAY is set and XDG_SESSION_TYPE does not say "wayland".
+bool isX11Session(const Environment& environment);
 
 /// Why a session that gets the null backend has no wallpaper to set, naming what it is.
 std::string unsupportedSessionReason(const Environment& environment);
 
 /// The setter for a session, running real tools and talking to the real session bus.
 std::unique_ptr<WallpaperSetter> chooseWallpaperSetter(const Environment& environment);
+/// The real services: tools killed after QProcessRunner's deadline, the session bus, /proc
+/// and the configuration folder the environment names.
+WallpaperServices realWallpaperServices();
 
 }  // namespace muralto::platform

@@ -1,5 +1,9 @@
 #include "WallpaperTools.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QBuffer>
 #include <QFile>
 #include <QProcess>
 #include <QStringList>
@@ -7,8 +11,13 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <system_error>
 #include <utility>
+
+#include "FileIo.h"
 
 namespace muralto::platform {
 
@@ -76,7 +85,191 @@ fs::path copyName(const fs::path& bitmap, std::uint64_t number) {
            (bitmap.stem().string() + "~" + std::to_string(number) + bitmap.extension().string());
 }
 
+bool allDigits(const std::string& text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+/// The NUL-separated arguments of a /proc/<pid>/cmdline file.
+std::vector<std::string> splitCommandLine(const std::string& bytes) {
+    std::vector<std::string> arguments;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        const std::size_t end = std::min(bytes.find('\0', start), bytes.size());
+        arguments.push_back(bytes.substr(start, end - start));
+        start = end + 1;
+    }
+    return arguments;
+}
+
+/// Appends the code point as UTF-8.
+void appendUtf8(std::string& out, std::uint32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+/// The code point of count hex digits at text[at]; nothing when they are not all hex.
+std::optional<std::uint32_t> hexCode(const std::string& text, std::size_t at, std::size_t count) {
+    if (at + count > text.size())
+        return std::nullopt;
+    std::uint32_t code = 0;
+    for (std::size_t i = at; i < at + count; ++i) {
+        const char c = text[i];
+        const int digit = c >= '0' && c <= '9'   ? c - '0'
+                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                 : -1;
+        if (digit < 0)
+            return std::nullopt;
+        code = code * 16 + static_cast<std::uint32_t>(digit);
+    }
+    return code;
+}
+
+char simpleEscape(char c) {
+    switch (c) {
+        case 'n':
+            return '\n';
+        case 't':
+            return '\t';
+        case 'r':
+            return '\r';
+        case 'b':
+            return '\b';
+        case 'f':
+            return '\f';
+        case 'v':
+            return '\v';
+        case 'a':
+            return '\a';
+        default:
+            return c;
+    }
+}
+
+std::string trimmed(const std::string& text) {
+    const auto start = text.find_first_not_of(" \t\r\n");
+    if (start == std::string::npos)
+        return {};
+    return text.substr(start, text.find_last_not_of(" \t\r\n") - start + 1);
+}
+
+/// The key of an INI line "key=value"; empty for any other line.
+std::string iniKey(const std::string& line) {
+    const auto equals = line.find('=');
+    return equals == std::string::npos ? std::string() : trimmed(line.substr(0, equals));
+}
+
+bool isIniGroup(const std::string& line) {
+    const std::string text = trimmed(line);
+    return text.size() >= 2 && text.front() == '[' && text.back() == ']';
+}
+
+std::string joinLines(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const auto& line : lines)
+        out += line + "\n";
+    return out;
+}
+
 }  // namespace
+
+std::vector<std::vector<std::string>> ProcProcessList::commandLines() {
+    std::vector<std::vector<std::string>> lines;
+    const uid_t user = getuid();
+    std::error_code ec;
+    for (fs::directory_iterator it(proc_, ec), end; !ec && it != end; it.increment(ec)) {
+        struct stat status {};
+        if (!allDigits(it->path().filename().string()) ||
+            ::stat(it->path().c_str(), &status) != 0 || status.st_uid != user) {
+            continue;
+        }
+        std::ifstream file(it->path() / "cmdline", std::ios::binary);
+        const std::string bytes{std::istreambuf_iterator<char>(file), {}};
+        if (auto arguments = splitCommandLine(bytes); !arguments.empty())
+            lines.push_back(std::move(arguments));
+    }
+    return lines;
+}
+
+std::optional<std::string> parseGVariantString(const std::string& text) {
+    const std::string literal = trimmed(text);
+    if (literal.size() < 2 || (literal.front() != '\'' && literal.front() != '"') ||
+        literal.back() != literal.front()) {
+        return std::nullopt;
+    }
+    const char quote = literal.front();
+    std::string value;
+    for (std::size_t i = 1; i + 1 < literal.size(); ++i) {
+        const char c = literal[i];
+        if (c == quote)
+            return std::nullopt;  // the literal ended before its last character
+        if (c != '\\') {
+            value += c;
+            continue;
+        }
+        if (++i + 1 >= literal.size())
+            return std::nullopt;  // a backslash that escapes the closing quote
+        const char escaped = literal[i];
+        if (escaped == 'u' || escaped == 'U') {
+            const std::size_t digits = escaped == 'u' ? 4 : 8;
+            const auto code = hexCode(literal, i + 1, digits);
+            if (!code || i + digits + 1 >= literal.size() || *code > 0x10FFFF)
+                return std::nullopt;
+            appendUtf8(value, *code);
+            i += digits;
+        } else {
+            value += simpleEscape(escaped);
+        }
+    }
+    return value;
+}
+
+std::string withIniValue(const std::string& text, const std::string& group, const std::string& key,
+                         const std::string& value) {
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        lines.push_back(line);
+    const std::string entry = key + "=" + value;
+    const std::string header = "[" + group + "]";
+    bool inGroup = false;
+    std::optional<std::size_t> groupEnd;  // after the group's last line that is not blank
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (isIniGroup(lines[i])) {
+            inGroup = trimmed(lines[i]) == header;
+            if (inGroup)
+                groupEnd = i + 1;
+        } else if (inGroup && iniKey(lines[i]) == key) {
+            lines[i] = entry;
+            return joinLines(lines);
+        } else if (inGroup && !trimmed(lines[i]).empty()) {
+            groupEnd = i + 1;
+        }
+    }
+    if (groupEnd) {
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(*groupEnd), entry);
+        return joinLines(lines);
+    }
+    if (!lines.empty() && !trimmed(lines.back()).empty())
+        lines.push_back("");
+    lines.push_back(header);
+    lines.push_back(entry);
+    return joinLines(lines);
+}
 
 void reportError(std::string* error, std::string text) {
     if (error)
@@ -99,7 +292,7 @@ ProcessResult QProcessRunner::run(const std::string& program,
     if (!process.waitForFinished(timeoutMs_)) {
         process.kill();
         process.waitForFinished(1000);
-        result.failure = "did not end within " + std::to_string(timeoutMs_ / 1000) + " s";
+        result.failure = "did not end within " + std::to_string(timeoutMs_) + " ms and was killed";
         return result;
     }
     result.output = toBytes(process.readAllStandardOutput());
@@ -150,6 +343,22 @@ std::optional<std::string> makeFreshCopy(const std::string& bitmapPath, std::str
     for (std::size_t i = 1; i < copies.size(); ++i)
         fs::remove(copies[i].path, ec);
     return copy.string();
+}
+
+QImage readImage(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(file), {}};
+    if (!file && !file.eof())
+        return {};
+    return QImage::fromData(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+}
+
+bool writeBmp(const QImage& image, const std::string& path) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    return image.save(&buffer, "BMP") &&
+           replaceFile(path, std::string_view(bytes.constData(), bytes.size()), 0644) == 0;
 }
 
 std::string fileUri(const std::string& path) {

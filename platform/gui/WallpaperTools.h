@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QImage>
+
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace muralto::platform {
@@ -24,15 +27,35 @@ public:
                               const std::vector<std::string>& arguments) = 0;
 };
 
-/// Runs programs with QProcess, giving each at most timeoutMs to end (then it is killed).
+/// Runs programs with QProcess, giving each at most timeoutMs to end (then it is killed, and
+/// the run counts as failed). The desktops' tools answer within a second when they work.
 class QProcessRunner : public ProcessRunner {
 public:
-    explicit QProcessRunner(int timeoutMs = 30000) : timeoutMs_(timeoutMs) {}
+    static constexpr int kDefaultTimeoutMs = 10000;
+    explicit QProcessRunner(int timeoutMs = kDefaultTimeoutMs) : timeoutMs_(timeoutMs) {}
     ProcessResult run(const std::string& program,
                       const std::vector<std::string>& arguments) override;
 
 private:
     int timeoutMs_;
+};
+
+/// The command lines (program first) of the running processes that belong to this user.
+class ProcessList {
+public:
+    virtual ~ProcessList() = default;
+    virtual std::vector<std::vector<std::string>> commandLines() = 0;
+};
+
+/// Reads the command lines from /proc; processes of other users and kernel threads are left
+/// out, and so is a process that ends while it is read.
+class ProcProcessList : public ProcessList {
+public:
+    explicit ProcProcessList(std::string procFolder = "/proc") : proc_(std::move(procFolder)) {}
+    std::vector<std::vector<std::string>> commandLines() override;
+
+private:
+    std::string proc_;
 };
 
 /// Runs a tool and checks that it succeeded (ran and exited with 0). On failure puts a reason
@@ -49,6 +72,12 @@ bool runTool(ProcessRunner& runner, const std::string& program,
 /// Returns the copy's path, or nothing with the reason in *error.
 std::optional<std::string> makeFreshCopy(const std::string& bitmapPath, std::string* error);
 
+/// The picture in the file at path (the system's bytes, which need not be UTF-8); a null image
+/// when it cannot be read.
+QImage readImage(const std::string& path);
+/// Writes the image as a BMP file at path, at once (see replaceFile); false when it cannot.
+bool writeBmp(const QImage& image, const std::string& path);
+
 /// A "file://" URI for an absolute path; every byte outside the unreserved set and '/' is
 /// percent-encoded, so any file name (also one that is not UTF-8) round-trips.
 std::string fileUri(const std::string& path);
@@ -56,6 +85,17 @@ std::string fileUri(const std::string& path);
 /// Text between two quote characters, with that quote and backslashes escaped by a backslash:
 /// a GVariant string for gsettings with '\'', a command argument for sway with '"'.
 std::string quotedString(const std::string& text, char quote);
+
+/// The text a GVariant string literal stands for, as `gsettings get` prints one: in single or
+/// double quotes, with backslash escapes (\n, \t, \uXXXX, ...). Nothing when text is not a
+/// string literal, surrounding blanks aside.
+std::optional<std::string> parseGVariantString(const std::string& text);
+
+/// The text of an INI-style file with key set to value in [group]: an existing line of that
+/// key in the group is replaced, else the line is added at the group's end, else the group is
+/// added at the end. Every other line stays as it was.
+std::string withIniValue(const std::string& text, const std::string& group, const std::string& key,
+                         const std::string& value);
 
 /// Puts text into *error when error is not null.
 void reportError(std::string* error, std::string text);

@@ -337,10 +337,10 @@ QImage composeScreen(const QImage& bitmap, QSize size, const QRect& area, Placem
     return screen;
 }
 
-bool X11WallpaperSetter::setWallpaper(const std::string& bitmapPath, Placement placement,
-                                      std::string* error) {
-    QImage bitmap;
-    if (!bitmap.load(QFile::decodeName(bitmapPath.c_str())) || bitmap.isNull()) {
+bool X11WallpaperSetter::setWallpaper(const WallpaperJob& job, std::string* error) {
+    const std::string& bitmapPath = job.bitmapPath;
+    const QImage bitmap = readImage(bitmapPath);
+    if (bitmap.isNull()) {
         reportError(error, "cannot read the bitmap " + bitmapPath);
         return false;
     }
@@ -356,7 +356,7 @@ bool X11WallpaperSetter::setWallpaper(const std::string& bitmapPath, Placement p
         return false;
     const QSize size(root->width, root->height);
     const QRect area = wallpaperArea(listMonitors(connection.get(), root->window), size);
-    const QImage screen = composeScreen(bitmap, size, area, placement);
+    const QImage screen = composeScreen(bitmap, size, area, job.placement);
     const auto pixmap = uploadPixmap(connection.get(), *root, screen, error);
     return pixmap && installPixmap(connection.get(), root->window, *pixmap, error);
 }

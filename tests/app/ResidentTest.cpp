@@ -87,6 +87,26 @@ TEST_F(ResidentTest, SavingAnotherFolderScansItAtTheNextUpdate) {
     EXPECT_EQ(output.wallpapers.back(), QSize(300, 200));
 }
 
+/// A backend's notice (the desktop's way failed, another was taken) is told once per text, on
+/// standard error and from the icon, whether the outcome came at once or later.
+TEST_F(ResidentTest, ABackendsNoticeIsToldOncePerCause) {
+    const std::string rootWindow = "The desktop did not take it. Muralto sets it on the root.";
+    const std::string noWay = "The wallpaper cannot be changed: no desktop.";
+    testing::internal::CaptureStderr();
+    output.answer = {true, "", rootWindow};
+    Program& p = start({});
+    EXPECT_EQ(p.UpdateImage(), imaging::UpdateResult::Shown);
+    output.holdWallpapers = true;
+    EXPECT_EQ(p.UpdateImage(), imaging::UpdateResult::Pending);
+    EXPECT_EQ(p.UpdateImage(), imaging::UpdateResult::Busy);
+    output.held.back()({false, "no desktop", noWay});
+    EXPECT_EQ(p.UpdateImage(), imaging::UpdateResult::Pending);
+    output.held.back()({false, "no desktop", noWay});
+    EXPECT_EQ(windows.notices, (std::vector<std::string>{rootWindow, noWay}));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "muralto: " + rootWindow + "\nmuralto: " + noWay + "\n");
+}
+
 TEST_F(ResidentTest, AnUnsupportedSessionIsToldOnceAndCostsNothingUntilTheNextSave) {
     output.unsupportedReason = "no way is known here";
     testing::internal::CaptureStderr();

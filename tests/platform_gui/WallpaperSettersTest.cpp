@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
+
 #include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <set>
 
 #include "TestSupport.h"
@@ -18,24 +22,50 @@ ProcessResult exited(int code, std::string output = {}, std::string errors = {})
     return {true, code, output, errors, {}};
 }
 
-/// Records each run as {program, arguments...} and answers it with `answer`, except a run
-/// that has `failing` among its arguments, which exits with 1. Records a Plasma script as
-/// {"plasma", script}.
-struct FakeRunner : ProcessRunner, PlasmaShell {
+/// Plays a desktop that works: records each run as {program, arguments...} and each Plasma
+/// script as {"plasma", script}; gsettings and xfconf-query keep what is set and give it back
+/// when asked (unless dropWrites: then a set succeeds and keeps nothing), swaymsg answers with
+/// swayAnswer. A run that has `failing` among its arguments exits with 1; other programs get
+/// `answer`. The running programs are `processes`.
+struct FakeDesktop : ProcessRunner, PlasmaShell, ProcessList {
     ProcessResult run(const std::string& program, const Args& arguments) override {
         calls.push_back(arguments);
         calls.back().insert(calls.back().begin(), program);
-        const bool fails =
-            std::find(arguments.begin(), arguments.end(), failing) != arguments.end();
-        return fails ? exited(1) : answer;
+        if (std::find(arguments.begin(), arguments.end(), failing) != arguments.end())
+            return exited(1);
+        if (program == "gsettings" && arguments.size() >= 3)
+            return keep(arguments[1] + " " + arguments[2], arguments, 3);
+        if (program == "xfconf-query" && arguments.size() >= 4 && arguments[2] == "-p")
+            return keep(arguments[3], arguments, arguments.size() - 1);
+        if (program == "xfconf-query")
+            return exited(0, listing);
+        if (program == "swaymsg")
+            return swayAnswer;
+        return answer;
     }
     bool evaluateScript(const std::string& script, std::string*) override {
         calls.push_back({"plasma", script});
         return true;
     }
+    std::vector<Args> commandLines() override { return processes; }
+
+    /// A set stores the value at arguments[valueAt]; a get (no value) reads it back.
+    ProcessResult keep(const std::string& key, const Args& arguments, std::size_t valueAt) {
+        const bool sets = arguments[0] == "set" ||
+                          std::find(arguments.begin(), arguments.end(), "-s") != arguments.end();
+        if (sets && !dropWrites)
+            settings[key] = arguments[valueAt];
+        return sets ? exited(0) : exited(0, settings[key] + "\n");
+    }
+
     std::vector<Args> calls;
     ProcessResult answer = exited(0);
+    ProcessResult swayAnswer = exited(0, "[ { \"success\": true } ]");
+    std::string listing;
     std::string failing;
+    bool dropWrites = false;
+    std::map<std::string, std::string> settings;
+    std::vector<Args> processes;
 };
 
 TEST(ChooseWallpaperBackend, OverrideThenDesktopEntriesThenSessionVariables) {
@@ -87,15 +117,47 @@ TEST(QProcessRunner, PassesArgumentsUnsplitAndReportsFailures) {
     EXPECT_TRUE(!missing.ran && !missing.failure.empty());
     const auto failing = runner.run("ls", {"/muralto/no/such/folder"});
     EXPECT_TRUE(failing.ran && failing.exitCode != 0 && !failing.errorOutput.empty());
+    // A tool that hangs (pcmanfm on its own error window) is killed, and that is a failure.
+    const auto hanging = QProcessRunner(200).run("sleep", {"60"});
+    EXPECT_FALSE(hanging.ran);
+    EXPECT_EQ(hanging.failure, "did not end within 200 ms and was killed");
 }
 
-/// The user's bitmap, named so that every tool's quoting is put to work, and a fake runner.
+/// Pictures spelled as rows of letters split by '|', one colour each; '.' is black.
+QImage picture(const std::string& rows) {
+    const int width = static_cast<int>(std::min(rows.find('|'), rows.size()));
+    QImage image(width, static_cast<int>(rows.size() + 1) / (width + 1), QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const char c = rows[y * (width + 1) + x];
+            image.setPixel(x, y, c == '.' ? qRgb(0, 0, 0) : qRgb(c, 255 - c, 100));
+        }
+    }
+    return image;
+}
+
+/// The user's bitmap, named so that every tool's quoting is put to work, and a fake desktop
+/// whose desktop managers run.
 class DesktopTest : public testing::Test {
 protected:
     test::TempDir dir;
     std::string folder = dir.path().string() + "/";
     std::string bitmap = dir.write("j'doe \"\\\xff.bmp", "BM").string();
-    std::shared_ptr<FakeRunner> runner = std::make_shared<FakeRunner>();
+    std::shared_ptr<FakeDesktop> runner = [] {
+        auto desktop = std::make_shared<FakeDesktop>();
+        desktop->processes = {{"/usr/bin/pcmanfm", "--desktop", "--profile", "LXDE"},
+                              {"pcmanfm-qt", "--desktop", "--profile=lxqt"}};
+        return desktop;
+    }();
+    std::string config = (dir.path() / "config").string();
+    WallpaperServices services{runner, runner, runner, config};
+
+    std::unique_ptr<WallpaperSetter> make(WallpaperBackend backend) const {
+        return makeWallpaperSetter(backend, services);
+    }
+    WallpaperJob job(Placement placement, const std::string& path = {}) const {
+        return {path.empty() ? bitmap : path, placement, QSize(8, 6)};
+    }
 
     std::string copy(int n) const {
         return folder + "j'doe \"\\\xff~" + std::to_string(n) + ".bmp";
@@ -110,21 +172,45 @@ TEST_F(DesktopTest, EachDesktopGetsItsExactCommandsAndAFreshCopy) {
     const std::string gnome = "org.gnome.desktop.background", mate = "org.mate.background";
     const std::string ws0 = "/backdrop/screen0/monitorVirtual-1/workspace0";
     const std::string ws1 = "/backdrop/screen0/monitorVirtual-1/workspace1";
-    runner->answer =
-        exited(0, ws0 + "/color-style\n" + ws0 + "/last-image\n" + ws1 +
-                      "/last-image\n/backdrop/screen0/monitor0/image-path\n/desktop-icons\n");
+    runner->listing = ws0 + "/color-style\n" + ws0 + "/last-image\n" + ws1 +
+                      "/last-image\n/backdrop/screen0/monitor0/image-path\n/desktop-icons\n";
     runner->failing = "picture-uri-dark";  // an older GNOME lacks the key, and that is fine
     const auto xfconf = [](std::string property, std::string type, std::string value) {
         return Args{"xfconf-query", "-c", "xfce4-desktop", "-p", property, "-n", "-t", type,
                     "-s",           value};
     };
+    const auto black = [](std::string property) {
+        return Args{"xfconf-query",
+                    "-c",
+                    "xfce4-desktop",
+                    "-p",
+                    property,
+                    "-n",
+                    "-t",
+                    "double",
+                    "-t",
+                    "double",
+                    "-t",
+                    "double",
+                    "-t",
+                    "double",
+                    "-s",
+                    "0",
+                    "-s",
+                    "0",
+                    "-s",
+                    "0",
+                    "-s",
+                    "1"};
+    };
+    const auto read = [](std::string property) {
+        return Args{"xfconf-query", "-c", "xfce4-desktop", "-p", property};
+    };
     const auto expect = [&](WallpaperBackend backend, Placement placement,
                             const std::vector<Args>& calls) {
         runner->calls.clear();
         std::string error;
-        EXPECT_TRUE(
-            makeWallpaperSetter(backend, runner, nullptr)->setWallpaper(bitmap, placement, &error))
-            << error;
+        EXPECT_TRUE(make(backend)->setWallpaper(job(placement), &error)) << error;
         EXPECT_EQ(runner->calls, calls) << backendName(backend);
     };
     expect(Gnome, Placement::Centred,
@@ -132,79 +218,141 @@ TEST_F(DesktopTest, EachDesktopGetsItsExactCommandsAndAFreshCopy) {
             {"gsettings", "set", gnome, "primary-color", "'#000000'"},
             {"gsettings", "set", gnome, "color-shading-type", "'solid'"},
             {"gsettings", "set", gnome, "picture-uri", "'" + uri(1) + "'"},
-            {"gsettings", "set", gnome, "picture-uri-dark", "'" + uri(1) + "'"}});
-    expect(Mate, Placement::Tiled,
-           {{"gsettings", "set", mate, "picture-options", "'wallpaper'"},
-            {"gsettings", "set", mate, "primary-color", "'#000000'"},
-            {"gsettings", "set", mate, "color-shading-type", "'solid'"},
-            {"gsettings", "set", mate, "picture-filename",
-             "'" + folder + "j\\'doe \"\\\\\xff~2.bmp'"}});
+            {"gsettings", "set", gnome, "picture-uri-dark", "'" + uri(1) + "'"},
+            {"gsettings", "get", gnome, "picture-uri"}});
+    expect(
+        Mate, Placement::Tiled,
+        {{"gsettings", "set", mate, "picture-options", "'wallpaper'"},
+         {"gsettings", "set", mate, "primary-color", "'#000000'"},
+         {"gsettings", "set", mate, "color-shading-type", "'solid'"},
+         {"gsettings", "set", mate, "picture-filename", "'" + folder + "j\\'doe \"\\\\\xff~2.bmp'"},
+         {"gsettings", "get", mate, "picture-filename"}});
     expect(Xfce, Placement::Tiled,
            {{"xfconf-query", "-c", "xfce4-desktop", "-l"},
+            xfconf(ws0 + "/color-style", "int", "0"),
+            black(ws0 + "/rgba1"),
             xfconf(ws0 + "/image-style", "int", "2"),
             xfconf(ws0 + "/last-image", "string", copy(3)),
+            xfconf(ws1 + "/color-style", "int", "0"),
+            black(ws1 + "/rgba1"),
             xfconf(ws1 + "/image-style", "int", "2"),
-            xfconf(ws1 + "/last-image", "string", copy(3))});
+            xfconf(ws1 + "/last-image", "string", copy(3)),
+            read(ws0 + "/last-image"),
+            read(ws1 + "/last-image")});
     expect(Lxqt, Placement::Centred,
-           {{"pcmanfm-qt", "--set-wallpaper", copy(4), "--wallpaper-mode", "center"}});
+           {{"pcmanfm-qt", "--profile=lxqt", "--set-wallpaper", copy(4), "--wallpaper-mode",
+             "center"}});
     expect(Lxde, Placement::Tiled,
-           {{"pcmanfm", "--set-wallpaper", copy(5), "--wallpaper-mode", "tile"}});
+           {{"pcmanfm", "--profile=LXDE", "--set-wallpaper", copy(5), "--wallpaper-mode", "tile"}});
     expect(Sway, Placement::Tiled,
-           {{"swaymsg", "output", "*", "bg", "\"" + folder + "j'doe \\\"\\\\\xff~6.bmp\"", "tile",
-             "#000000"}});
+           {{"swaymsg", "output", "*", "bg", "\"" + folder + "j\\'doe\\ \\\"\\\\\xff\\~6.bmp\"",
+             "tile", "#000000"}});
 }
 
+/// The pcmanfm desktops keep their background colour in the profile's settings; it is made
+/// black, other settings stay.
+TEST_F(DesktopTest, PcmanfmDesktopsGetABlackBackgroundInTheirProfile) {
+    dir.write("config/pcmanfm/LXDE/desktop-items-0.conf",
+              "[*]\ndesktop_bg=#2e4060\nshow_trash=1\n");
+    dir.write("config/pcmanfm/LXDE/desktop-items-1.conf", "[*]\nwallpaper_mode=crop\n");
+    ASSERT_TRUE(make(WallpaperBackend::Lxde)->setWallpaper(job(Placement::Centred), nullptr));
+    ASSERT_TRUE(make(WallpaperBackend::Lxqt)->setWallpaper(job(Placement::Centred), nullptr));
+    EXPECT_EQ(test::readFile(dir.path() / "config/pcmanfm/LXDE/desktop-items-0.conf"),
+              "[*]\ndesktop_bg=#000000\nshow_trash=1\n");
+    EXPECT_EQ(test::readFile(dir.path() / "config/pcmanfm/LXDE/desktop-items-1.conf"),
+              "[*]\nwallpaper_mode=crop\ndesktop_bg=#000000\n");
+    EXPECT_EQ(test::readFile(dir.path() / "config/pcmanfm-qt/lxqt/settings.conf"),
+              "[Desktop]\nBgColor=#000000\n");
+}
+
+/// Failures the desktop's tools hide or report; the change stops with a reason on one line.
 TEST_F(DesktopTest, AFailureStopsTheChangeWithItsReason) {
     using enum WallpaperBackend;
     const auto garbage = dir.write("garbage.bmp", "BM this is no bitmap").string();
     const auto good = folder + "good.bmp";
     ASSERT_TRUE(QImage(4, 4, QImage::Format_RGB32).save(QString::fromStdString(good), "BMP"));
     const auto gone = folder + "gone.bmp";
-    const auto make = [&](WallpaperBackend b) { return makeWallpaperSetter(b, runner, nullptr); };
     const auto x11 = [](const char* display) {
         return std::make_unique<X11WallpaperSetter>(display);
     };
+    const ProcessResult swayParseError = exited(
+        2, "[ { \"success\": false, \"parse_error\": true, \"error\": \"Invalid syntax\" } ]");
     struct Case {
         std::unique_ptr<WallpaperSetter> setter;
         std::string bitmap;
-        ProcessResult answer;
+        std::function<void(FakeDesktop&)> desktop;
         std::size_t calls;
         std::string error;  // how the reason begins
     };
+    const auto none = [](FakeDesktop&) {};
     const Case cases[] = {
-        {make(Gnome), bitmap, {false, 0, "", "", "did not start"}, 1, "gsettings did not start"},
-        {make(Mate), bitmap, exited(1, "", "\n  bad\nmore"), 1,
-         "gsettings failed with exit code 1: bad"},
-        {make(Xfce), bitmap, exited(0, "/desktop-icons/style\n"), 1,
+        {make(Gnome), bitmap, [](FakeDesktop& d) { d.failing = "picture-options"; }, 1,
+         "gsettings failed with exit code 1"},
+        // No dconf to commit to: gsettings exits with 0 and the setting stays.
+        {make(Cinnamon), bitmap, [](FakeDesktop& d) { d.dropWrites = true; }, 5,
+         "gsettings reported success, but org.cinnamon.desktop.background picture-uri does not "
+         "hold the new picture"},
+        {make(Xfce), bitmap, [](FakeDesktop& d) { d.listing = "/desktop-icons/style\n"; }, 1,
          "xfconf-query lists no backdrop"},
-        {make(Lxqt), gone, exited(0), 0, "cannot copy " + gone + " to " + folder + "gone~1.bmp: "},
-        {x11(""), garbage, exited(0), 0, "cannot read the bitmap " + garbage},
-        {x11("no-such-display"), good, exited(0), 0, "cannot open the X display no-such-display"},
+        {make(Xfce), bitmap,
+         [](FakeDesktop& d) {
+             d.listing = "/backdrop/screen0/monitor0/workspace0/last-image\n";
+             d.dropWrites = true;
+         },
+         6, "xfconf-query reported success, but /backdrop/screen0/monitor0/workspace0/last-image"},
+        // Without its desktop manager pcmanfm waits on an error window, pcmanfm-qt does
+        // nothing: neither is started.
+        {make(Lxde), bitmap,
+         [](FakeDesktop& d) {
+             d.processes = {{"pcmanfm"}, {"pcmanfm-qt", "--desktop"}};
+         },
+         0, "pcmanfm's desktop manager is not running"},
+        {make(Lxqt), bitmap,
+         [](FakeDesktop& d) {
+             d.processes = {{"pcmanfm", "--desktop"}};
+         },
+         0, "pcmanfm-qt's desktop manager is not running"},
+        {make(Sway), bitmap, [&](FakeDesktop& d) { d.swayAnswer = swayParseError; }, 1,
+         "sway refused the wallpaper: Invalid syntax"},
+        {make(Sway), dir.write("new\nline.bmp", "BM").string(), none, 0,
+         "sway cannot be given a picture whose folder or name holds a line break"},
+        {make(Lxqt), gone, none, 0, "cannot copy " + gone + " to " + folder + "gone~1.bmp: "},
+        {x11(""), garbage, none, 0, "cannot read the bitmap " + garbage},
+        {x11("no-such-display"), good, none, 0, "cannot open the X display no-such-display"},
     };
     for (const auto& c : cases) {
-        runner->calls.clear();
-        runner->answer = c.answer;
+        *runner = FakeDesktop{};
+        runner->processes = {{"pcmanfm", "--desktop"}, {"pcmanfm-qt", "--desktop"}};
+        c.desktop(*runner);
         std::string error;
-        EXPECT_FALSE(c.setter->setWallpaper(c.bitmap, Placement::Centred, &error));
+        EXPECT_FALSE(c.setter->setWallpaper(job(Placement::Centred, c.bitmap), &error));
         EXPECT_EQ(error.substr(0, c.error.size()), c.error) << error;
         EXPECT_EQ(error.find('\n'), std::string::npos) << error;
         EXPECT_EQ(runner->calls.size(), c.calls) << c.error;
     }
 }
 
-TEST_F(DesktopTest, PlasmaScriptSetsPluginImageAndFillMode) {
-    const auto setter = makeWallpaperSetter(WallpaperBackend::Kde, runner, runner);
-    ASSERT_TRUE(setter->setWallpaper(bitmap, Placement::Centred, nullptr));
-    ASSERT_TRUE(setter->setWallpaper(bitmap, Placement::Tiled, nullptr));
+/// Plasma centres its tiles; a tiled wallpaper is therefore one bitmap of the screen, tiled from
+/// its top-left corner here, that Plasma shows centred.
+TEST_F(DesktopTest, PlasmaGetsTheScreenTiledFromTheTopLeftCorner) {
+    const auto setter = make(WallpaperBackend::Kde);
+    const QImage tile = picture("AB.|CDE");
+    ASSERT_TRUE(writeBmp(tile, bitmap));
+    ASSERT_TRUE(setter->setWallpaper(job(Placement::Centred), nullptr));
+    std::string error;
+    ASSERT_TRUE(setter->setWallpaper(job(Placement::Tiled), &error)) << error;
     ASSERT_EQ(runner->calls.size(), 2u);
     for (int i = 0; i < 2; ++i) {
         for (const std::string& part :
              Args{"[\"Wallpaper\", \"org.kde.image\", \"General\"]",
                   "wallpaperPlugin = \"org.kde.image\"",
-                  "writeConfig(\"Image\", \"" + uri(i + 1) + "\")",
-                  i == 0 ? "writeConfig(\"FillMode\", 6)" : "writeConfig(\"FillMode\", 3)"})
+                  "writeConfig(\"Image\", \"" + uri(i + 1) + "\")", "writeConfig(\"FillMode\", 6)"})
             EXPECT_NE(runner->calls[i][1].find(part), std::string::npos) << runner->calls[i][1];
     }
+    EXPECT_EQ(readImage(copy(1)).size(), QSize(3, 2));
+    const QImage screen = readImage(copy(2));
+    EXPECT_EQ(screen.convertToFormat(QImage::Format_RGB32),
+              picture("AB.AB.AB|CDECDECD|AB.AB.AB|CDECDECD|AB.AB.AB|CDECDECD"));
 }
 
 TEST(PackPixels, LaysOutPixelsAsTheServerExpects) {
@@ -228,19 +376,6 @@ TEST(PackPixels, LaysOutPixelsAsTheServerExpects) {
         EXPECT_EQ(packPixels(image, format, &stride), bytes) << format.bitsPerPixel;
         EXPECT_EQ(stride, bytes.size());
     }
-}
-
-/// Pictures spelled as rows of letters split by '|', one colour each; '.' is black.
-QImage picture(const std::string& rows) {
-    const int width = static_cast<int>(std::min(rows.find('|'), rows.size()));
-    QImage image(width, static_cast<int>(rows.size() + 1) / (width + 1), QImage::Format_RGB32);
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const char c = rows[y * (width + 1) + x];
-            image.setPixel(x, y, c == '.' ? qRgb(0, 0, 0) : qRgb(c, 255 - c, 100));
-        }
-    }
-    return image;
 }
 
 struct ComposeCase {
@@ -319,7 +454,7 @@ TEST_P(UnsupportedSessionTest, TheNullBackendRefusesWithTheReason) {
     std::string reason, error;
     EXPECT_FALSE(setter->canSetWallpaper(&reason));
     EXPECT_EQ(reason, GetParam().reason);
-    EXPECT_FALSE(setter->setWallpaper("/tmp/jdoe.bmp", Placement::Centred, &error));
+    EXPECT_FALSE(setter->setWallpaper({"/tmp/jdoe.bmp", Placement::Centred, {}}, &error));
     EXPECT_EQ(error, GetParam().reason);
 }
 

@@ -13,11 +13,15 @@ namespace muralto::test {
 /// Shows nothing but records the size of every wallpaper bitmap and saver frame it is given.
 class RecordingOutput : public imaging::ImageOutput {
 public:
-    bool showWallpaper(const std::string& bitmapPath, std::int32_t, std::string*) override {
+    void showWallpaper(const std::string& bitmapPath, std::int32_t, QSize,
+                       WallpaperDone done) override {
         wallpapers.push_back(QImage(QString::fromStdString(bitmapPath)).size());
         if (duringShow)
             duringShow();
-        return true;
+        if (holdWallpapers)
+            held.push_back(std::move(done));
+        else
+            done(answer);
     }
     void showFrame(const QImage& canvas, const imaging::CompositionRequest& request) override {
         frames.push_back(canvas.size());
@@ -32,9 +36,12 @@ public:
 
     std::vector<QSize> wallpapers, frames;
     std::vector<imaging::CompositionRequest> frameRequests;
-    std::function<void()> duringShow;  ///< runs while a wallpaper is shown
-    std::string unsupportedReason;     ///< set: the session's wallpaper cannot be set
-    mutable int asked = 0;             ///< how often canShowWallpaper was asked
+    std::function<void()> duringShow;              ///< runs while a wallpaper is shown
+    imaging::WallpaperShown answer{true, {}, {}};  ///< what each wallpaper comes to
+    bool holdWallpapers = false;  ///< keep the outcomes in held instead of telling them at once
+    std::vector<WallpaperDone> held;
+    std::string unsupportedReason;  ///< set: the session's wallpaper cannot be set
+    mutable int asked = 0;          ///< how often canShowWallpaper was asked
 };
 
 }  // namespace muralto::test
