@@ -192,6 +192,7 @@ bool isX11Session(const Environment& environment) {
 }
 
 WallpaperServices realWallpaperServices() {
+    const char* display = std::getenv("DISPLAY");
     std::string configHome;
     if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config == '/') {
         configHome = config;
@@ -199,7 +200,7 @@ WallpaperServices realWallpaperServices() {
         configHome = std::string(home) + "/.config";
     }
     return {std::make_shared<QProcessRunner>(), std::make_shared<DBusPlasmaShell>(),
-            std::make_shared<ProcProcessList>(), configHome};
+            std::make_shared<ProcProcessList>(display ? display : ""), configHome};
 }
 
 std::unique_ptr<WallpaperSetter> chooseWallpaperSetter(const Environment& environment) {

@@ -197,12 +197,26 @@ std::vector<std::vector<std::string>> ProcProcessList::commandLines() {
             ::stat(it->path().c_str(), &status) != 0 || status.st_uid != user) {
             continue;
         }
+        if (!onThisDisplay(it->path()))
+            continue;
         std::ifstream file(it->path() / "cmdline", std::ios::binary);
         const std::string bytes{std::istreambuf_iterator<char>(file), {}};
         if (auto arguments = splitCommandLine(bytes); !arguments.empty())
             lines.push_back(std::move(arguments));
     }
     return lines;
+}
+
+bool ProcProcessList::onThisDisplay(const std::filesystem::path& process) const {
+    if (display_.empty())
+        return true;
+    std::ifstream file(process / "environ", std::ios::binary);
+    const std::string wanted = "DISPLAY=" + display_;
+    for (std::string entry; std::getline(file, entry, '\0');) {
+        if (entry == wanted)
+            return true;
+    }
+    return false;
 }
 
 std::optional<std::string> parseGVariantString(const std::string& text) {

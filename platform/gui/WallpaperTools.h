@@ -2,6 +2,7 @@
 
 #include <QImage>
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <utility>
@@ -48,13 +49,19 @@ public:
 };
 
 /// Reads the command lines from /proc; processes of other users and kernel threads are left
-/// out, and so is a process that ends while it is read.
+/// out, and so is a process that ends while it is read. With a display given, only processes
+/// whose environment names that DISPLAY count: a desktop manager of the user's other session
+/// draws no desktop on this one.
 class ProcProcessList : public ProcessList {
 public:
-    explicit ProcProcessList(std::string procFolder = "/proc") : proc_(std::move(procFolder)) {}
+    explicit ProcProcessList(std::string display, std::string procFolder = "/proc")
+        : display_(std::move(display)), proc_(std::move(procFolder)) {}
     std::vector<std::vector<std::string>> commandLines() override;
 
 private:
+    bool onThisDisplay(const std::filesystem::path& process) const;
+
+    std::string display_;
     std::string proc_;
 };
 
