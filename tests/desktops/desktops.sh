@@ -25,6 +25,17 @@ x_shot() { "$probe" screenshot "$1"; }
 # A key=value line of an ini file (the first one found).
 ini_value() { sed -n "s/^$2=//p" "$1" 2>/dev/null | head -n 1; }
 need() { command -v "$1" >/dev/null || skip "$1 is not installed"; }
+# service_up SECONDS LOG COMMAND...: polls COMMAND until it succeeds; a service that does not
+# come up in time cannot run here, and the test skips with the end of the service's LOG.
+service_up() {
+    local deadline=$((SECONDS + $1)) log=$2
+    shift 2
+    until "$@"; do
+        [ $SECONDS -lt $deadline ] ||
+            skip "the service did not start ($*): $(tail -n 5 "$log" 2>/dev/null | tr '\n' ' ')"
+        sleep 0.1
+    done
+}
 
 # GNOME: no desktop draws here; the settings are read back.
 gnome_start() {
@@ -61,7 +72,7 @@ mate_start() {
     done
     caja --force-desktop --no-default-window >"$work/caja.log" 2>&1 &
     started_pids+=($!)
-    wait_until 30 desktop_window_shown "^caja$"
+    service_up 30 "$work/caja.log" desktop_window_shown "^caja$"
     export XDG_CURRENT_DESKTOP=MATE
 }
 mate_held() { gsetting org.mate.background picture-filename; }
@@ -78,8 +89,8 @@ xfce_start() {
         skip "xfconfd does not answer on the session bus"
     xfdesktop --sm-client-disable >"$work/xfdesktop.log" 2>&1 &
     started_pids+=($!)
-    wait_until 30 xfce_backdrops
-    wait_until 30 desktop_window_shown "^xfdesktop$"
+    service_up 30 "$work/xfdesktop.log" xfce_backdrops
+    service_up 30 "$work/xfdesktop.log" desktop_window_shown "^xfdesktop$"
     export XDG_CURRENT_DESKTOP=XFCE
 }
 # Every workspace's image must be the same: the first one found stands for all.
@@ -108,7 +119,7 @@ lxde_start() {
     need pcmanfm
     pcmanfm --desktop >"$work/pcmanfm.log" 2>&1 &
     started_pids+=($!)
-    wait_until 30 desktop_window_shown "^pcmanfm$"
+    service_up 30 "$work/pcmanfm.log" desktop_window_shown "^pcmanfm$"
     export XDG_CURRENT_DESKTOP=LXDE
 }
 lxde_held() { ini_value "$(lxde_config)" wallpaper; }
@@ -121,7 +132,7 @@ lxqt_start() {
     need pcmanfm-qt
     pcmanfm-qt --desktop >"$work/pcmanfm-qt.log" 2>&1 &
     started_pids+=($!)
-    wait_until 30 desktop_window_shown "^pcmanfm-qt$"
+    service_up 30 "$work/pcmanfm-qt.log" desktop_window_shown "^pcmanfm-qt$"
     export XDG_CURRENT_DESKTOP=LXQt
 }
 lxqt_held() { ini_value "$(lxqt_config)" Wallpaper; }
@@ -144,12 +155,12 @@ sway_start() {
         WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman sway -c "$work/sway.config" \
         >"$work/sway.log" 2>&1 &
     started_pids+=($!)
-    sway_socket() { compgen -G "$sway_runtime/sway-ipc.*.sock" >/dev/null; }
-    wait_until 30 sway_socket || true
+    service_up 30 "$work/sway.log" sway_socket
     export SWAYSOCK
     SWAYSOCK=$(compgen -G "$sway_runtime/sway-ipc.*.sock" | head -n 1)
     unset XDG_CURRENT_DESKTOP
 }
+sway_socket() { compgen -G "$sway_runtime/sway-ipc.*.sock" >/dev/null; }
 # The arguments of the swaybg that draws now, one a line.
 swaybg_arguments() {
     local pid
@@ -166,17 +177,17 @@ sway_shot() {
 }
 
 # Plasma: a stand-in service records the script the program sends.
+plasma_up() {
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
+        org.freedesktop.DBus.NameHasOwner string:org.kde.plasmashell 2>/dev/null |
+        grep -q 'boolean true'
+}
 plasma_record=
 plasma_stand_in_start() {
     plasma_record=$work/plasma-script.js
-    "$standin" "$plasma_record" &
+    "$standin" "$plasma_record" 2>"$work/stand-in.log" &
     started_pids+=($!)
-    plasma_up() {
-        dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
-            org.freedesktop.DBus.NameHasOwner string:org.kde.plasmashell 2>/dev/null |
-            grep -q 'boolean true'
-    }
-    wait_until 20 plasma_up
+    service_up 20 "$work/stand-in.log" plasma_up
     export XDG_CURRENT_DESKTOP=KDE KDE_SESSION_VERSION=5
 }
 plasma_stand_in_held() {
@@ -198,7 +209,7 @@ plasma_start() {
     need plasmashell
     plasmashell --no-respawn >"$work/plasmashell.log" 2>&1 &
     started_pids+=($!)
-    wait_until 60 desktop_window_shown "^plasmashell$"
+    service_up 60 "$work/plasmashell.log" desktop_window_shown "^plasmashell$"
     export XDG_CURRENT_DESKTOP=KDE KDE_SESSION_VERSION=5
 }
 plasma_held() { uri_path "$(ini_value "$(plasma_config)" Image)"; }

@@ -103,7 +103,12 @@ check_scale() {
     expected=${!placements}
     start_program "$scale"
     hide_options
-    wait_until 30 holds_a_copy
+    local deadline=$((SECONDS + 30))
+    until holds_a_copy; do
+        [ $SECONDS -lt $deadline ] || fail "after 30 s the service holds '$(held)', not a copy" \
+            "beside the bitmap"
+        sleep 0.05
+    done
     first=$(held)
     ms=$(wait_new_name "$first")
     second=$(held)
@@ -116,7 +121,12 @@ check_scale() {
     fi
     if declare -F "${desktop}_check" >/dev/null; then "${desktop}_check"; fi
     if declare -F "${desktop}_shot" >/dev/null; then
-        wait_until 20 shows "$scale"
+        local deadline=$((SECONDS + 20))
+        until shows "$scale"; do
+            [ $SECONDS -lt $deadline ] || fail "ScaleFactor $scale: the screen does not show" \
+                "$(held) ($(cat "$work/screencheck.log" 2>/dev/null))"
+            sleep 0.1
+        done
         not_other_placement "$scale"
         echo "$desktop: ScaleFactor $scale: the screen shows $(basename "$(held)")"
     fi
