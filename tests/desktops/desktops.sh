@@ -1,0 +1,218 @@
+# One row per desktop: how its service starts and what it holds afterwards. For a desktop D:
+#   D_start       starts the service (or calls skip with the reason it cannot) and sets the
+#                 session variables the program reads to pick its backend
+#   D_held        prints the path of the picture the service holds (empty while none)
+#   D_placement   (optional) prints the service's placement setting
+#   D_placements  the placement settings expected for ScaleFactor 1 and 2
+#   D_shot FILE   (only where the desktop draws) saves what the screen shows as a PNG
+#   D_check       (optional) further checks of what the service holds
+# run.sh sources this file after lib.sh: $work, $probe, $standin and as_user are known.
+
+# The plain path a file:// URI names.
+uri_path() {
+    local path=${1#file://}
+    printf '%b' "${path//%/\\x}"
+}
+# A gsettings string value without its quotes.
+gsetting() { gsettings get "$1" "$2" 2>/dev/null | sed -E "s/^'(.*)'\$/\\1/"; }
+# Whether gsettings keeps values between processes (a dconf database, not the memory backend).
+gsettings_keeps() {
+    gsettings list-keys "$1" >/dev/null 2>&1 || skip "the schema $1 is not installed"
+    gsettings set "$1" picture-options "'zoom'" 2>/dev/null || skip "gsettings cannot write $1"
+    [ "$(gsetting "$1" picture-options)" = zoom ] || skip "gsettings has no dconf database to write"
+}
+x_shot() { "$probe" screenshot "$1"; }
+# A key=value line of an ini file (the first one found).
+ini_value() { sed -n "s/^$2=//p" "$1" 2>/dev/null | head -n 1; }
+need() { command -v "$1" >/dev/null || skip "$1 is not installed"; }
+# service_up SECONDS LOG COMMAND...: polls COMMAND until it succeeds; a service that does not
+# come up in time cannot run here, and the test skips with the end of the service's LOG.
+service_up() {
+    local deadline=$((SECONDS + $1)) log=$2
+    shift 2
+    until "$@"; do
+        [ $SECONDS -lt $deadline ] ||
+            skip "the service did not start ($*): $(tail -n 5 "$log" 2>/dev/null | tr '\n' ' ')"
+        sleep 0.1
+    done
+}
+
+# GNOME: no desktop draws here; the settings are read back.
+gnome_start() {
+    gsettings_keeps org.gnome.desktop.background
+    export XDG_CURRENT_DESKTOP=GNOME
+}
+gnome_held() { uri_path "$(gsetting org.gnome.desktop.background picture-uri)"; }
+gnome_placement() { gsetting org.gnome.desktop.background picture-options; }
+gnome_placements=(centered wallpaper)
+gnome_check() {
+    local dark
+    dark=$(uri_path "$(gsetting org.gnome.desktop.background picture-uri-dark)")
+    [ "$dark" = "$(gnome_held)" ] || fail "picture-uri-dark holds $dark, not $(gnome_held)"
+    [ "$(gsetting org.gnome.desktop.background primary-color)" = '#000000' ] ||
+        fail "the background colour is not black"
+}
+
+cinnamon_start() {
+    gsettings_keeps org.cinnamon.desktop.background
+    export XDG_CURRENT_DESKTOP=X-Cinnamon
+}
+cinnamon_held() { uri_path "$(gsetting org.cinnamon.desktop.background picture-uri)"; }
+cinnamon_placement() { gsetting org.cinnamon.desktop.background picture-options; }
+cinnamon_placements=(centered wallpaper)
+
+# MATE: caja draws the desktop from the same settings; its own icons are turned off.
+mate_start() {
+    gsettings_keeps org.mate.background
+    need caja
+    local icon
+    for icon in computer-icon-visible home-icon-visible trash-icon-visible volumes-visible \
+        network-icon-visible; do
+        gsettings set org.mate.caja.desktop "$icon" false 2>/dev/null || true
+    done
+    caja --force-desktop --no-default-window >"$work/caja.log" 2>&1 &
+    started_pids+=($!)
+    service_up 30 "$work/caja.log" desktop_window_shown "^caja$"
+    export XDG_CURRENT_DESKTOP=MATE
+}
+mate_held() { gsetting org.mate.background picture-filename; }
+mate_placement() { gsetting org.mate.background picture-options; }
+mate_placements=(centered wallpaper)
+mate_shot() { x_shot "$1"; }
+
+# XFCE: xfdesktop (which starts xfconfd over the bus) makes the backdrop properties.
+xfce_backdrops() { xfconf-query -c xfce4-desktop -l 2>/dev/null | grep '/workspace[0-9]*/last-image$'; }
+xfce_start() {
+    need xfdesktop
+    need xfconf-query
+    xfconf-query -c xfce4-desktop -p /desktop-icons/style -n -t int -s 0 ||
+        skip "xfconfd does not answer on the session bus"
+    xfdesktop --sm-client-disable >"$work/xfdesktop.log" 2>&1 &
+    started_pids+=($!)
+    service_up 30 "$work/xfdesktop.log" xfce_backdrops
+    service_up 30 "$work/xfdesktop.log" desktop_window_shown "^xfdesktop$"
+    export XDG_CURRENT_DESKTOP=XFCE
+}
+# Every workspace's image must be the same: the first one found stands for all.
+xfce_held() {
+    local property
+    for property in $(xfce_backdrops); do xfconf-query -c xfce4-desktop -p "$property"; done |
+        sort -u | head -n 1
+}
+xfce_placement() {
+    local property
+    for property in $(xfce_backdrops); do
+        xfconf-query -c xfce4-desktop -p "${property%/last-image}/image-style"
+    done | sort -u | tr '\n' ' ' | sed 's/ $//'
+}
+xfce_placements=(1 2)
+xfce_check() {
+    local images
+    images=$(for p in $(xfce_backdrops); do xfconf-query -c xfce4-desktop -p "$p"; done | sort -u)
+    [ "$(wc -l <<<"$images")" -eq 1 ] || fail "the workspaces hold different images: $images"
+}
+xfce_shot() { x_shot "$1"; }
+
+# LXDE: pcmanfm draws the desktop and keeps its settings in its profile's folder.
+lxde_config() { find "$XDG_CONFIG_HOME/pcmanfm" -name 'desktop-items-0.conf' 2>/dev/null | head -n 1; }
+lxde_start() {
+    need pcmanfm
+    pcmanfm --desktop >"$work/pcmanfm.log" 2>&1 &
+    started_pids+=($!)
+    service_up 30 "$work/pcmanfm.log" desktop_window_shown "^pcmanfm$"
+    export XDG_CURRENT_DESKTOP=LXDE
+}
+lxde_held() { ini_value "$(lxde_config)" wallpaper; }
+lxde_placement() { ini_value "$(lxde_config)" wallpaper_mode; }
+lxde_placements=(center tile)
+lxde_shot() { x_shot "$1"; }
+
+lxqt_config() { echo "$XDG_CONFIG_HOME/pcmanfm-qt/default/settings.conf"; }
+lxqt_start() {
+    need pcmanfm-qt
+    pcmanfm-qt --desktop >"$work/pcmanfm-qt.log" 2>&1 &
+    started_pids+=($!)
+    service_up 30 "$work/pcmanfm-qt.log" desktop_window_shown "^pcmanfm-qt$"
+    export XDG_CURRENT_DESKTOP=LXQt
+}
+lxqt_held() { ini_value "$(lxqt_config)" Wallpaper; }
+# pcmanfm-qt applies the mode it is given but keeps WallpaperMode=none in its settings file:
+# the screen alone tells the placement.
+lxqt_placements=(center tile)
+lxqt_shot() { x_shot "$1"; }
+
+# sway, headless, as an ordinary user when the test runs as root (sway refuses root). sway
+# reports no wallpaper back; the swaybg it runs for the outputs names the file and the mode.
+sway_start() {
+    need sway
+    need grim
+    command -v swaybg >/dev/null || skip "swaybg is not installed"
+    sway_runtime=$work/sway-run
+    mkdir -m 0700 "$sway_runtime"
+    [ ${#as_user[@]} -eq 0 ] || chown nobody:nogroup "$sway_runtime"
+    printf 'output HEADLESS-1 mode 1024x768\nxwayland disable\n' >"$work/sway.config"
+    "${as_user[@]}" env XDG_RUNTIME_DIR="$sway_runtime" WLR_BACKENDS=headless \
+        WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman sway -c "$work/sway.config" \
+        >"$work/sway.log" 2>&1 &
+    started_pids+=($!)
+    service_up 30 "$work/sway.log" sway_socket
+    export SWAYSOCK
+    SWAYSOCK=$(compgen -G "$sway_runtime/sway-ipc.*.sock" | head -n 1)
+    unset XDG_CURRENT_DESKTOP
+}
+sway_socket() { compgen -G "$sway_runtime/sway-ipc.*.sock" >/dev/null; }
+# The arguments of the swaybg that draws now, one a line.
+swaybg_arguments() {
+    local pid
+    pid=$(running_here swaybg | tail -n 1)
+    [ -n "$pid" ] || return 0
+    tr '\0' '\n' <"/proc/$pid/cmdline" 2>/dev/null || true
+}
+sway_held() { swaybg_arguments | sed -n '/^-i$/{n;p}' | head -n 1; }
+sway_placement() { swaybg_arguments | sed -n '/^-m$/{n;p}' | head -n 1; }
+sway_placements=(center tile)
+sway_shot() {
+    "${as_user[@]}" env XDG_RUNTIME_DIR="$sway_runtime" WAYLAND_DISPLAY=wayland-1 \
+        grim - >"$1"
+}
+
+# Plasma: a stand-in service records the script the program sends.
+plasma_up() {
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
+        org.freedesktop.DBus.NameHasOwner string:org.kde.plasmashell 2>/dev/null |
+        grep -q 'boolean true'
+}
+plasma_record=
+plasma_stand_in_start() {
+    plasma_record=$work/plasma-script.js
+    "$standin" "$plasma_record" 2>"$work/stand-in.log" &
+    started_pids+=($!)
+    service_up 20 "$work/stand-in.log" plasma_up
+    export XDG_CURRENT_DESKTOP=KDE KDE_SESSION_VERSION=5
+}
+plasma_stand_in_held() {
+    [ -f "$plasma_record" ] || return 0
+    uri_path "$(sed -n 's/.*writeConfig("Image", "\([^"]*\)").*/\1/p' "$plasma_record")"
+}
+plasma_stand_in_placement() {
+    [ -f "$plasma_record" ] && sed -n 's/.*writeConfig("FillMode", \([0-9]*\)).*/\1/p' "$plasma_record"
+}
+plasma_stand_in_placements=(6 3)
+plasma_stand_in_check() {
+    grep -q 'wallpaperPlugin = "org.kde.image"' "$plasma_record" ||
+        fail "the script does not choose the image wallpaper: $(cat "$plasma_record")"
+}
+
+# The real Plasma shell, where it is installed.
+plasma_config() { echo "$XDG_CONFIG_HOME/plasma-org.kde.plasma.desktop-appletsrc"; }
+plasma_start() {
+    need plasmashell
+    plasmashell --no-respawn >"$work/plasmashell.log" 2>&1 &
+    started_pids+=($!)
+    service_up 60 "$work/plasmashell.log" desktop_window_shown "^plasmashell$"
+    export XDG_CURRENT_DESKTOP=KDE KDE_SESSION_VERSION=5
+}
+plasma_held() { uri_path "$(ini_value "$(plasma_config)" Image)"; }
+plasma_placement() { ini_value "$(plasma_config)" FillMode; }
+plasma_placements=(6 3)
+plasma_shot() { x_shot "$1"; }
