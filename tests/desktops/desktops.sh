@@ -197,10 +197,16 @@ plasma_stand_in_held() {
 plasma_stand_in_placement() {
     [ -f "$plasma_record" ] && sed -n 's/.*writeConfig("FillMode", \([0-9]*\)).*/\1/p' "$plasma_record"
 }
-plasma_stand_in_placements=(6 3)
+# Plasma centres its tiling, so the program lays the tiles into one bitmap of the screen's size
+# from the top-left corner and has it shown as it is.
+plasma_stand_in_placements=(6 6)
 plasma_stand_in_check() {
     grep -q 'wallpaperPlugin = "org.kde.image"' "$plasma_record" ||
         fail "the script does not choose the image wallpaper: $(cat "$plasma_record")"
+    if [ "$scale" = 2 ]; then
+        file -b "$(held)" | grep -q ' 1024 x 768 x ' ||
+            fail "ScaleFactor 2: the bitmap is not the screen's size: $(file -b "$(held)")"
+    fi
 }
 
 # The real Plasma shell, where it is installed.
@@ -214,5 +220,5 @@ plasma_start() {
 }
 plasma_held() { uri_path "$(ini_value "$(plasma_config)" Image)"; }
 plasma_placement() { ini_value "$(plasma_config)" FillMode; }
-plasma_placements=(6 3)
+plasma_placements=(6 6)
 plasma_shot() { x_shot "$1"; }
