@@ -24,7 +24,6 @@ QtWindows::QtWindows(Program& program, const i18n::StringTable& strings,
 ui::frmMuralto& QtWindows::options() {
     if (!form_) {
         form_ = std::make_unique<ui::frmMuralto>(strings_, host_, programDirectory_, version_);
-        form_->setWindowIcon(programIcon());
         tray_ = std::make_unique<TrayIcon>(*form_, programIcon());
     }
     return *form_;
