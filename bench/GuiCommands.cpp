@@ -154,9 +154,10 @@ std::string metafile(int shapes) {
 }  // namespace
 
 int wmfPlayCommand(const Arguments& args) {
-    const auto screen = args.size() == 3 ? screenSize(args[1], args[2]) : std::nullopt;
+    const bool written = args.size() == 4;
+    const auto screen = args.size() == 3 || written ? screenSize(args[1], args[2]) : std::nullopt;
     if (!screen)
-        return misuse("muralto_bench_gui wmf-play FILE WIDTH HEIGHT");
+        return misuse("muralto_bench_gui wmf-play FILE WIDTH HEIGHT [BITMAP]");
     const auto start = std::chrono::steady_clock::now();
     const imaging::LoadedPicture loaded =
         imaging::loadPicture(args[0], {screen->width, screen->height});
@@ -167,7 +168,8 @@ int wmfPlayCommand(const Arguments& args) {
     ::getrusage(RUSAGE_SELF, &usage);
     std::printf("wmf-play: %.1f ms, peak RSS %.1f MB, picture %d x %d\n", took.count(),
                 double(usage.ru_maxrss) / 1024, loaded.image.width(), loaded.image.height());
-    return 0;
+    const std::string error = written ? imaging::writeBitmap(loaded.image, args[3]) : "";
+    return error.empty() ? 0 : failure(error);
 }
 
 int makeWmfCommand(const Arguments& args) {
