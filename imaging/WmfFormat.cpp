@@ -64,6 +64,8 @@ std::optional<WmfHeader> readWmfHeader(std::string_view bytes) {
     WmfHeader header;
     std::size_t standard = 0;
     if (placeableAt(bytes)) {
+        if (bytes.size() < kPlaceableBytes)
+            return std::nullopt;
         WmfReader reader(bytes.substr(6));  // after the key and the handle
         const double left = reader.s16(), top = reader.s16();
         const double right = reader.s16(), bottom = reader.s16();
