@@ -28,6 +28,15 @@ QPainter::CompositionMode compositionFor(std::uint32_t operation) {
     }
 }
 
+/// Work that decoding one pixel of a bitmap costs, in canvas pixels filled.
+constexpr double kDecodeCost = 4;
+
+/// Whether the bitmap may be decoded, at the cost of the pixels it declares.
+bool mayDecode(WmfContext& context, std::string_view dib) {
+    const std::int64_t pixels = dibPixels(dib);
+    return pixels > 0 && pixels <= context.limits.dibPixels && context.spend(kDecodeCost * pixels);
+}
+
 /// A blit's rectangles: where the bitmap goes (logical, a negative side mirrors it) and the
 /// part of it that is drawn (bitmap pixels, y from the first stored row).
 struct Blit {
@@ -40,6 +49,8 @@ void drawBlit(WmfContext& context, const Blit& blit, std::string_view dib, bool 
     const auto onCanvas = context.onCanvas(blit.destination);
     if (!onCanvas || blit.destination.width() == 0 || blit.destination.height() == 0)
         return;
+    if (!mayDecode(context, dib))
+        return;
     const auto decoded = decodeDib(dib, context.limits.dibPixels, indices);
     if (!decoded)
         return;
@@ -48,8 +59,7 @@ void drawBlit(WmfContext& context, const Blit& blit, std::string_view dib, bool 
     if (decoded->bottomUp)
         source.moveTop(image.height() - source.bottom());
     source = source.intersected(QRectF(image.rect()));
-    if (source.isEmpty() || !context.mayFill(*onCanvas) ||
-        !context.spend(double(image.width()) * image.height()))
+    if (source.isEmpty() || !context.mayFill(*onCanvas))
         return;
     QPainter& painter = context.painter;
     painter.save();
@@ -135,8 +145,10 @@ void setDibitsToDevice(WmfContext& context, WmfReader& reader) {
 void dibCreatePatternBrush(WmfContext& context, WmfReader& reader) {
     reader.u16();  // style: the bitmap is the pattern
     const bool indices = reader.u16() == kPaletteIndices;
-    const auto decoded = decodeDib(reader.rest(), kMaxPatternPixels, indices);
-    if (!decoded || !context.spend(double(decoded->image.width()) * decoded->image.height())) {
+    const auto decoded = mayDecode(context, reader.rest())
+                             ? decodeDib(reader.rest(), kMaxPatternPixels, indices)
+                             : std::nullopt;
+    if (!decoded) {
         context.objects.add(std::monostate{});
         return;
     }

@@ -29,6 +29,9 @@ double logicalPerInch(WmfMapMode mode) {
 /// dash generator are kept far from their ends.
 constexpr double kMaxCanvasCoordinate = 1 << 20;
 
+/// Work that a pixel of an antialiased line costs, solid or dashed, against one of a fill.
+constexpr double kStrokeCost = 4;
+
 /// Work that any drawing record costs, whatever it covers.
 constexpr double kRecordCost = 64;
 
@@ -122,10 +125,25 @@ double WmfContext::penWidthOnCanvas() const {
     return std::max(1.0, dc.pen.width * std::hypot(toCanvas->m11(), toCanvas->m12()));
 }
 
-bool WmfContext::mayStroke(double length) {
-    if (dc.pen.null)
+bool WmfContext::mayStroke(const QPolygonF& points, bool closed) {
+    if (dc.pen.null || !toCanvas)
         return spend(0);
-    return spend(std::min(length, 4 * (canvas.width() + canvas.height())) * penWidthOnCanvas());
+    // No part of a segment longer than the canvas's diagonal is on the canvas.
+    const double diagonal = std::hypot(canvas.width(), canvas.height());
+    const QPolygonF mapped = toCanvas->map(points);
+    double length = 0;
+    for (qsizetype i = 1; i <= mapped.size(); ++i) {
+        if (i == mapped.size() && !closed)
+            break;
+        const QPointF step = mapped[i % mapped.size()] - mapped[i - 1];
+        length += std::min(std::hypot(step.x(), step.y()), diagonal) + 1;
+    }
+    return spend(length * penWidthOnCanvas() * kStrokeCost);
+}
+
+bool WmfContext::mayFillPolygon(const QRectF& bounds, qsizetype edges) {
+    const double rows = std::clamp(bounds.height(), 1.0, canvas.height());
+    return mayFill(bounds) && spend(double(edges) * rows);
 }
 
 void WmfContext::applyClip() {

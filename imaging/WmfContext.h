@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPointF>
+#include <QPolygonF>
 #include <QRectF>
 #include <QRegion>
 #include <QString>
@@ -114,8 +115,9 @@ struct WmfLimits {
     int points = 65'536;                ///< points of one polygon, polyline or poly-polygon
     std::int64_t dibPixels = 16 << 20;  ///< pixels of one device-independent bitmap
     /// Work of one play, in canvas pixels touched (a filled shape costs its area on the
-    /// canvas, a line its length times its width); a play that would exceed it ends there.
-    double work = 400e6;
+    /// canvas, a line its length times its width, a glyph and a bitmap's pixel more); a play
+    /// that would exceed it ends there. About a second of drawing.
+    double work = 300e6;
 };
 
 /// Everything a record handler works with.
@@ -143,8 +145,12 @@ struct WmfContext {
     std::optional<QRectF> onCanvas(const QRectF& logical) const;
     /// Whether a shape whose canvas bounds are given may be drawn, at the cost of its area.
     bool mayFill(const QRectF& bounds);
-    /// Whether a line of the given canvas length may be drawn with the current pen.
-    bool mayStroke(double length);
+    /// Whether the outline through points (logical) may be drawn with the current pen, at the
+    /// cost of its length on the canvas times the pen's width.
+    bool mayStroke(const QPolygonF& points, bool closed);
+    /// Whether a polygon of edges edges whose canvas bounds are given may be filled: its area,
+    /// and the rows that each edge crosses.
+    bool mayFillPolygon(const QRectF& bounds, qsizetype edges);
     /// The pen's width on the canvas, at least one pixel.
     double penWidthOnCanvas() const;
     /// Sets the painter's clip as dc.clip says.

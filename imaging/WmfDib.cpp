@@ -126,6 +126,12 @@ QRgb pixelAt(const std::uint8_t* row, std::int64_t x, const DibLayout& layout,
 
 }  // namespace
 
+std::int64_t dibPixels(std::string_view bytes) {
+    WmfReader reader(bytes);
+    const auto layout = readLayout(reader);
+    return layout ? layout->width * std::abs(layout->height) : 0;
+}
+
 std::optional<DecodedDib> decodeDib(std::string_view bytes, std::int64_t maxPixels,
                                     bool paletteIndices) {
     WmfReader reader(bytes);

@@ -15,6 +15,9 @@ struct DecodedDib {
     bool bottomUp = true;
 };
 
+/// The pixels that a packed bitmap's header declares; 0 when it has no header of a known kind.
+std::int64_t dibPixels(std::string_view bytes);
+
 /// Decodes a packed device-independent bitmap (an info or core header, the colour table, the
 /// rows) of 1, 4, 8, 16, 24 or 32 bits a pixel, uncompressed or with bit-field masks, to an
 /// opaque upright RGB32 image. With paletteIndices the colour table holds 16-bit palette

@@ -29,20 +29,24 @@ QBrush qtBrush(const WmfBrush& brush) {
     return QBrush(brush.colour, brush.style);
 }
 
-/// Draws a shape whose logical bounds are given, outlined with the pen and, when filled, filled
-/// with the brush (a hatch on the background colour when the background is opaque). Shapes out
-/// of bounds are left out; draw does the painting.
+/// Draws a shape whose logical bounds and outline are given, outlined with the pen and, when
+/// filled, filled with the brush (a hatch on the background colour when the background is
+/// opaque). Shapes out of bounds are left out; draw does the painting.
 template <typename Draw>
-void drawShape(WmfContext& context, QRectF bounds, bool filled, Draw draw) {
+void drawShape(WmfContext& context, QRectF bounds, const QPolygonF& outline, bool filled,
+               Draw draw) {
     const WmfDc& dc = context.dc;
     const double margin = dc.pen.null ? 0 : dc.pen.width / 2;
     const auto onCanvas =
         context.onCanvas(bounds.normalized().adjusted(-margin, -margin, margin, margin));
-    if (!onCanvas || !context.mayFill(onCanvas->adjusted(-1, -1, 1, 1)))
+    if (!onCanvas || !context.mayFillPolygon(onCanvas->adjusted(-1, -1, 1, 1), outline.size()) ||
+        !context.mayStroke(outline, true))
         return;
     QPainter& painter = context.painter;
     const bool hatched = dc.brush.style != Qt::SolidPattern && dc.brush.texture.isNull();
     if (filled && !dc.brush.null && hatched && dc.opaqueBackground) {
+        if (!context.mayFill(*onCanvas))
+            return;
         painter.setPen(Qt::NoPen);
         painter.setBrush(dc.backgroundColour);
         draw(painter);
@@ -52,16 +56,15 @@ void drawShape(WmfContext& context, QRectF bounds, bool filled, Draw draw) {
     draw(painter);
 }
 
+/// The outline whose length a curved shape in bounds is charged for: its bounds' sides.
+QPolygonF outlineOf(const QRectF& bounds) {
+    return QPolygonF(bounds);
+}
+
 /// Draws an open line through points with the pen.
 void drawLine(WmfContext& context, const QPolygonF& points) {
     const auto onCanvas = context.onCanvas(points.boundingRect());
-    if (!onCanvas || context.dc.pen.null || !context.toCanvas)
-        return;
-    double length = 0;
-    const QPolygonF mapped = context.toCanvas->map(points);
-    for (qsizetype i = 1; i < mapped.size(); ++i)
-        length += std::hypot(mapped[i].x() - mapped[i - 1].x(), mapped[i].y() - mapped[i - 1].y());
-    if (!context.mayStroke(length))
+    if (!onCanvas || context.dc.pen.null || !context.mayStroke(points, false))
         return;
     context.painter.setPen(qtPen(context.dc.pen));
     context.painter.setBrush(Qt::NoBrush);
@@ -104,7 +107,7 @@ void drawArcShape(WmfContext& context, WmfReader& reader, bool filled, Draw draw
     double span = ellipseAngle(bounds, {xEnd, yEnd}) - start;
     while (span <= 0)
         span += 360 * 16;
-    drawShape(context, bounds, filled, [&](QPainter& painter) {
+    drawShape(context, bounds, outlineOf(bounds), filled, [&](QPainter& painter) {
         draw(painter, bounds, int(std::lround(start)), int(std::lround(span)));
     });
 }
@@ -128,7 +131,7 @@ void polygon(WmfContext& context, WmfReader& reader) {
     if (!points || points->size() < 2)
         return;
     const Qt::FillRule rule = context.dc.fillRule;
-    drawShape(context, points->boundingRect(), true,
+    drawShape(context, points->boundingRect(), *points, true,
               [&](QPainter& painter) { painter.drawPolygon(*points, rule); });
 }
 
@@ -153,26 +156,28 @@ void polyPolygon(WmfContext& context, WmfReader& reader) {
         path.closeSubpath();
         first += count;
     }
-    drawShape(context, points->boundingRect(), true,
+    drawShape(context, points->boundingRect(), *points, true,
               [&](QPainter& painter) { painter.drawPath(path); });
 }
 
 void rectangle(WmfContext& context, WmfReader& reader) {
     const QRectF bounds = readReversedRect(reader).normalized();
-    drawShape(context, bounds, true, [&](QPainter& painter) { painter.drawRect(bounds); });
+    drawShape(context, bounds, outlineOf(bounds), true,
+              [&](QPainter& painter) { painter.drawRect(bounds); });
 }
 
 void roundRect(WmfContext& context, WmfReader& reader) {
     const double height = reader.s16(), width = reader.s16();
     const QRectF bounds = readReversedRect(reader).normalized();
-    drawShape(context, bounds, true, [&](QPainter& painter) {
+    drawShape(context, bounds, outlineOf(bounds), true, [&](QPainter& painter) {
         painter.drawRoundedRect(bounds, std::abs(width) / 2, std::abs(height) / 2);
     });
 }
 
 void ellipse(WmfContext& context, WmfReader& reader) {
     const QRectF bounds = readReversedRect(reader).normalized();
-    drawShape(context, bounds, true, [&](QPainter& painter) { painter.drawEllipse(bounds); });
+    drawShape(context, bounds, outlineOf(bounds), true,
+              [&](QPainter& painter) { painter.drawEllipse(bounds); });
 }
 
 void arc(WmfContext& context, WmfReader& reader) {

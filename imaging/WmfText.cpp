@@ -76,6 +76,15 @@ void drawGlyphs(QPainter& painter, const TextRun& run, double xScale) {
     }
 }
 
+/// The work of drawing one glyph pixels high, in canvas pixels filled. Small upright glyphs come
+/// from the glyph cache; large ones and turned ones are filled as outlines, which takes much
+/// longer. Glyphs at advances of their own are laid out one by one.
+double glyphCost(const TextRun& run, double pixels, int escapement) {
+    const bool outlined = escapement % 3600 != 0 || pixels > 64;
+    const double drawing = outlined ? 2000 + 3 * pixels * pixels : 200 + pixels * pixels / 4;
+    return drawing + (run.advances.empty() ? 0 : 1000);
+}
+
 /// Fills the options rectangle with the background colour, when the options say so.
 void fillOptionsRect(WmfContext& context, const TextRun& run) {
     if (!(run.options & kOpaque))
@@ -128,7 +137,8 @@ void drawRun(WmfContext& context, const TextRun& run) {
     const QPointF logical = current ? dc.position : run.anchor;
     const QPointF anchor = toCanvas.map(logical);
     if (!context.onCanvas(QRectF(logical, QSizeF(0, 0))) || std::abs(width) > 1e6 ||
-        !context.mayFill(QRectF(anchor, QSizeF(std::abs(width), pixels))))
+        !context.mayFill(QRectF(anchor, QSizeF(std::abs(width), pixels))) ||
+        !context.spend(double(run.text.size()) * glyphCost(run, pixels, dc.font.escapement)))
         return;
     if (current)
         dc.position.rx() += width / xScale;

@@ -4,6 +4,7 @@
 
 #include <ostream>
 
+#include "PictureFiles.h"
 #include "TestSupport.h"
 #include "WmfDrawing.h"
 #include "WmfWriter.h"
@@ -439,6 +440,26 @@ const Hostile kHostile[] = {
      [](WmfWriter& w) {
          for (int i = 0; i < 1000; ++i)
              w.rectangle(0, 0, 8, 8);
+     },
+     "too long", false, WmfLimits{.work = 20 * 64 * 48}},
+    {"StrokesBeyondTheLimit",
+     [](WmfWriter& w) {
+         std::string points;
+         for (int i = 0; i < 1000; ++i)
+             points += words({i % 2 * 64, i % 48});
+         w.pen(0, 1, Qt::yellow).select(3).remove(3).record(f::Polyline, words({1000}) + points);
+     },
+     "too long", false, WmfLimits{.work = 20 * 64 * 48}},
+    {"GlyphsBeyondTheLimit",
+     [](WmfWriter& w) {
+         w.font(-10, 0, 400, false, "DejaVu Sans").select(3).remove(3);
+         w.textOut(0, 0, std::string(1000, 'W'));
+     },
+     "too long", false, WmfLimits{.work = 20 * 64 * 48}},
+    {"BitmapDecodingBeyondTheLimit",
+     [](WmfWriter& w) {
+         w.record(f::StretchDib,
+                  leftHalfDib(test::packedDib(test::solid({200, 200}, Qt::white), 1)));
      },
      "too long", false, WmfLimits{.work = 20 * 64 * 48}},
     {"DibLargerThanItsRecord",
