@@ -32,6 +32,9 @@ constexpr double kMaxCanvasCoordinate = 1 << 20;
 /// Work that a pixel of an antialiased line costs, solid or dashed, against one of a fill.
 constexpr double kStrokeCost = 4;
 
+/// Work that setting a clip costs for each rectangle of its region.
+constexpr double kClipRectCost = 64;
+
 /// Work that any drawing record costs, whatever it covers.
 constexpr double kRecordCost = 64;
 
@@ -58,12 +61,16 @@ std::optional<QTransform> WmfMapping::toReference() const {
                       viewportOrg.y() - windowOrg.y() * sy);
 }
 
+WmfObjectTable::WmfObjectTable(int size) : entries_(std::size_t(std::max(size, 0))) {
+    for (int index = 0; index < size; ++index)
+        free_.insert(free_.end(), index);
+}
+
 bool WmfObjectTable::add(WmfObject object) {
-    const auto free = std::find_if(entries_.begin(), entries_.end(),
-                                   [](const auto& entry) { return !entry.has_value(); });
-    if (free == entries_.end())
+    if (free_.empty())
         return false;
-    *free = std::move(object);
+    entries_[std::size_t(*free_.begin())] = std::move(object);
+    free_.erase(free_.begin());
     return true;
 }
 
@@ -74,8 +81,10 @@ const WmfObject* WmfObjectTable::at(int index) const {
 }
 
 void WmfObjectTable::remove(int index) {
-    if (index >= 0 && std::size_t(index) < entries_.size())
+    if (index >= 0 && std::size_t(index) < entries_.size()) {
         entries_[std::size_t(index)].reset();
+        free_.insert(index);
+    }
 }
 
 WmfContext::WmfContext(QPainter& target, QTransform frameToCanvas, QRectF canvasRect,
@@ -147,6 +156,8 @@ bool WmfContext::mayFillPolygon(const QRectF& bounds, qsizetype edges) {
 }
 
 void WmfContext::applyClip() {
+    if (dc.clip && !spend(double(dc.clip->rectCount()) * kClipRectCost))
+        return;
     // The region is in canvas pixels, while the painter maps what it is given.
     const QTransform logical = painter.worldTransform();
     painter.resetTransform();

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <variant>
 #include <vector>
 
@@ -76,7 +77,7 @@ using WmfObject = std::variant<std::monostate, WmfPen, WmfBrush, WmfFont>;
 /// The objects that records create, each at the lowest free index, and select by index.
 class WmfObjectTable {
 public:
-    explicit WmfObjectTable(int size) : entries_(std::size_t(std::max(size, 0))) {}
+    explicit WmfObjectTable(int size);
     /// Stores object at the lowest free index; false when the table is full.
     bool add(WmfObject object);
     /// The object at index, or null when index is free or out of the table.
@@ -85,6 +86,7 @@ public:
 
 private:
     std::vector<std::optional<WmfObject>> entries_;
+    std::set<int> free_;  ///< the free indices, so a full table refuses at once
 };
 
 /// Text alignment flags of SetTextAlign.
@@ -153,7 +155,7 @@ struct WmfContext {
     bool mayFillPolygon(const QRectF& bounds, qsizetype edges);
     /// The pen's width on the canvas, at least one pixel.
     double penWidthOnCanvas() const;
-    /// Sets the painter's clip as dc.clip says.
+    /// Sets the painter's clip as dc.clip says, at the cost of the region's rectangles.
     void applyClip();
 };
 

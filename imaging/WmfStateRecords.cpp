@@ -80,8 +80,6 @@ void clipWith(WmfContext& context, WmfReader& reader, bool exclude) {
     const QRegion current = context.dc.clip.value_or(whole);
     const QRegion area(onCanvas->toRect());
     context.dc.clip = exclude ? current.subtracted(area) : current.intersected(area);
-    // Each rectangle of the region is work for every later drawing.
-    context.spend(double(context.dc.clip->rectCount()) * 64);
     context.applyClip();
 }
 

@@ -115,6 +115,16 @@ void drawAt(WmfContext& context, const TextRun& run, QPointF anchor, const QFont
     painter.restore();
 }
 
+/// The text's width on the canvas: its advances' sum when it has them, else the font's.
+double textWidth(const TextRun& run, const QFontMetricsF& metrics, double xScale) {
+    if (run.advances.empty())
+        return metrics.horizontalAdvance(run.text);
+    double width = 0;
+    for (const double advance : run.advances)
+        width += advance * xScale;
+    return width;
+}
+
 void drawRun(WmfContext& context, const TextRun& run) {
     fillOptionsRect(context, run);
     if (run.text.isEmpty() || !context.toCanvas ||
@@ -126,13 +136,8 @@ void drawRun(WmfContext& context, const TextRun& run) {
         return;
     WmfDc& dc = context.dc;
     const QFont font = qtFont(dc.font, pixels, context.painter.device()->logicalDpiY());
-    const QFontMetricsF metrics(font);
     const double xScale = std::hypot(toCanvas.m11(), toCanvas.m12());
-    double width = 0;
-    for (const double advance : run.advances)
-        width += advance * xScale;
-    if (run.advances.empty())
-        width = metrics.horizontalAdvance(run.text);
+    const double width = textWidth(run, QFontMetricsF(font), xScale);
     const bool current = dc.textAlign & WmfAlign::UpdateCp;
     const QPointF logical = current ? dc.position : run.anchor;
     const QPointF anchor = toCanvas.map(logical);

@@ -462,6 +462,14 @@ const Hostile kHostile[] = {
                   leftHalfDib(test::packedDib(test::solid({200, 200}, Qt::white), 1)));
      },
      "too long", false, WmfLimits{.work = 20 * 64 * 48}},
+    {"ClipRestoredBeyondTheLimit",
+     [](WmfWriter& w) {
+         for (int i = 0; i < 24; ++i)
+             w.record(f::ExcludeClipRect, {2 * i + 1, 2 * i + 1, 2 * i, 2 * i});
+         for (int i = 0; i < 1000; ++i)
+             w.record(f::SaveDC, {}).record(f::RestoreDC, {0xFFFF});
+     },
+     "too long", false, WmfLimits{.work = 1e6}},
     {"DibLargerThanItsRecord",
      [](WmfWriter& w) {
          w.record(f::StretchDib, leftHalfDib(test::packedDib(twoColours(), 24).substr(0, 60)));
