@@ -76,8 +76,6 @@ void PrintTo(const Header& row, std::ostream* out) {
 }
 
 const Header kHeaders[] = {
-    {"TiffPreview", epsHeader({30, 10}, {}, {40, 60}), 100, true, "", EpsPreview::Kind::Tiff, 40},
-    {"WmfPreview", epsHeader({30, 10}, {40, 60}, {}), 100, true, "", EpsPreview::Kind::Wmf, 40},
     {"BothTakeTheTiff", epsHeader({30, 10}, {40, 20}, {60, 40}), 100, true, "",
      EpsPreview::Kind::Tiff, 60},
     {"BothWithoutTiffReaderTakeTheWmf", epsHeader({30, 10}, {40, 20}, {60, 40}), 100, false, "",
@@ -86,8 +84,6 @@ const Header kHeaders[] = {
      EpsPreview::Kind::Tiff, 40},
     {"SectionEndingAtTheEnd", epsHeader({30, 10}, {40, 60}, {}), 100, true, "",
      EpsPreview::Kind::Wmf, 40},
-    {"NoPreview", epsHeader({30, 70}, {}, {}), 100, true, "no preview"},
-    {"PreviewPastTheEnd", epsHeader({30, 10}, {}, {40, 61}), 100, true, "past the end"},
     {"OffsetPastTheEnd", epsHeader({30, 10}, {101, 1}, {}), 100, true, "past the end"},
     {"LengthWrappingAround", epsHeader({30, 10}, {50, 0xFFFFFFF0}, {}), 100, true, "past the end"},
     {"PostScriptPastTheEnd", epsHeader({30, 100}, {40, 20}, {}), 100, true, "past the end"},
