@@ -18,4 +18,14 @@ int composeCommand(const Arguments& args);
 /// (shown, failed, no image) and "error: " with why it failed.
 int updateCommand(const Arguments& args);
 
+/// wmf-play FILE WIDTH HEIGHT [BITMAP]: loads the metafile (or any picture) FILE for a target
+/// of WIDTH x HEIGHT as an update does; prints "wmf-play: " with the milliseconds the load took,
+/// the process's peak resident set in MB and the picture's size, and writes the picture to
+/// BITMAP when given.
+int wmfPlayCommand(const Arguments& args);
+/// make-wmf OUT SHAPES: a metafile of 1920 x 1080 at 96 DPI with SHAPES shapes of every kind
+/// the player draws (polygons, ellipses, pies, rounded rectangles, lines, text) and one 256 x
+/// 256 bitmap of 24 bits, to measure the player on.
+int makeWmfCommand(const Arguments& args);
+
 }  // namespace muralto::bench

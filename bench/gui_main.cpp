@@ -21,6 +21,8 @@ int main(int argc, char** argv) {
                     {{"make-jpeg", makeJpegCommand},
                      {"compose", composeCommand},
                      {"update", updateCommand},
+                     {"wmf-play", wmfPlayCommand},
+                     {"make-wmf", makeWmfCommand},
                      {"dir-list", dirListCommand},
                      {"make-folder", makeFolderCommand}});
 }

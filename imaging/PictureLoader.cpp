@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
 #include <QPainter>
@@ -15,8 +16,10 @@
 #include <cstring>
 #include <optional>
 
+#include "EpsPreview.h"
 #include "JpegDecoder.h"
 #include "JpegHeader.h"
+#include "WmfPlayer.h"
 
 namespace muralto::imaging {
 
@@ -245,7 +248,7 @@ QSize declaredSize(QImageReader& reader) {
     return size;
 }
 
-LoadedPicture loadWithReader(QFile& file, const JpegHeader* jpeg, TargetSize target,
+LoadedPicture loadWithReader(QIODevice& file, const JpegHeader* jpeg, TargetSize target,
                              const DecodeLimits& limits, const std::string& path) {
     if (!file.seek(0))
         return {{}, failure(path, file.errorString().toStdString())};
@@ -265,6 +268,81 @@ LoadedPicture loadWithReader(QFile& file, const JpegHeader* jpeg, TargetSize tar
     return decode(reader, sizes.fitted, path);
 }
 
+/// Bytes of the file from offset, when there are no more than kMaxWmfBytes of them.
+std::optional<QByteArray> readSection(QFile& file, std::int64_t offset, std::int64_t length,
+                                      std::string* error) {
+    if (length > kMaxWmfBytes) {
+        *error = "the picture is larger than " + std::to_string(kMaxWmfBytes >> 20) + " MB";
+        return std::nullopt;
+    }
+    if (!file.seek(offset)) {
+        *error = file.errorString().toStdString();
+        return std::nullopt;
+    }
+    QByteArray bytes = file.read(length);
+    if (bytes.size() != length) {
+        *error = "the file ends early";
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+LoadedPicture loadWmfBytes(const QByteArray& bytes, TargetSize target, const DecodeLimits& limits,
+                           const std::string& path) {
+    WmfPicture picture = renderWmf(std::string_view(bytes.constData(), std::size_t(bytes.size())),
+                                   target, limits.memory - bytes.size());
+    if (!picture.error.empty())
+        return {{}, failure(path, picture.error)};
+    return {std::move(picture.image), {}};
+}
+
+/// A metafile drawn at the fitted size of its natural size.
+LoadedPicture loadWmf(QFile& file, TargetSize target, const DecodeLimits& limits,
+                      const std::string& path) {
+    std::string error;
+    const auto bytes = readSection(file, 0, file.size(), &error);
+    return bytes ? loadWmfBytes(*bytes, target, limits, path)
+                 : LoadedPicture{{}, failure(path, error)};
+}
+
+/// The TIFF or metafile preview of an EPS file with the binary header.
+LoadedPicture loadEps(QFile& file, TargetSize target, const DecodeLimits& limits,
+                      const std::string& path) {
+    const bool tiffReadable = QImageReader::supportedImageFormats().contains("tiff");
+    std::string error;
+    const auto header =
+        readSection(file, 0, std::min<qint64>(file.size(), kEpsHeaderBytes), &error);
+    if (!header)
+        return {{}, failure(path, error)};
+    const EpsHeader eps =
+        readEpsHeader(header->toStdString(), std::uint64_t(file.size()), tiffReadable);
+    if (!eps.error.empty())
+        return {{}, failure(path, eps.error)};
+    const auto preview = readSection(file, eps.preview.offset, eps.preview.length, &error);
+    if (!preview)
+        return {{}, failure(path, error)};
+    if (eps.preview.kind == EpsPreview::Kind::Wmf)
+        return loadWmfBytes(*preview, target, limits, path);
+    QBuffer buffer;
+    buffer.setData(*preview);
+    buffer.open(QIODevice::ReadOnly);
+    return loadWithReader(buffer, nullptr, target, limits, path);
+}
+
+/// A picture that is no JPEG: a metafile, an EPS file's preview, or any the image reader reads.
+LoadedPicture loadOther(QFile& file, TargetSize target, const DecodeLimits& limits,
+                        const std::string& path) {
+    if (!file.seek(0))
+        return {{}, failure(path, file.errorString().toStdString())};
+    const QByteArray start = file.peek(kEpsHeaderBytes);
+    const std::string_view first(start.constData(), std::size_t(start.size()));
+    if (looksLikeWmf(first))
+        return loadWmf(file, target, limits, path);
+    if (looksLikeBinaryEps(first))
+        return loadEps(file, target, limits, path);
+    return loadWithReader(file, nullptr, target, limits, path);
+}
+
 }  // namespace
 
 LoadedPicture loadPicture(const std::string& path, TargetSize target, DecodeLimits limits) {
@@ -276,7 +354,7 @@ LoadedPicture loadPicture(const std::string& path, TargetSize target, DecodeLimi
     if (jpeg.kind == JpegScan::Kind::Unusable)
         return {{}, failure(path, jpeg.error)};
     if (jpeg.kind == JpegScan::Kind::NotJpeg)
-        return loadWithReader(file, nullptr, target, limits, path);
+        return loadOther(file, target, limits, path);
     if (auto loaded = loadJpeg(file, jpeg.header, target, limits, path))
         return std::move(*loaded);
     return loadWithReader(file, &jpeg.header, target, limits, path);

@@ -30,11 +30,13 @@ struct LoadedPicture {
 /// Loads the picture file at path (the system's bytes, any encoding), turned upright as its
 /// EXIF orientation says and scaled down to fittedSize(upright size, target); it is never
 /// enlarged. JPEG pictures are decoded directly at (about) that size; other formats are decoded
-/// whole and then scaled smoothly. Transparent areas show black.
+/// whole and then scaled smoothly. Metafiles are drawn straight at the fitted size of their
+/// natural size; EPS files with the binary header show their TIFF or metafile preview, as
+/// those pictures would show. Transparent areas show black.
 ///
 /// Fails with a message, without decoding, when the file cannot be opened or is no regular file
 /// (a folder, a device, a FIFO: none is ever read, nor waited for), is no picture that the
-/// decoders know (EPS, WMF), is a JPEG whose header is damaged or longer than
+/// decoders know (an EPS file without a preview), is a JPEG whose header is damaged or longer than
 /// kMaxJpegHeaderBytes, declares more pixels than limits.pixels, or would need more than
 /// limits.memory to decode; fails likewise when decoding fails. target must have both sides
 /// positive.

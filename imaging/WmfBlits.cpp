@@ -1,0 +1,160 @@
+// The records that draw device-independent bitmaps, and the pattern brush made of one.
+
+#include "WmfDib.h"
+#include "WmfHandlers.h"
+
+namespace muralto::imaging::wmf {
+
+namespace {
+
+constexpr std::uint32_t kSrcCopy = 0xCC0020, kSrcPaint = 0xEE0086, kSrcAnd = 0x8800C6;
+constexpr std::uint32_t kSrcInvert = 0x660046, kNotSrcCopy = 0x330008;
+constexpr int kPaletteIndices = 1;
+/// Pattern brushes larger than this many pixels are not kept.
+constexpr std::int64_t kMaxPatternPixels = 1 << 20;
+
+QPainter::CompositionMode compositionFor(std::uint32_t operation) {
+    switch (operation) {
+        case kSrcPaint:
+            return QPainter::RasterOp_SourceOrDestination;
+        case kSrcAnd:
+            return QPainter::RasterOp_SourceAndDestination;
+        case kSrcInvert:
+            return QPainter::RasterOp_SourceXorDestination;
+        case kNotSrcCopy:
+            return QPainter::RasterOp_NotSource;
+        default:
+            return QPainter::CompositionMode_SourceOver;
+    }
+}
+
+/// Work that decoding one pixel of a bitmap costs, in canvas pixels filled.
+constexpr double kDecodeCost = 4;
+
+/// Whether the bitmap may be decoded, at the cost of the pixels it declares.
+bool mayDecode(WmfContext& context, std::string_view dib) {
+    const std::int64_t pixels = dibPixels(dib);
+    return pixels > 0 && pixels <= context.limits.dibPixels && context.spend(kDecodeCost * pixels);
+}
+
+/// A blit's rectangles: where the bitmap goes (logical, a negative side mirrors it) and the
+/// part of it that is drawn (bitmap pixels, y from the first stored row).
+struct Blit {
+    QRectF destination, source;
+    std::uint32_t operation = kSrcCopy;
+};
+
+/// Draws the part of the bitmap that blit names into its destination.
+void drawBlit(WmfContext& context, const Blit& blit, std::string_view dib, bool indices) {
+    const auto onCanvas = context.onCanvas(blit.destination);
+    if (!onCanvas || blit.destination.width() == 0 || blit.destination.height() == 0)
+        return;
+    if (!mayDecode(context, dib))
+        return;
+    const auto decoded = decodeDib(dib, context.limits.dibPixels, indices);
+    if (!decoded)
+        return;
+    const QImage& image = decoded->image;
+    QRectF source = blit.source.normalized();
+    if (decoded->bottomUp)
+        source.moveTop(image.height() - source.bottom());
+    source = source.intersected(QRectF(image.rect()));
+    if (source.isEmpty() || !context.mayFill(*onCanvas))
+        return;
+    QPainter& painter = context.painter;
+    painter.save();
+    const QPointF centre = blit.destination.center();
+    painter.translate(centre);
+    painter.scale(blit.destination.width() < 0 ? -1 : 1, blit.destination.height() < 0 ? -1 : 1);
+    painter.translate(-centre);
+    painter.setCompositionMode(compositionFor(blit.operation));
+    painter.drawImage(blit.destination.normalized(), image, source);
+    painter.restore();
+}
+
+/// Reads the rectangles stored as source height, width, y, x, then destination height,
+/// width, y, x.
+void readStretch(WmfReader& reader, Blit& blit) {
+    const double sourceHeight = reader.s16(), sourceWidth = reader.s16();
+    const double sourceY = reader.s16(), sourceX = reader.s16();
+    blit.source = QRectF(sourceX, sourceY, sourceWidth, sourceHeight);
+    const double height = reader.s16(), width = reader.s16();
+    const double y = reader.s16(), x = reader.s16();
+    blit.destination = QRectF(x, y, width, height);
+}
+
+/// Whether a blit record holds a bitmap: one without holds exactly the parameter words that
+/// its function's high byte counts.
+bool holdsBitmap(const WmfReader& reader, int wordsWithout) {
+    return reader.remaining() != std::size_t(wordsWithout) * 2;
+}
+
+}  // namespace
+
+void stretchDib(WmfContext& context, WmfReader& reader) {
+    Blit blit;
+    blit.operation = reader.u32();
+    const bool indices = reader.u16() == kPaletteIndices;
+    readStretch(reader, blit);
+    drawBlit(context, blit, reader.rest(), indices);
+}
+
+void dibStretchBlt(WmfContext& context, WmfReader& reader) {
+    const bool bitmap = holdsBitmap(reader, 11);
+    Blit blit;
+    blit.operation = reader.u32();
+    if (!bitmap) {
+        reader.skip(10);  // source height, width, y, x, and a reserved word
+        const double height = reader.s16(), width = reader.s16();
+        const double y = reader.s16(), x = reader.s16();
+        fillPattern(context, QRectF(x, y, width, height), blit.operation);
+        return;
+    }
+    readStretch(reader, blit);
+    drawBlit(context, blit, reader.rest(), false);
+}
+
+void dibBitBlt(WmfContext& context, WmfReader& reader) {
+    const bool bitmap = holdsBitmap(reader, 9);
+    Blit blit;
+    blit.operation = reader.u32();
+    const double sourceY = reader.s16(), sourceX = reader.s16();
+    if (!bitmap)
+        reader.skip(2);  // reserved
+    const double height = reader.s16(), width = reader.s16();
+    const double y = reader.s16(), x = reader.s16();
+    blit.destination = QRectF(x, y, width, height);
+    if (!bitmap) {
+        fillPattern(context, blit.destination, blit.operation);
+        return;
+    }
+    blit.source = QRectF(sourceX, sourceY, width, height);
+    drawBlit(context, blit, reader.rest(), false);
+}
+
+void setDibitsToDevice(WmfContext& context, WmfReader& reader) {
+    const bool indices = reader.u16() == kPaletteIndices;
+    reader.skip(4);  // the scan count and first scan: the bitmap holds the rows it draws
+    const double sourceY = reader.s16(), sourceX = reader.s16();
+    const double height = reader.s16(), width = reader.s16();
+    const double y = reader.s16(), x = reader.s16();
+    Blit blit{QRectF(x, y, width, height), QRectF(sourceX, sourceY, width, height)};
+    drawBlit(context, blit, reader.rest(), indices);
+}
+
+void dibCreatePatternBrush(WmfContext& context, WmfReader& reader) {
+    reader.u16();  // style: the bitmap is the pattern
+    const bool indices = reader.u16() == kPaletteIndices;
+    const auto decoded = mayDecode(context, reader.rest())
+                             ? decodeDib(reader.rest(), kMaxPatternPixels, indices)
+                             : std::nullopt;
+    if (!decoded) {
+        context.objects.add(std::monostate{});
+        return;
+    }
+    WmfBrush brush;
+    brush.texture = decoded->image;
+    context.objects.add(brush);
+}
+
+}  // namespace muralto::imaging::wmf
