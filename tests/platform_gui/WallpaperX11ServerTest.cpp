@@ -62,7 +62,8 @@ protected:
 
     void setWallpaper(Placement placement) {
         std::string error;
-        ASSERT_TRUE(X11WallpaperSetter().setWallpaper({bitmapPath_, placement, {}}, &error)) << error;
+        ASSERT_TRUE(X11WallpaperSetter().setWallpaper({bitmapPath_, placement, {}}, &error))
+            << error;
     }
 
     xcb_atom_t atom(const char* name) {
