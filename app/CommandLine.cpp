@@ -1,8 +1,8 @@
-#include "CommandLine.h"
+#include "app/CommandLine.h"
 
 #include <charconv>
 
-#include "Conversions.h"
+#include "settings/Conversions.h"
 
 namespace muralto::app {
 namespace {

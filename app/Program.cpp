@@ -1,11 +1,11 @@
-#include "Program.h"
+#include "app/Program.h"
 
 #include <cstdio>
 
-#include "BitmapWriter.h"
-#include "BoundedFolderProbe.h"
-#include "Conversions.h"
-#include "DirectoryLists.h"
+#include "imaging/BitmapWriter.h"
+#include "folders/BoundedFolderProbe.h"
+#include "settings/Conversions.h"
+#include "folders/DirectoryLists.h"
 
 namespace muralto::app {
 

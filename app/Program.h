@@ -8,21 +8,21 @@
 #include <set>
 #include <string>
 
-#include "CommandLine.h"
-#include "ImageUpdater.h"
-#include "MessageBoxes.h"
-#include "ProgramHost.h"
-#include "ProgramSettings.h"
-#include "RandomSource.h"
-#include "Registry.h"
-#include "RegistryTools.h"
-#include "SaverWindowSystem.h"
-#include "ScreenSaverInstaller.h"
-#include "StringTables.h"
-#include "SystemInfo.h"
-#include "UpdateTimer.h"
-#include "WakeRule.h"
-#include "clsNewsgroups.h"
+#include "app/CommandLine.h"
+#include "imaging/ImageUpdater.h"
+#include "platform/MessageBoxes.h"
+#include "app/ProgramHost.h"
+#include "settings/ProgramSettings.h"
+#include "platform/RandomSource.h"
+#include "platform/Registry.h"
+#include "settings/RegistryTools.h"
+#include "platform/gui/SaverWindowSystem.h"
+#include "platform/ScreenSaverInstaller.h"
+#include "i18n/StringTables.h"
+#include "platform/SystemInfo.h"
+#include "app/UpdateTimer.h"
+#include "app/WakeRule.h"
+#include "newsgroups/clsNewsgroups.h"
 
 namespace muralto::app {
 

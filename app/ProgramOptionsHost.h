@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "OptionsHost.h"
-#include "Program.h"
+#include "ui/OptionsHost.h"
+#include "app/Program.h"
 
 namespace muralto::app {
 

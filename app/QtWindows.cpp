@@ -1,13 +1,13 @@
-#include "QtWindows.h"
+#include "app/QtWindows.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
 
-#include "QtPlacedWindow.h"
-#include "SaverFrame.h"
-#include "WindowPlacement.h"
+#include "ui/QtPlacedWindow.h"
+#include "imaging/SaverFrame.h"
+#include "settings/WindowPlacement.h"
 
 namespace muralto::app {
 

@@ -2,13 +2,13 @@
 
 #include <memory>
 
-#include "Program.h"
-#include "ProgramOptionsHost.h"
-#include "TrayIcon.h"
-#include "WakeRule.h"
-#include "WallpaperChain.h"
-#include "frmImage.h"
-#include "frmMuralto.h"
+#include "app/Program.h"
+#include "app/ProgramOptionsHost.h"
+#include "app/TrayIcon.h"
+#include "app/WakeRule.h"
+#include "platform/gui/WallpaperChain.h"
+#include "app/frmImage.h"
+#include "ui/frmMuralto.h"
 
 namespace muralto::app {
 

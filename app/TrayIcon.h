@@ -3,7 +3,7 @@
 #include <QIcon>
 #include <QSystemTrayIcon>
 
-#include "frmMuralto.h"
+#include "ui/frmMuralto.h"
 
 namespace muralto::app {
 

@@ -1,4 +1,4 @@
-#include "UpdateTimer.h"
+#include "app/UpdateTimer.h"
 
 #include <limits>
 

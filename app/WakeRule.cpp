@@ -1,4 +1,4 @@
-#include "WakeRule.h"
+#include "app/WakeRule.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "frmImage.h"
+#include "app/frmImage.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -7,8 +7,8 @@
 #include <QScreen>
 #include <QWindow>
 
-#include "CommandLine.h"
-#include "SaverFrame.h"
+#include "app/CommandLine.h"
+#include "imaging/SaverFrame.h"
 
 namespace muralto::app {
 

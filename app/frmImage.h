@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 
-#include "ProgramHost.h"
+#include "app/ProgramHost.h"
 
 class QWindow;
 

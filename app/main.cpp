@@ -5,14 +5,14 @@
 #include <cstdlib>
 #include <optional>
 
-#include "HiveFile.h"
-#include "InstanceLock.h"
-#include "Program.h"
-#include "QtMessageBoxes.h"
-#include "QtWindows.h"
-#include "TerminationSignals.h"
-#include "TrayIcon.h"
-#include "XScreenSaverInstaller.h"
+#include "platform/HiveFile.h"
+#include "platform/InstanceLock.h"
+#include "app/Program.h"
+#include "platform/gui/QtMessageBoxes.h"
+#include "app/QtWindows.h"
+#include "platform/TerminationSignals.h"
+#include "app/TrayIcon.h"
+#include "platform/XScreenSaverInstaller.h"
 
 namespace {
 

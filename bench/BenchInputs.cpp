@@ -1,4 +1,4 @@
-#include "BenchInputs.h"
+#include "bench/BenchInputs.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

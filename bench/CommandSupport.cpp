@@ -1,4 +1,4 @@
-#include "CommandSupport.h"
+#include "bench/CommandSupport.h"
 
 #include <algorithm>
 #include <charconv>

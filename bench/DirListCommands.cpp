@@ -1,4 +1,4 @@
-#include "DirListCommands.h"
+#include "bench/DirListCommands.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,8 +12,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "DirectoryControls.h"
-#include "FolderListModel.h"
+#include "ui/DirectoryControls.h"
+#include "ui/FolderListModel.h"
 
 namespace muralto::bench {
 namespace {

@@ -1,4 +1,4 @@
-#include "DriverCommands.h"
+#include "bench/DriverCommands.h"
 
 #include <algorithm>
 #include <chrono>
@@ -6,12 +6,12 @@
 #include <cstdio>
 #include <optional>
 
-#include "BenchInputs.h"
-#include "DirectoryScan.h"
-#include "PlayOrder.h"
-#include "PoolShuffle.h"
-#include "ProcessMeter.h"
-#include "ResidentProbe.h"
+#include "bench/BenchInputs.h"
+#include "folders/DirectoryScan.h"
+#include "imaging/PlayOrder.h"
+#include "bench/PoolShuffle.h"
+#include "bench/ProcessMeter.h"
+#include "bench/ResidentProbe.h"
 
 namespace muralto::bench {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CommandSupport.h"
+#include "bench/CommandSupport.h"
 
 namespace muralto::bench {
 

@@ -5,11 +5,11 @@
 #include <fstream>
 #include <string>
 
-#include "DriverCommands.h"
-#include "HiveFile.h"
-#include "Registry.h"
-#include "RegistryTools.h"
-#include "clsNewsgroups.h"
+#include "bench/DriverCommands.h"
+#include "platform/HiveFile.h"
+#include "platform/Registry.h"
+#include "settings/RegistryTools.h"
+#include "newsgroups/clsNewsgroups.h"
 
 namespace muralto::bench {
 namespace {

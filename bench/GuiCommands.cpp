@@ -1,4 +1,4 @@
-#include "GuiCommands.h"
+#include "bench/GuiCommands.h"
 
 #include <sys/resource.h>
 
@@ -9,15 +9,15 @@
 #include <initializer_list>
 #include <optional>
 
-#include "BitmapWriter.h"
-#include "Catalogue.h"
-#include "Composer.h"
-#include "CompositionGeometry.h"
-#include "DirectoryLists.h"
-#include "ImageUpdater.h"
-#include "PhotoJpeg.h"
-#include "PictureLoader.h"
-#include "PoolShuffle.h"
+#include "imaging/BitmapWriter.h"
+#include "imaging/Catalogue.h"
+#include "imaging/Composer.h"
+#include "imaging/CompositionGeometry.h"
+#include "folders/DirectoryLists.h"
+#include "imaging/ImageUpdater.h"
+#include "bench/PhotoJpeg.h"
+#include "imaging/PictureLoader.h"
+#include "bench/PoolShuffle.h"
 
 namespace muralto::bench {
 

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <vector>
 
-#include "DriverCommands.h"
-#include "HiveFile.h"
+#include "bench/DriverCommands.h"
+#include "platform/HiveFile.h"
 
 namespace muralto::bench {
 

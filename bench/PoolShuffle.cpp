@@ -1,4 +1,4 @@
-#include "PoolShuffle.h"
+#include "bench/PoolShuffle.h"
 
 #include <cmath>
 

@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "RandomSource.h"
+#include "platform/RandomSource.h"
 
 namespace muralto::bench {
 

@@ -1,4 +1,4 @@
-#include "ProcessMeter.h"
+#include "bench/ProcessMeter.h"
 
 #include <fcntl.h>
 #include <spawn.h>

@@ -1,4 +1,4 @@
-#include "ResidentProbe.h"
+#include "bench/ResidentProbe.h"
 
 #include <poll.h>
 #include <signal.h>
@@ -14,7 +14,7 @@
 #include <sstream>
 #include <thread>
 
-#include "ProcessMeter.h"
+#include "bench/ProcessMeter.h"
 
 namespace muralto::bench {
 

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <memory>
 
-#include "DirListCommands.h"
-#include "GuiCommands.h"
+#include "bench/DirListCommands.h"
+#include "bench/GuiCommands.h"
 
 int main(int argc, char** argv) {
     using namespace muralto::bench;

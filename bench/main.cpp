@@ -2,7 +2,7 @@
 // that bench/run uses. It links no Qt, so its processes start as lightly as the tools that it is
 // compared with.
 
-#include "DriverCommands.h"
+#include "bench/DriverCommands.h"
 
 int main(int argc, char** argv) {
     using namespace muralto::bench;

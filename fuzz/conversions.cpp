@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "Conversions.h"
+#include "settings/Conversions.h"
 
 using namespace muralto::settings;
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "EpsPreview.h"
-#include "PictureLoader.h"
+#include "imaging/EpsPreview.h"
+#include "imaging/PictureLoader.h"
 
 using namespace muralto::imaging;
 

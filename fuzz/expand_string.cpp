@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "StringTables.h"
+#include "i18n/StringTables.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider input(data, size);

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "HiveTree.h"
+#include "platform/HiveTree.h"
 
 using muralto::platform::HiveKey;
 using muralto::platform::HiveTree;

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "JpegHeader.h"
+#include "imaging/JpegHeader.h"
 
 using namespace muralto::imaging;
 

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "PictureLoader.h"
+#include "imaging/PictureLoader.h"
 
 using namespace muralto::imaging;
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "RegistryTools.h"
+#include "settings/RegistryTools.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider input(data, size);

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string_view>
 
-#include "WmfPlayer.h"
+#include "imaging/wmf/WmfPlayer.h"
 
 using namespace muralto::imaging;
 

@@ -1,4 +1,4 @@
-#include "CaptionForm.h"
+#include "i18n/CaptionForm.h"
 
 #include <QAbstractSpinBox>
 #include <QCheckBox>
@@ -18,8 +18,8 @@
 #include <exception>
 #include <optional>
 
-#include "CaptionRules.h"
-#include "Twips.h"
+#include "i18n/CaptionRules.h"
+#include "settings/Twips.h"
 
 namespace muralto::i18n {
 namespace {

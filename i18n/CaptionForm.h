@@ -1,6 +1,6 @@
 #pragma once
 #include <QWidget>
-#include "StringTables.h"
+#include "i18n/StringTables.h"
 
 #include <functional>
 

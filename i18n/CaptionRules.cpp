@@ -1,8 +1,8 @@
-#include "CaptionRules.h"
+#include "i18n/CaptionRules.h"
 
 #include <algorithm>
 
-#include "Conversions.h"
+#include "settings/Conversions.h"
 
 namespace muralto::i18n {
 

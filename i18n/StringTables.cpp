@@ -1,4 +1,4 @@
-#include "StringTables.h"
+#include "i18n/StringTables.h"
 
 #include <cstdlib>
 #include <map>

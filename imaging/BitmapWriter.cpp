@@ -1,4 +1,4 @@
-#include "BitmapWriter.h"
+#include "imaging/BitmapWriter.h"
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -11,7 +11,7 @@
 #include <cstring>
 #include <limits>
 
-#include "RegistryTools.h"
+#include "settings/RegistryTools.h"
 
 namespace muralto::imaging {
 

@@ -1,10 +1,10 @@
-#include "Catalogue.h"
+#include "imaging/Catalogue.h"
 
 #include <algorithm>
 #include <filesystem>
 
-#include "DirectoryScan.h"
-#include "PlayOrder.h"
+#include "folders/DirectoryScan.h"
+#include "imaging/PlayOrder.h"
 
 namespace muralto::imaging {
 

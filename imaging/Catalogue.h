@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "DirectoryLists.h"
-#include "ProgramSettings.h"
-#include "RandomSource.h"
+#include "folders/DirectoryLists.h"
+#include "settings/ProgramSettings.h"
+#include "platform/RandomSource.h"
 
 namespace muralto::imaging {
 

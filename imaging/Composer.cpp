@@ -1,10 +1,10 @@
-#include "Composer.h"
+#include "imaging/Composer.h"
 
 #include <QFile>
 #include <QFontMetricsF>
 #include <QPainter>
 
-#include "PictureLoader.h"
+#include "imaging/PictureLoader.h"
 
 namespace muralto::imaging {
 

@@ -1,4 +1,4 @@
-#include "CompositionGeometry.h"
+#include "imaging/CompositionGeometry.h"
 
 #include <algorithm>
 #include <cmath>

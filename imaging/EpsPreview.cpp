@@ -1,6 +1,6 @@
-#include "EpsPreview.h"
+#include "imaging/EpsPreview.h"
 
-#include "WmfFormat.h"
+#include "imaging/wmf/WmfFormat.h"
 
 namespace muralto::imaging {
 

@@ -1,7 +1,7 @@
-#include "ImageUpdater.h"
+#include "imaging/ImageUpdater.h"
 
-#include "BitmapWriter.h"
-#include "CompositionGeometry.h"
+#include "imaging/BitmapWriter.h"
+#include "imaging/CompositionGeometry.h"
 
 namespace muralto::imaging {
 

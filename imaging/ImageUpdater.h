@@ -8,9 +8,9 @@
 #include <optional>
 #include <string>
 
-#include "Catalogue.h"
-#include "Composer.h"
-#include "ProgramSettings.h"
+#include "imaging/Catalogue.h"
+#include "imaging/Composer.h"
+#include "settings/ProgramSettings.h"
 
 namespace muralto::imaging {
 

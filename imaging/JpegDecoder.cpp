@@ -1,4 +1,4 @@
-#include "JpegDecoder.h"
+#include "imaging/JpegDecoder.h"
 
 #include <unistd.h>
 

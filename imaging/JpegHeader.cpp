@@ -1,4 +1,4 @@
-#include "JpegHeader.h"
+#include "imaging/JpegHeader.h"
 
 #include <QByteArray>
 

@@ -1,4 +1,4 @@
-#include "PictureLoader.h"
+#include "imaging/PictureLoader.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -16,10 +16,10 @@
 #include <cstring>
 #include <optional>
 
-#include "EpsPreview.h"
-#include "JpegDecoder.h"
-#include "JpegHeader.h"
-#include "WmfPlayer.h"
+#include "imaging/EpsPreview.h"
+#include "imaging/JpegDecoder.h"
+#include "imaging/JpegHeader.h"
+#include "imaging/wmf/WmfPlayer.h"
 
 namespace muralto::imaging {
 

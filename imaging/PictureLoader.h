@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "CompositionGeometry.h"
+#include "imaging/CompositionGeometry.h"
 
 namespace muralto::imaging {
 

@@ -1,4 +1,4 @@
-#include "PlayOrder.h"
+#include "imaging/PlayOrder.h"
 
 #include <array>
 #include <bit>

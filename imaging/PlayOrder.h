@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "RandomSource.h"
+#include "platform/RandomSource.h"
 
 namespace muralto::imaging {
 

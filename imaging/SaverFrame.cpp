@@ -1,11 +1,11 @@
-#include "SaverFrame.h"
+#include "imaging/SaverFrame.h"
 
 #include <QPainter>
 #include <QRect>
 
 #include <cstring>
 
-#include "CompositionGeometry.h"
+#include "imaging/CompositionGeometry.h"
 
 namespace muralto::imaging {
 

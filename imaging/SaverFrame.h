@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "Composer.h"
+#include "imaging/Composer.h"
 
 namespace muralto::imaging {
 

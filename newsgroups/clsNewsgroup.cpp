@@ -1,10 +1,10 @@
-#include "clsNewsgroup.h"
+#include "newsgroups/clsNewsgroup.h"
 
 #include <limits>
 #include <utility>
 
-#include "Conversions.h"
-#include "clsNewsgroups.h"
+#include "settings/Conversions.h"
+#include "newsgroups/clsNewsgroups.h"
 
 namespace muralto::newsgroups {
 

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "NewsgroupError.h"
-#include "RegistryTools.h"
+#include "newsgroups/NewsgroupError.h"
+#include "settings/RegistryTools.h"
 
 namespace muralto::newsgroups {
 

@@ -1,4 +1,4 @@
-#include "clsNewsgroups.h"
+#include "newsgroups/clsNewsgroups.h"
 
 #include <algorithm>
 #include <utility>

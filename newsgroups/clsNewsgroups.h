@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
-#include "NewsgroupError.h"
-#include "RegistryTools.h"
-#include "clsNewsgroup.h"
+#include "newsgroups/NewsgroupError.h"
+#include "settings/RegistryTools.h"
+#include "newsgroups/clsNewsgroup.h"
 
 namespace muralto::newsgroups {
 

@@ -1,4 +1,4 @@
-#include "FormGeometry.h"
+#include "options/FormGeometry.h"
 
 #include <cmath>
 

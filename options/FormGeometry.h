@@ -3,7 +3,7 @@
 #include <QString>
 #include <cstdint>
 
-#include "TwipRect.h"
+#include "options/TwipRect.h"
 
 namespace muralto::options {
 

@@ -1,10 +1,10 @@
-#include "GroupEdits.h"
+#include "options/GroupEdits.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-#include "Conversions.h"
+#include "settings/Conversions.h"
 
 namespace muralto::options {
 namespace {

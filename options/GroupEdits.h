@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "clsNewsgroup.h"
+#include "newsgroups/clsNewsgroup.h"
 
 namespace muralto::options {
 

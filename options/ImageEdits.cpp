@@ -1,9 +1,9 @@
-#include "ImageEdits.h"
+#include "options/ImageEdits.h"
 
 #include <cmath>
 #include <limits>
 
-#include "Conversions.h"
+#include "settings/Conversions.h"
 
 namespace muralto::options {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 
 namespace muralto::options {
 

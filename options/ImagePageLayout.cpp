@@ -1,4 +1,4 @@
-#include "ImagePageLayout.h"
+#include "options/ImagePageLayout.h"
 
 namespace muralto::options {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "TwipRect.h"
+#include "options/TwipRect.h"
 
 namespace muralto::options {
 

@@ -1,4 +1,4 @@
-#include "PathText.h"
+#include "options/PathText.h"
 
 namespace muralto::options {
 namespace {

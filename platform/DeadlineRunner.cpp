@@ -1,4 +1,4 @@
-#include "DeadlineRunner.h"
+#include "platform/DeadlineRunner.h"
 
 namespace muralto::platform {
 

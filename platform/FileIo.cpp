@@ -1,4 +1,4 @@
-#include "FileIo.h"
+#include "platform/FileIo.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

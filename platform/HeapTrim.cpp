@@ -1,4 +1,4 @@
-#include "HeapTrim.h"
+#include "platform/HeapTrim.h"
 
 #include <cstdlib>  // defines __GLIBC__ with the GNU C library
 

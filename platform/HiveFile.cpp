@@ -1,4 +1,4 @@
-#include "HiveFile.h"
+#include "platform/HiveFile.h"
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -13,7 +13,7 @@
 #include <thread>
 #include <utility>
 
-#include "FileIo.h"
+#include "platform/FileIo.h"
 
 namespace muralto::platform {
 namespace {

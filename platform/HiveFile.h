@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "HiveTree.h"
+#include "platform/HiveTree.h"
 
 namespace muralto::platform {
 

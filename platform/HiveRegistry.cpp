@@ -1,8 +1,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "HiveFile.h"
-#include "Registry.h"
+#include "platform/HiveFile.h"
+#include "platform/Registry.h"
 
 namespace muralto::platform {
 namespace {

@@ -1,4 +1,4 @@
-#include "HiveTree.h"
+#include "platform/HiveTree.h"
 
 #include <algorithm>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "RandomSource.h"
+#include "platform/RandomSource.h"
 
 #include <chrono>
 

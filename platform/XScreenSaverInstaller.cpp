@@ -1,4 +1,4 @@
-#include "XScreenSaverInstaller.h"
+#include "platform/XScreenSaverInstaller.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "FileIo.h"
+#include "platform/FileIo.h"
 
 namespace muralto::platform {
 namespace {

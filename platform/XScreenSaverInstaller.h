@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ScreenSaverInstaller.h"
+#include "platform/ScreenSaverInstaller.h"
 
 namespace muralto::platform {
 

@@ -1,6 +1,6 @@
-#include "ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 
-#include "Conversions.h"
+#include "settings/Conversions.h"
 
 namespace muralto::settings {
 namespace {

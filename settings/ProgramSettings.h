@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "RegistryTools.h"
+#include "settings/RegistryTools.h"
 
 namespace muralto::settings {
 

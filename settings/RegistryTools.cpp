@@ -1,4 +1,4 @@
-#include "RegistryTools.h"
+#include "settings/RegistryTools.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "MessageBoxes.h"
-#include "Registry.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Registry.h"
 
 namespace muralto::settings {
 

@@ -1,9 +1,9 @@
-#include "WindowPlacement.h"
+#include "settings/WindowPlacement.h"
 
 #include <algorithm>
 
-#include "Conversions.h"
-#include "Twips.h"
+#include "settings/Conversions.h"
+#include "settings/Twips.h"
 
 namespace muralto::settings {
 namespace {

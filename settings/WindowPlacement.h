@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "RegistryTools.h"
+#include "settings/RegistryTools.h"
 
 namespace muralto::settings {
 

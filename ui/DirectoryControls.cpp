@@ -1,4 +1,4 @@
-#include "DirectoryControls.h"
+#include "ui/DirectoryControls.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -11,11 +11,11 @@
 #include <mutex>
 #include <thread>
 
-#include "BoundedFolderProbe.h"
-#include "DirectoryLists.h"
-#include "FolderListModel.h"
-#include "HeapTrim.h"
-#include "MountTable.h"
+#include "folders/BoundedFolderProbe.h"
+#include "folders/DirectoryLists.h"
+#include "ui/FolderListModel.h"
+#include "platform/HeapTrim.h"
+#include "folders/MountTable.h"
 
 namespace muralto::ui {
 

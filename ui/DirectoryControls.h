@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "SubfolderListing.h"
+#include "folders/SubfolderListing.h"
 
 class QComboBox;
 class QListView;

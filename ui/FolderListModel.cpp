@@ -1,4 +1,4 @@
-#include "FolderListModel.h"
+#include "ui/FolderListModel.h"
 
 #include <QApplication>
 #include <QStyle>

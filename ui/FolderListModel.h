@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "SubfolderListing.h"
+#include "folders/SubfolderListing.h"
 
 namespace muralto::ui {
 

@@ -1,12 +1,12 @@
-#include "ImagePage.h"
+#include "ui/ImagePage.h"
 
 #include <QKeyEvent>
 #include <array>
 #include <utility>
 
-#include "MakeControl.h"
-#include "PathText.h"
-#include "TwipGeometry.h"
+#include "ui/MakeControl.h"
+#include "options/PathText.h"
+#include "ui/TwipGeometry.h"
 
 namespace muralto::ui {
 namespace {

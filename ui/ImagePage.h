@@ -8,10 +8,10 @@
 #include <functional>
 #include <string>
 
-#include "DirectoryControls.h"
-#include "ImageEdits.h"
-#include "ImagePageLayout.h"
-#include "OptionsHost.h"
+#include "ui/DirectoryControls.h"
+#include "options/ImageEdits.h"
+#include "options/ImagePageLayout.h"
+#include "ui/OptionsHost.h"
 
 namespace muralto::ui {
 

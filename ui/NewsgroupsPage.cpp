@@ -1,15 +1,15 @@
-#include "NewsgroupsPage.h"
+#include "ui/NewsgroupsPage.h"
 
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <utility>
 
-#include "CaptionForm.h"
-#include "MakeControl.h"
-#include "PathText.h"
-#include "RegistryTools.h"
-#include "TwipGeometry.h"
-#include "Twips.h"
+#include "i18n/CaptionForm.h"
+#include "ui/MakeControl.h"
+#include "options/PathText.h"
+#include "settings/RegistryTools.h"
+#include "ui/TwipGeometry.h"
+#include "settings/Twips.h"
 
 namespace muralto::ui {
 namespace {

@@ -11,8 +11,8 @@
 #include <memory>
 #include <string>
 
-#include "GroupEdits.h"
-#include "OptionsHost.h"
+#include "options/GroupEdits.h"
+#include "ui/OptionsHost.h"
 
 namespace muralto::ui {
 

@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-#include "MessageBoxes.h"
-#include "ProgramSettings.h"
-#include "clsNewsgroups.h"
+#include "platform/MessageBoxes.h"
+#include "settings/ProgramSettings.h"
+#include "newsgroups/clsNewsgroups.h"
 
 namespace muralto::ui {
 

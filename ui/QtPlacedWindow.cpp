@@ -1,9 +1,9 @@
-#include "QtPlacedWindow.h"
+#include "ui/QtPlacedWindow.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "Twips.h"
+#include "settings/Twips.h"
 
 namespace muralto::ui {
 namespace {

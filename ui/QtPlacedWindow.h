@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "WindowPlacement.h"
+#include "settings/WindowPlacement.h"
 
 namespace muralto::ui {
 

@@ -1,6 +1,6 @@
-#include "TwipGeometry.h"
+#include "ui/TwipGeometry.h"
 
-#include "Twips.h"
+#include "settings/Twips.h"
 
 namespace muralto::ui {
 namespace {

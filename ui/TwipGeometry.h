@@ -3,7 +3,7 @@
 #include <QRect>
 #include <QWidget>
 
-#include "TwipRect.h"
+#include "options/TwipRect.h"
 
 namespace muralto::ui {
 

@@ -1,4 +1,4 @@
-#include "frmMuralto.h"
+#include "ui/frmMuralto.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -6,9 +6,9 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "CaptionForm.h"
-#include "RegistryTools.h"
-#include "TwipGeometry.h"
+#include "i18n/CaptionForm.h"
+#include "settings/RegistryTools.h"
+#include "ui/TwipGeometry.h"
 
 namespace muralto::ui {
 namespace {

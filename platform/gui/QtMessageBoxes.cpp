@@ -1,4 +1,4 @@
-#include "QtMessageBoxes.h"
+#include "platform/gui/QtMessageBoxes.h"
 
 #include <QInputDialog>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "SaverWindowSystem.h"
+#include "platform/gui/SaverWindowSystem.h"
 
 #include <xcb/xcb.h>
 

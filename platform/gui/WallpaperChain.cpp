@@ -1,10 +1,10 @@
-#include "WallpaperChain.h"
+#include "platform/gui/WallpaperChain.h"
 
 #include <QMetaObject>
 
 #include <utility>
 
-#include "WallpaperX11.h"
+#include "platform/gui/WallpaperX11.h"
 
 namespace muralto::platform {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "WallpaperSetter.h"
+#include "platform/gui/WallpaperSetter.h"
 
 namespace muralto::platform {
 

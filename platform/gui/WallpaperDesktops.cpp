@@ -1,4 +1,4 @@
-#include "WallpaperDesktops.h"
+#include "platform/gui/WallpaperDesktops.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -10,7 +10,7 @@
 #include <set>
 #include <sstream>
 
-#include "FileIo.h"
+#include "platform/FileIo.h"
 
 namespace muralto::platform {
 

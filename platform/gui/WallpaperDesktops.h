@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "WallpaperSetter.h"
-#include "WallpaperTools.h"
+#include "platform/gui/WallpaperSetter.h"
+#include "platform/gui/WallpaperTools.h"
 
 namespace muralto::platform {
 

@@ -1,4 +1,4 @@
-#include "WallpaperPlasma.h"
+#include "platform/gui/WallpaperPlasma.h"
 
 #include <QDBusConnection>
 #include <QDBusError>
@@ -9,7 +9,7 @@
 
 #include <cstdio>
 
-#include "WallpaperX11.h"
+#include "platform/gui/WallpaperX11.h"
 
 namespace muralto::platform {
 

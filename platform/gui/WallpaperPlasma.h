@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "WallpaperDesktops.h"
+#include "platform/gui/WallpaperDesktops.h"
 
 namespace muralto::platform {
 

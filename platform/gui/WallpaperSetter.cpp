@@ -1,14 +1,14 @@
-#include "WallpaperSetter.h"
+#include "platform/gui/WallpaperSetter.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <utility>
 
-#include "WallpaperDesktops.h"
-#include "WallpaperPlasma.h"
-#include "WallpaperTools.h"
-#include "WallpaperX11.h"
+#include "platform/gui/WallpaperDesktops.h"
+#include "platform/gui/WallpaperPlasma.h"
+#include "platform/gui/WallpaperTools.h"
+#include "platform/gui/WallpaperX11.h"
 
 namespace muralto::platform {
 

@@ -1,4 +1,4 @@
-#include "WallpaperTools.h"
+#include "platform/gui/WallpaperTools.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,7 +17,7 @@
 #include <system_error>
 #include <utility>
 
-#include "FileIo.h"
+#include "platform/FileIo.h"
 
 namespace muralto::platform {
 

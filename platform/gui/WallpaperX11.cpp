@@ -1,4 +1,4 @@
-#include "WallpaperX11.h"
+#include "platform/gui/WallpaperX11.h"
 
 #include <QFile>
 #include <QPainter>
@@ -13,7 +13,7 @@
 #include <memory>
 #include <optional>
 
-#include "WallpaperTools.h"
+#include "platform/gui/WallpaperTools.h"
 
 namespace muralto::platform {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "CommandLine.h"
-#include "TestSupport.h"
+#include "app/CommandLine.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::app {
 namespace {

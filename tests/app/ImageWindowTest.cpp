@@ -7,10 +7,10 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-#include "CommandLine.h"
-#include "SaverFrame.h"
-#include "TestSupport.h"
-#include "frmImage.h"
+#include "app/CommandLine.h"
+#include "imaging/SaverFrame.h"
+#include "tests/support/TestSupport.h"
+#include "app/frmImage.h"
 
 namespace muralto::app {
 namespace {

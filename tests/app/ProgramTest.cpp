@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "TestServices.h"
+#include "tests/app/TestServices.h"
 
 namespace muralto::app {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "Program.h"
+#include "app/Program.h"
 
 namespace muralto::app::test {
 

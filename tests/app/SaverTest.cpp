@@ -5,9 +5,9 @@
 
 #include <QImage>
 
-#include "RecordingOutput.h"
-#include "RecordingWindows.h"
-#include "TestServices.h"
+#include "tests/support/RecordingOutput.h"
+#include "tests/app/RecordingWindows.h"
+#include "tests/app/TestServices.h"
 
 namespace muralto::app {
 namespace {

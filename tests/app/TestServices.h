@@ -2,9 +2,9 @@
 
 #include <map>
 
-#include "Fakes.h"
-#include "Program.h"
-#include "TestSupport.h"
+#include "tests/support/Fakes.h"
+#include "app/Program.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::app::test {
 

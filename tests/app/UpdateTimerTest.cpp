@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "UpdateTimer.h"
+#include "app/UpdateTimer.h"
 
 namespace muralto::app {
 namespace {

@@ -5,8 +5,8 @@
 #include <QDeadlineTimer>
 #include <QTimer>
 
-#include "QtWindows.h"
-#include "TestServices.h"
+#include "app/QtWindows.h"
+#include "tests/app/TestServices.h"
 
 namespace muralto::app {
 namespace {

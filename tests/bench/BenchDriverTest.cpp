@@ -8,16 +8,16 @@
 
 #include <filesystem>
 
-#include "BenchInputs.h"
-#include "Catalogue.h"
-#include "DirectoryLists.h"
-#include "DirectoryScan.h"
-#include "ImageUpdater.h"
-#include "PhotoJpeg.h"
-#include "PlayOrder.h"
-#include "PoolShuffle.h"
-#include "RecordingOutput.h"
-#include "TestSupport.h"
+#include "bench/BenchInputs.h"
+#include "imaging/Catalogue.h"
+#include "folders/DirectoryLists.h"
+#include "folders/DirectoryScan.h"
+#include "imaging/ImageUpdater.h"
+#include "bench/PhotoJpeg.h"
+#include "imaging/PlayOrder.h"
+#include "bench/PoolShuffle.h"
+#include "tests/support/RecordingOutput.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::bench {
 namespace {

@@ -16,9 +16,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "CaptionForm.h"
-#include "CaptionRules.h"
-#include "TestSupport.h"
+#include "i18n/CaptionForm.h"
+#include "i18n/CaptionRules.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::i18n {
 namespace {

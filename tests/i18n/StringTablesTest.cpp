@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "StringTables.h"
-#include "TestSupport.h"
+#include "i18n/StringTables.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::i18n {
 namespace {

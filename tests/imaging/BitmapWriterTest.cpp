@@ -1,4 +1,4 @@
-#include "BitmapWriter.h"
+#include "imaging/BitmapWriter.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <iterator>
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::imaging {
 namespace {

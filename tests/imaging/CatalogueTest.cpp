@@ -1,12 +1,12 @@
-#include "Catalogue.h"
+#include "imaging/Catalogue.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 
-#include "RandomSource.h"
-#include "TestSupport.h"
+#include "platform/RandomSource.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::imaging {
 namespace {

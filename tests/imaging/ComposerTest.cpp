@@ -1,11 +1,11 @@
-#include "Composer.h"
+#include "imaging/Composer.h"
 
 #include <gtest/gtest.h>
 
 #include <QPainter>
 
-#include "PictureFiles.h"
-#include "TestSupport.h"
+#include "tests/imaging/PictureFiles.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::imaging {
 namespace {

@@ -1,6 +1,6 @@
 // EPS files' binary headers, and metafiles and EPS previews loaded as pictures.
 
-#include "EpsPreview.h"
+#include "imaging/EpsPreview.h"
 
 #include <gtest/gtest.h>
 
@@ -8,10 +8,10 @@
 
 #include <ostream>
 
-#include "PictureFiles.h"
-#include "PictureLoader.h"
-#include "TestSupport.h"
-#include "WmfWriter.h"
+#include "tests/imaging/PictureFiles.h"
+#include "imaging/PictureLoader.h"
+#include "tests/support/TestSupport.h"
+#include "tests/imaging/wmf/WmfWriter.h"
 
 namespace muralto::imaging {
 namespace {

@@ -2,11 +2,11 @@
 
 #include <QImage>
 
-#include "DirectoryLists.h"
-#include "ImageUpdater.h"
-#include "RandomSource.h"
-#include "RecordingOutput.h"
-#include "TestSupport.h"
+#include "folders/DirectoryLists.h"
+#include "imaging/ImageUpdater.h"
+#include "platform/RandomSource.h"
+#include "tests/support/RecordingOutput.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::imaging {
 namespace {

@@ -1,4 +1,4 @@
-#include "JpegDecoder.h"
+#include "imaging/JpegDecoder.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 
 #include <cstdlib>
 
-#include "PictureFiles.h"
-#include "TestSupport.h"
+#include "tests/imaging/PictureFiles.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::imaging {
 namespace {

@@ -1,4 +1,4 @@
-#include "JpegHeader.h"
+#include "imaging/JpegHeader.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <functional>
 #include <ostream>
 
-#include "PictureFiles.h"
-#include "TestSupport.h"
+#include "tests/imaging/PictureFiles.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::imaging {
 namespace {

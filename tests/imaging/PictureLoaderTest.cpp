@@ -1,4 +1,4 @@
-#include "PictureLoader.h"
+#include "imaging/PictureLoader.h"
 
 #include <gtest/gtest.h>
 
@@ -16,9 +16,9 @@
 #include <future>
 #include <initializer_list>
 
-#include "JpegHeader.h"
-#include "PictureFiles.h"
-#include "TestSupport.h"
+#include "imaging/JpegHeader.h"
+#include "tests/imaging/PictureFiles.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::imaging {
 namespace {

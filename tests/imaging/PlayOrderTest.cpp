@@ -1,4 +1,4 @@
-#include "PlayOrder.h"
+#include "imaging/PlayOrder.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <limits>
 #include <numeric>
 
-#include "RandomSource.h"
+#include "platform/RandomSource.h"
 
 namespace muralto::imaging {
 namespace {

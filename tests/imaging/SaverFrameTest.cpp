@@ -1,6 +1,6 @@
 // The saver's frame: the canvas centred at scale factor 1, its tile repeated over the window's
 // grid at 2 or more, and what hostile sizes give.
-#include "SaverFrame.h"
+#include "imaging/SaverFrame.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <limits>
 #include <vector>
 
-#include "PictureFiles.h"
-#include "TestSupport.h"
+#include "tests/imaging/PictureFiles.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::imaging {
 namespace {

@@ -6,8 +6,8 @@
 #include <QImage>
 #include <QPixmap>
 
-#include "TestSupport.h"
-#include "TrayIcon.h"
+#include "tests/support/TestSupport.h"
+#include "app/TrayIcon.h"
 
 namespace muralto::app {
 namespace {

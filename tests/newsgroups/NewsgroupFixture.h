@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "Fakes.h"
-#include "RegistryTools.h"
-#include "TestSupport.h"
+#include "tests/support/Fakes.h"
+#include "settings/RegistryTools.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::newsgroups::test {
 

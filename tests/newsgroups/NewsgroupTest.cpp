@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "NewsgroupFixture.h"
-#include "clsNewsgroup.h"
+#include "tests/newsgroups/NewsgroupFixture.h"
+#include "newsgroups/clsNewsgroup.h"
 
 namespace muralto::newsgroups {
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "NewsgroupFixture.h"
-#include "clsNewsgroups.h"
+#include "tests/newsgroups/NewsgroupFixture.h"
+#include "newsgroups/clsNewsgroups.h"
 
 namespace muralto::newsgroups {
 namespace {

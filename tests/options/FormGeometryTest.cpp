@@ -2,8 +2,8 @@
 // the caption with the version.
 #include <gtest/gtest.h>
 
-#include "FormGeometry.h"
-#include "TestSupport.h"
+#include "options/FormGeometry.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::options {
 namespace {

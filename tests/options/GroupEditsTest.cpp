@@ -4,8 +4,8 @@
 
 #include <limits>
 
-#include "GroupEdits.h"
-#include "TestSupport.h"
+#include "options/GroupEdits.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::options {
 namespace {

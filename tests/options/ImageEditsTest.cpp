@@ -4,8 +4,8 @@
 
 #include <limits>
 
-#include "ImageEdits.h"
-#include "TestSupport.h"
+#include "options/ImageEdits.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::options {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <functional>
 
-#include "ImagePageLayout.h"
-#include "TestSupport.h"
+#include "options/ImagePageLayout.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::options {
 namespace {

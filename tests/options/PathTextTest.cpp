@@ -1,8 +1,8 @@
 // Paths in the system's bytes shown as text and read back unchanged, whatever the bytes.
 #include <gtest/gtest.h>
 
-#include "PathText.h"
-#include "TestSupport.h"
+#include "options/PathText.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::options {
 namespace {

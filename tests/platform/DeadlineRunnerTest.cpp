@@ -1,4 +1,4 @@
-#include "DeadlineRunner.h"
+#include "platform/DeadlineRunner.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -8,7 +8,7 @@
 #include <atomic>
 #include <latch>
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::platform {
 namespace {

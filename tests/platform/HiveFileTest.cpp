@@ -9,9 +9,9 @@
 #include <cerrno>
 #include <random>
 
-#include "HiveFile.h"
-#include "Registry.h"
-#include "TestSupport.h"
+#include "platform/HiveFile.h"
+#include "platform/Registry.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::platform {
 namespace {

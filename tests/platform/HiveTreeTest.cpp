@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "HiveTree.h"
-#include "TestSupport.h"
+#include "platform/HiveTree.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::platform {
 namespace {

@@ -1,5 +1,5 @@
 // The per-user instance lock, held by real processes.
-#include "InstanceLock.h"
+#include "platform/InstanceLock.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::platform {
 namespace {

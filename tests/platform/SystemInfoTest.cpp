@@ -1,4 +1,4 @@
-#include "SystemInfo.h"
+#include "platform/SystemInfo.h"
 
 #include <sys/auxv.h>
 
@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::platform {
 namespace {

@@ -1,5 +1,5 @@
 // SIGTERM, SIGINT and SIGHUP reach the event loop's thread through a pipe.
-#include "TerminationSignals.h"
+#include "platform/TerminationSignals.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -13,7 +13,7 @@
 #include <memory>
 #include <thread>
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::platform {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <optional>
 
-#include "TestSupport.h"
-#include "XScreenSaverInstaller.h"
+#include "tests/support/TestSupport.h"
+#include "platform/XScreenSaverInstaller.h"
 
 namespace muralto::platform {
 namespace {

@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "SaverWindowSystem.h"
-#include "TestSupport.h"
+#include "platform/gui/SaverWindowSystem.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::platform {
 namespace {

@@ -5,8 +5,8 @@
 
 #include <filesystem>
 
-#include "SaverWindowSystem.h"
-#include "TestSupport.h"
+#include "platform/gui/SaverWindowSystem.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::platform {
 namespace {

@@ -6,10 +6,10 @@
 #include <optional>
 #include <thread>
 
-#include "TestSupport.h"
-#include "WallpaperChain.h"
-#include "WallpaperDesktops.h"
-#include "WallpaperTools.h"
+#include "tests/support/TestSupport.h"
+#include "platform/gui/WallpaperChain.h"
+#include "platform/gui/WallpaperDesktops.h"
+#include "platform/gui/WallpaperTools.h"
 
 namespace muralto::platform {
 namespace {

@@ -8,10 +8,10 @@
 #include <map>
 #include <set>
 
-#include "TestSupport.h"
-#include "WallpaperDesktops.h"
-#include "WallpaperPlasma.h"
-#include "WallpaperX11.h"
+#include "tests/support/TestSupport.h"
+#include "platform/gui/WallpaperDesktops.h"
+#include "platform/gui/WallpaperPlasma.h"
+#include "platform/gui/WallpaperX11.h"
 
 namespace muralto::platform {
 namespace {

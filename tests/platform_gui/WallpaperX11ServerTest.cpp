@@ -12,8 +12,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-#include "TestSupport.h"
-#include "WallpaperX11.h"
+#include "tests/support/TestSupport.h"
+#include "platform/gui/WallpaperX11.h"
 
 namespace muralto::platform {
 namespace {

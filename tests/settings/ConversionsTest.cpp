@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "Conversions.h"
-#include "TestSupport.h"
+#include "settings/Conversions.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::settings {
 namespace {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "Fakes.h"
-#include "HiveFile.h"
-#include "ProgramSettings.h"
-#include "TestSupport.h"
+#include "tests/support/Fakes.h"
+#include "platform/HiveFile.h"
+#include "settings/ProgramSettings.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::settings {
 namespace {

@@ -3,10 +3,10 @@
 #include <cerrno>
 #include <cstring>
 
-#include "Fakes.h"
-#include "HiveFile.h"
-#include "RegistryTools.h"
-#include "TestSupport.h"
+#include "tests/support/Fakes.h"
+#include "platform/HiveFile.h"
+#include "settings/RegistryTools.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::settings {
 namespace {

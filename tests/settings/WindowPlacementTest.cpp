@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "Fakes.h"
-#include "HiveFile.h"
-#include "TestSupport.h"
-#include "WindowPlacement.h"
+#include "tests/support/Fakes.h"
+#include "platform/HiveFile.h"
+#include "tests/support/TestSupport.h"
+#include "settings/WindowPlacement.h"
 
 namespace muralto::settings {
 namespace {

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "MessageBoxes.h"
-#include "RandomSource.h"
-#include "SystemInfo.h"
+#include "platform/MessageBoxes.h"
+#include "platform/RandomSource.h"
+#include "platform/SystemInfo.h"
 
 namespace muralto::test {
 

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <string>
 
-#include "DirectoryLists.h"
+#include "folders/DirectoryLists.h"
 
 namespace muralto::test {
 

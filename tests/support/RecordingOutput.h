@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ImageUpdater.h"
+#include "imaging/ImageUpdater.h"
 
 namespace muralto::test {
 

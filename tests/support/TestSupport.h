@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "HiveFile.h"
-#include "Registry.h"
+#include "platform/HiveFile.h"
+#include "platform/Registry.h"
 
 namespace muralto::test {
 

@@ -5,7 +5,7 @@
 
 #include <QApplication>
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #ifndef MURALTO_TEST_DPI
 #define MURALTO_TEST_DPI 96

@@ -1,4 +1,4 @@
-#include "DirectoryControls.h"
+#include "ui/DirectoryControls.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -15,10 +15,10 @@
 #include <latch>
 #include <thread>
 
-#include "BoundedFolderProbe.h"
-#include "FolderListModel.h"
-#include "HangingFolderProbe.h"
-#include "TestSupport.h"
+#include "folders/BoundedFolderProbe.h"
+#include "ui/FolderListModel.h"
+#include "tests/support/HangingFolderProbe.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::ui {
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "OptionsHarness.h"
-#include "TwipGeometry.h"
+#include "tests/ui/OptionsHarness.h"
+#include "ui/TwipGeometry.h"
 
 namespace muralto::ui::test {
 namespace {

@@ -7,10 +7,10 @@
 #include <memory>
 #include <string>
 
-#include "Fakes.h"
-#include "OptionsHost.h"
-#include "TestSupport.h"
-#include "frmMuralto.h"
+#include "tests/support/Fakes.h"
+#include "ui/OptionsHost.h"
+#include "tests/support/TestSupport.h"
+#include "ui/frmMuralto.h"
 
 namespace muralto::ui::test {
 

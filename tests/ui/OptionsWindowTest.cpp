@@ -11,8 +11,8 @@
 #include <QStyle>
 #include <vector>
 
-#include "OptionsHarness.h"
-#include "TwipGeometry.h"
+#include "tests/ui/OptionsHarness.h"
+#include "ui/TwipGeometry.h"
 
 namespace muralto::ui::test {
 namespace {

@@ -3,7 +3,7 @@
 // twice as wide at twice the size.
 #include <gtest/gtest.h>
 
-#include "OptionsHarness.h"
+#include "tests/ui/OptionsHarness.h"
 
 namespace muralto::ui::test {
 namespace {

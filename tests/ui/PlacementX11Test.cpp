@@ -25,9 +25,9 @@
 #include <QWidget>
 #include <QWindow>
 
-#include "Fakes.h"
-#include "QtPlacedWindow.h"
-#include "TestSupport.h"
+#include "tests/support/Fakes.h"
+#include "ui/QtPlacedWindow.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::ui {
 namespace {

@@ -4,9 +4,9 @@
 #include <QDeadlineTimer>
 #include <QWidget>
 
-#include "Fakes.h"
-#include "QtPlacedWindow.h"
-#include "TestSupport.h"
+#include "tests/support/Fakes.h"
+#include "ui/QtPlacedWindow.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::ui {
 namespace {

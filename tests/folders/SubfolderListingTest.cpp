@@ -1,11 +1,11 @@
-#include "SubfolderListing.h"
+#include "folders/SubfolderListing.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::imaging {
 namespace {

@@ -1,6 +1,6 @@
-#include "BoundedFolderProbe.h"
+#include "folders/BoundedFolderProbe.h"
 
-#include "MountTable.h"
+#include "folders/MountTable.h"
 
 namespace muralto::imaging {
 

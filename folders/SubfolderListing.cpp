@@ -1,4 +1,4 @@
-#include "SubfolderListing.h"
+#include "folders/SubfolderListing.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "WmfHandlers.h"
+#include "imaging/wmf/WmfHandlers.h"
 
 namespace muralto::imaging::wmf {
 

@@ -1,10 +1,10 @@
-#include "WmfPlayer.h"
+#include "imaging/wmf/WmfPlayer.h"
 
 #include <cmath>
 #include <unordered_map>
 
-#include "WmfFunctions.h"
-#include "WmfHandlers.h"
+#include "imaging/wmf/WmfFunctions.h"
+#include "imaging/wmf/WmfHandlers.h"
 
 namespace muralto::imaging {
 

@@ -4,10 +4,10 @@
 
 #include <ostream>
 
-#include "PictureFiles.h"
-#include "TestSupport.h"
-#include "WmfDrawing.h"
-#include "WmfWriter.h"
+#include "tests/imaging/PictureFiles.h"
+#include "tests/support/TestSupport.h"
+#include "tests/imaging/wmf/WmfDrawing.h"
+#include "tests/imaging/wmf/WmfWriter.h"
 
 namespace muralto::imaging {
 namespace {

@@ -7,7 +7,7 @@
 
 #include <cmath>
 
-#include "WmfHandlers.h"
+#include "imaging/wmf/WmfHandlers.h"
 
 namespace muralto::imaging::wmf {
 

@@ -1,4 +1,4 @@
-#include "MountTable.h"
+#include "folders/MountTable.h"
 
 #include <sys/sysmacros.h>
 

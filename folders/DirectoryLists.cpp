@@ -1,4 +1,4 @@
-#include "DirectoryLists.h"
+#include "folders/DirectoryLists.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "MountTable.h"
+#include "folders/MountTable.h"
 
 namespace muralto::imaging {
 namespace {

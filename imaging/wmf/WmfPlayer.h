@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "CompositionGeometry.h"
-#include "WmfContext.h"
-#include "WmfFormat.h"
+#include "imaging/CompositionGeometry.h"
+#include "imaging/wmf/WmfContext.h"
+#include "imaging/wmf/WmfFormat.h"
 
 namespace muralto::imaging {
 

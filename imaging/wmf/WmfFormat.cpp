@@ -1,9 +1,9 @@
-#include "WmfFormat.h"
+#include "imaging/wmf/WmfFormat.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "WmfFunctions.h"
+#include "imaging/wmf/WmfFunctions.h"
 
 namespace muralto::imaging {
 

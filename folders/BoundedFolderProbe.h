@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "DeadlineRunner.h"
-#include "DirectoryLists.h"
+#include "platform/DeadlineRunner.h"
+#include "folders/DirectoryLists.h"
 
 namespace muralto::imaging {
 

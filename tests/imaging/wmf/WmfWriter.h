@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "WmfFunctions.h"
+#include "imaging/wmf/WmfFunctions.h"
 
 namespace muralto::imaging::test {
 

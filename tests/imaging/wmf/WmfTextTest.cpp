@@ -7,9 +7,9 @@
 #include <optional>
 #include <ostream>
 
-#include "TestSupport.h"
-#include "WmfDrawing.h"
-#include "WmfWriter.h"
+#include "tests/support/TestSupport.h"
+#include "tests/imaging/wmf/WmfDrawing.h"
+#include "tests/imaging/wmf/WmfWriter.h"
 
 namespace muralto::imaging {
 namespace {

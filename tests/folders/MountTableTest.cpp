@@ -1,8 +1,8 @@
-#include "MountTable.h"
+#include "folders/MountTable.h"
 
 #include <gtest/gtest.h>
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::imaging {
 namespace {

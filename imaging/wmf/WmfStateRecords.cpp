@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "WmfHandlers.h"
+#include "imaging/wmf/WmfHandlers.h"
 
 namespace muralto::imaging::wmf {
 

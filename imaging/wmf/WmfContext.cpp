@@ -1,4 +1,4 @@
-#include "WmfContext.h"
+#include "imaging/wmf/WmfContext.h"
 
 #include <algorithm>
 #include <cmath>

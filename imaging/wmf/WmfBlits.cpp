@@ -1,7 +1,7 @@
 // The records that draw device-independent bitmaps, and the pattern brush made of one.
 
-#include "WmfDib.h"
-#include "WmfHandlers.h"
+#include "imaging/wmf/WmfDib.h"
+#include "imaging/wmf/WmfHandlers.h"
 
 namespace muralto::imaging::wmf {
 

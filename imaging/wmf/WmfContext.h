@@ -16,7 +16,7 @@
 #include <variant>
 #include <vector>
 
-#include "WmfFormat.h"
+#include "imaging/wmf/WmfFormat.h"
 
 namespace muralto::imaging {
 

@@ -1,4 +1,4 @@
-#include "DirectoryScan.h"
+#include "folders/DirectoryScan.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::imaging {
 namespace {

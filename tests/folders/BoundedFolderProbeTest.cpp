@@ -1,4 +1,4 @@
-#include "BoundedFolderProbe.h"
+#include "folders/BoundedFolderProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <functional>
 #include <thread>
 
-#include "HangingFolderProbe.h"
-#include "TestSupport.h"
+#include "tests/support/HangingFolderProbe.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::imaging {
 namespace {

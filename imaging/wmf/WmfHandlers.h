@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WmfContext.h"
+#include "imaging/wmf/WmfContext.h"
 
 namespace muralto::imaging {
 

@@ -1,11 +1,11 @@
-#include "WmfDib.h"
+#include "imaging/wmf/WmfDib.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <vector>
 
-#include "WmfFormat.h"
+#include "imaging/wmf/WmfFormat.h"
 
 namespace muralto::imaging {
 

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "WmfPlayer.h"
+#include "imaging/wmf/WmfPlayer.h"
 
 namespace muralto::imaging::test {
 

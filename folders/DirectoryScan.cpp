@@ -1,4 +1,4 @@
-#include "DirectoryScan.h"
+#include "folders/DirectoryScan.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -14,7 +14,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "MountTable.h"
+#include "folders/MountTable.h"
 
 namespace muralto::imaging {
 namespace {
