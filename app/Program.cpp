@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "imaging/BitmapWriter.h"
 #include "folders/BoundedFolderProbe.h"
-#include "settings/Conversions.h"
 #include "folders/DirectoryLists.h"
+#include "imaging/BitmapWriter.h"
+#include "settings/Conversions.h"
 
 namespace muralto::app {
 

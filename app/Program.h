@@ -9,20 +9,20 @@
 #include <string>
 
 #include "app/CommandLine.h"
-#include "imaging/ImageUpdater.h"
-#include "platform/MessageBoxes.h"
 #include "app/ProgramHost.h"
-#include "settings/ProgramSettings.h"
-#include "platform/RandomSource.h"
-#include "platform/Registry.h"
-#include "settings/RegistryTools.h"
-#include "platform/gui/SaverWindowSystem.h"
-#include "platform/ScreenSaverInstaller.h"
-#include "i18n/StringTables.h"
-#include "platform/SystemInfo.h"
 #include "app/UpdateTimer.h"
 #include "app/WakeRule.h"
+#include "i18n/StringTables.h"
+#include "imaging/ImageUpdater.h"
 #include "newsgroups/clsNewsgroups.h"
+#include "platform/MessageBoxes.h"
+#include "platform/RandomSource.h"
+#include "platform/Registry.h"
+#include "platform/ScreenSaverInstaller.h"
+#include "platform/SystemInfo.h"
+#include "platform/gui/SaverWindowSystem.h"
+#include "settings/ProgramSettings.h"
+#include "settings/RegistryTools.h"
 
 namespace muralto::app {
 

@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "ui/OptionsHost.h"
 #include "app/Program.h"
+#include "ui/OptionsHost.h"
 
 namespace muralto::app {
 

@@ -5,9 +5,9 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "ui/QtPlacedWindow.h"
 #include "imaging/SaverFrame.h"
 #include "settings/WindowPlacement.h"
+#include "ui/QtPlacedWindow.h"
 
 namespace muralto::app {
 

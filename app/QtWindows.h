@@ -6,8 +6,8 @@
 #include "app/ProgramOptionsHost.h"
 #include "app/TrayIcon.h"
 #include "app/WakeRule.h"
-#include "platform/gui/WallpaperChain.h"
 #include "app/frmImage.h"
+#include "platform/gui/WallpaperChain.h"
 #include "ui/frmMuralto.h"
 
 namespace muralto::app {

@@ -5,14 +5,14 @@
 #include <cstdlib>
 #include <optional>
 
+#include "app/Program.h"
+#include "app/QtWindows.h"
+#include "app/TrayIcon.h"
 #include "platform/HiveFile.h"
 #include "platform/InstanceLock.h"
-#include "app/Program.h"
-#include "platform/gui/QtMessageBoxes.h"
-#include "app/QtWindows.h"
 #include "platform/TerminationSignals.h"
-#include "app/TrayIcon.h"
 #include "platform/XScreenSaverInstaller.h"
+#include "platform/gui/QtMessageBoxes.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 #include <optional>
 
 #include "bench/BenchInputs.h"
-#include "folders/DirectoryScan.h"
-#include "imaging/PlayOrder.h"
 #include "bench/PoolShuffle.h"
 #include "bench/ProcessMeter.h"
 #include "bench/ResidentProbe.h"
+#include "folders/DirectoryScan.h"
+#include "imaging/PlayOrder.h"
 
 namespace muralto::bench {
 

@@ -6,10 +6,10 @@
 #include <string>
 
 #include "bench/DriverCommands.h"
+#include "newsgroups/clsNewsgroups.h"
 #include "platform/HiveFile.h"
 #include "platform/Registry.h"
 #include "settings/RegistryTools.h"
-#include "newsgroups/clsNewsgroups.h"
 
 namespace muralto::bench {
 namespace {

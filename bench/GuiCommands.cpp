@@ -9,15 +9,15 @@
 #include <initializer_list>
 #include <optional>
 
+#include "bench/PhotoJpeg.h"
+#include "bench/PoolShuffle.h"
+#include "folders/DirectoryLists.h"
 #include "imaging/BitmapWriter.h"
 #include "imaging/Catalogue.h"
 #include "imaging/Composer.h"
 #include "imaging/CompositionGeometry.h"
-#include "folders/DirectoryLists.h"
 #include "imaging/ImageUpdater.h"
-#include "bench/PhotoJpeg.h"
 #include "imaging/PictureLoader.h"
-#include "bench/PoolShuffle.h"
 
 namespace muralto::bench {
 

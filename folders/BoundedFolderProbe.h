@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/DeadlineRunner.h"
 #include "folders/DirectoryLists.h"
+#include "platform/DeadlineRunner.h"
 
 namespace muralto::imaging {
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "folders/DirectoryLists.h"
-#include "settings/ProgramSettings.h"
 #include "platform/RandomSource.h"
+#include "settings/ProgramSettings.h"
 
 namespace muralto::imaging {
 

@@ -3,8 +3,8 @@
 #include <limits>
 #include <utility>
 
-#include "settings/Conversions.h"
 #include "newsgroups/clsNewsgroups.h"
+#include "settings/Conversions.h"
 
 namespace muralto::newsgroups {
 

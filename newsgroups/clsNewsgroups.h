@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "newsgroups/NewsgroupError.h"
-#include "settings/RegistryTools.h"
 #include "newsgroups/clsNewsgroup.h"
+#include "settings/RegistryTools.h"
 
 namespace muralto::newsgroups {
 

@@ -13,9 +13,9 @@
 
 #include "folders/BoundedFolderProbe.h"
 #include "folders/DirectoryLists.h"
-#include "ui/FolderListModel.h"
-#include "platform/HeapTrim.h"
 #include "folders/MountTable.h"
+#include "platform/HeapTrim.h"
+#include "ui/FolderListModel.h"
 
 namespace muralto::ui {
 

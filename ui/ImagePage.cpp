@@ -4,8 +4,8 @@
 #include <array>
 #include <utility>
 
-#include "ui/MakeControl.h"
 #include "options/PathText.h"
+#include "ui/MakeControl.h"
 #include "ui/TwipGeometry.h"
 
 namespace muralto::ui {

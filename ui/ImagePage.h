@@ -8,9 +8,9 @@
 #include <functional>
 #include <string>
 
-#include "ui/DirectoryControls.h"
 #include "options/ImageEdits.h"
 #include "options/ImagePageLayout.h"
+#include "ui/DirectoryControls.h"
 #include "ui/OptionsHost.h"
 
 namespace muralto::ui {

@@ -5,11 +5,11 @@
 #include <utility>
 
 #include "i18n/CaptionForm.h"
-#include "ui/MakeControl.h"
 #include "options/PathText.h"
 #include "settings/RegistryTools.h"
-#include "ui/TwipGeometry.h"
 #include "settings/Twips.h"
+#include "ui/MakeControl.h"
+#include "ui/TwipGeometry.h"
 
 namespace muralto::ui {
 namespace {

@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
+#include "newsgroups/clsNewsgroups.h"
 #include "platform/MessageBoxes.h"
 #include "settings/ProgramSettings.h"
-#include "newsgroups/clsNewsgroups.h"
 
 namespace muralto::ui {
 

@@ -6,12 +6,12 @@
 #include <QWidget>
 #include <string>
 
+#include "i18n/StringTables.h"
 #include "options/FormGeometry.h"
 #include "options/ImageEdits.h"
 #include "ui/ImagePage.h"
 #include "ui/NewsgroupsPage.h"
 #include "ui/OptionsHost.h"
-#include "i18n/StringTables.h"
 
 namespace muralto::ui {
 

@@ -8,9 +8,9 @@
 #include <QMouseEvent>
 
 #include "app/CommandLine.h"
+#include "app/frmImage.h"
 #include "imaging/SaverFrame.h"
 #include "tests/support/TestSupport.h"
-#include "app/frmImage.h"
 
 namespace muralto::app {
 namespace {

@@ -5,9 +5,9 @@
 
 #include <QImage>
 
-#include "tests/support/RecordingOutput.h"
 #include "tests/app/RecordingWindows.h"
 #include "tests/app/TestServices.h"
+#include "tests/support/RecordingOutput.h"
 
 namespace muralto::app {
 namespace {

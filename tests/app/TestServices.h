@@ -2,8 +2,8 @@
 
 #include <map>
 
-#include "tests/support/Fakes.h"
 #include "app/Program.h"
+#include "tests/support/Fakes.h"
 #include "tests/support/TestSupport.h"
 
 namespace muralto::app::test {

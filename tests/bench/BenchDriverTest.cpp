@@ -9,13 +9,13 @@
 #include <filesystem>
 
 #include "bench/BenchInputs.h"
-#include "imaging/Catalogue.h"
+#include "bench/PhotoJpeg.h"
+#include "bench/PoolShuffle.h"
 #include "folders/DirectoryLists.h"
 #include "folders/DirectoryScan.h"
+#include "imaging/Catalogue.h"
 #include "imaging/ImageUpdater.h"
-#include "bench/PhotoJpeg.h"
 #include "imaging/PlayOrder.h"
-#include "bench/PoolShuffle.h"
 #include "tests/support/RecordingOutput.h"
 #include "tests/support/TestSupport.h"
 

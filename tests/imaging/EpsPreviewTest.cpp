@@ -8,10 +8,10 @@
 
 #include <ostream>
 
-#include "tests/imaging/PictureFiles.h"
 #include "imaging/PictureLoader.h"
-#include "tests/support/TestSupport.h"
+#include "tests/imaging/PictureFiles.h"
 #include "tests/imaging/wmf/WmfWriter.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::imaging {
 namespace {

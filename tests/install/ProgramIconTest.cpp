@@ -6,8 +6,8 @@
 #include <QImage>
 #include <QPixmap>
 
-#include "tests/support/TestSupport.h"
 #include "app/TrayIcon.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::app {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/Fakes.h"
 #include "settings/RegistryTools.h"
+#include "tests/support/Fakes.h"
 #include "tests/support/TestSupport.h"
 
 namespace muralto::newsgroups::test {

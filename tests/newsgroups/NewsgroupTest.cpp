@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/newsgroups/NewsgroupFixture.h"
 #include "newsgroups/clsNewsgroup.h"
+#include "tests/newsgroups/NewsgroupFixture.h"
 
 namespace muralto::newsgroups {
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/newsgroups/NewsgroupFixture.h"
 #include "newsgroups/clsNewsgroups.h"
+#include "tests/newsgroups/NewsgroupFixture.h"
 
 namespace muralto::newsgroups {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <optional>
 
-#include "tests/support/TestSupport.h"
 #include "platform/XScreenSaverInstaller.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::platform {
 namespace {

@@ -6,10 +6,10 @@
 #include <optional>
 #include <thread>
 
-#include "tests/support/TestSupport.h"
 #include "platform/gui/WallpaperChain.h"
 #include "platform/gui/WallpaperDesktops.h"
 #include "platform/gui/WallpaperTools.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::platform {
 namespace {

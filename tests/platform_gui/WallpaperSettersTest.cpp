@@ -8,10 +8,10 @@
 #include <map>
 #include <set>
 
-#include "tests/support/TestSupport.h"
 #include "platform/gui/WallpaperDesktops.h"
 #include "platform/gui/WallpaperPlasma.h"
 #include "platform/gui/WallpaperX11.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::platform {
 namespace {

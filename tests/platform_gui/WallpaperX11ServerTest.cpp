@@ -12,8 +12,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-#include "tests/support/TestSupport.h"
 #include "platform/gui/WallpaperX11.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::platform {
 namespace {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "tests/support/Fakes.h"
 #include "platform/HiveFile.h"
 #include "settings/ProgramSettings.h"
+#include "tests/support/Fakes.h"
 #include "tests/support/TestSupport.h"
 
 namespace muralto::settings {

@@ -3,9 +3,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include "tests/support/Fakes.h"
 #include "platform/HiveFile.h"
 #include "settings/RegistryTools.h"
+#include "tests/support/Fakes.h"
 #include "tests/support/TestSupport.h"
 
 namespace muralto::settings {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "tests/support/Fakes.h"
 #include "platform/HiveFile.h"
-#include "tests/support/TestSupport.h"
 #include "settings/WindowPlacement.h"
+#include "tests/support/Fakes.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::settings {
 namespace {

@@ -16,9 +16,9 @@
 #include <thread>
 
 #include "folders/BoundedFolderProbe.h"
-#include "ui/FolderListModel.h"
 #include "tests/support/HangingFolderProbe.h"
 #include "tests/support/TestSupport.h"
+#include "ui/FolderListModel.h"
 
 namespace muralto::ui {
 namespace {

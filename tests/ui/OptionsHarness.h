@@ -8,8 +8,8 @@
 #include <string>
 
 #include "tests/support/Fakes.h"
-#include "ui/OptionsHost.h"
 #include "tests/support/TestSupport.h"
+#include "ui/OptionsHost.h"
 #include "ui/frmMuralto.h"
 
 namespace muralto::ui::test {

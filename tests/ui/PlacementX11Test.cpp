@@ -26,8 +26,8 @@
 #include <QWindow>
 
 #include "tests/support/Fakes.h"
-#include "ui/QtPlacedWindow.h"
 #include "tests/support/TestSupport.h"
+#include "ui/QtPlacedWindow.h"
 
 namespace muralto::ui {
 namespace {

@@ -5,8 +5,8 @@
 #include <QWidget>
 
 #include "tests/support/Fakes.h"
-#include "ui/QtPlacedWindow.h"
 #include "tests/support/TestSupport.h"
+#include "ui/QtPlacedWindow.h"
 
 namespace muralto::ui {
 namespace {

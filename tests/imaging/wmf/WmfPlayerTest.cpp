@@ -5,9 +5,9 @@
 #include <ostream>
 
 #include "tests/imaging/PictureFiles.h"
-#include "tests/support/TestSupport.h"
 #include "tests/imaging/wmf/WmfDrawing.h"
 #include "tests/imaging/wmf/WmfWriter.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::imaging {
 namespace {

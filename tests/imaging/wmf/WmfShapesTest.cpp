@@ -6,9 +6,9 @@
 
 #include <QPainterPath>
 
-#include "tests/support/TestSupport.h"
 #include "tests/imaging/wmf/WmfDrawing.h"
 #include "tests/imaging/wmf/WmfWriter.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::imaging {
 namespace {

@@ -7,9 +7,9 @@
 #include <optional>
 #include <ostream>
 
-#include "tests/support/TestSupport.h"
 #include "tests/imaging/wmf/WmfDrawing.h"
 #include "tests/imaging/wmf/WmfWriter.h"
+#include "tests/support/TestSupport.h"
 
 namespace muralto::imaging {
 namespace {
