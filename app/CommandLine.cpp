@@ -2,10 +2,13 @@
 
 #include <charconv>
 
+#include "platform/ProgramIdentity.h"
 #include "settings/Conversions.h"
 
 namespace muralto::app {
 namespace {
+
+using settings::RunMode;
 
 bool contains(const std::string& text, const char* what) {
     return text.find(what) != std::string::npos;
@@ -31,7 +34,7 @@ void applyEmbedSwitches(CommandLine& cl, const std::vector<std::string>& argumen
     }
     if (!root && !given)
         return;
-    cl.runMode = kPreviewMode;
+    cl.runMode = RunMode::Preview;
     cl.xscreensaver = true;
     cl.fullScreenFrames = !given;
     if (given) {
@@ -72,14 +75,13 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments,
     }
     const std::string fromThird = cl.text.size() > 2 ? cl.text.substr(2) : std::string();
     if (contains(cl.text, "/c")) {
-        cl.runMode = kOptionsMode;
+        cl.runMode = RunMode::Options;
     } else if (contains(cl.text, "/s")) {
-        cl.runMode = kSaverMode;
+        cl.runMode = RunMode::Saver;
     } else if (contains(cl.text, "/a")) {
         cl.passwordChange = true;
-        cl.passwordParent = handleFrom(fromThird);
     } else if (contains(cl.text, "/p")) {
-        cl.runMode = kPreviewMode;
+        cl.runMode = RunMode::Preview;
         const std::size_t blank = cl.text.find(' ');
         cl.previewHost =
             handleFrom(blank == std::string::npos ? cl.text : cl.text.substr(blank + 1));
@@ -107,7 +109,9 @@ std::string usageText() {
            "  --help              show this text\n"
            "  --version           show the version\n"
            "\n"
-           "Settings live in ${XDG_CONFIG_HOME:-~/.config}/Brenwick/Muralto/HKCU.reg.\n";
+           "Settings live in ${XDG_CONFIG_HOME:-~/.config}/" +
+           std::string(platform::kCompanyName) + "/" + std::string(platform::kProgramTitle) +
+           "/HKCU.reg.\n";
 }
 
 }  // namespace muralto::app

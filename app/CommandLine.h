@@ -5,25 +5,17 @@
 #include <string>
 #include <vector>
 
-namespace muralto::app {
+#include "settings/RunMode.h"
 
-/// The run modes; the numbers are those the program has always used.
-enum RunMode : std::int32_t {
-    kWallpaperMode = 0,
-    kSaverMode = 1,
-    kOptionsMode = 2,
-    kPreviewMode = 3,
-};
+namespace muralto::app {
 
 /// What the command line asks for.
 struct CommandLine {
     std::string text;  ///< the arguments joined by blanks
-    std::int32_t runMode = kWallpaperMode;
-    bool passwordChange = false;  ///< "/a": serve the password change and end
+    settings::RunMode runMode = settings::RunMode::Wallpaper;
+    bool passwordChange = false;  ///< "/a": the saver password's change; ends at once
     bool help = false;
     bool version = false;
-    /// "/a": the window that owns the password dialog.
-    std::int32_t passwordParent = 0;
     /// "/p": the host's preview window (the text after the first blank).
     std::int32_t previewHost = 0;
     /// "/p": the window whose client area the preview covers (the text from its third

@@ -5,12 +5,14 @@
 #include "folders/BoundedFolderProbe.h"
 #include "folders/DirectoryLists.h"
 #include "imaging/BitmapWriter.h"
+#include "platform/ProgramIdentity.h"
 #include "settings/Conversions.h"
 
 namespace muralto::app {
 
-using settings::kAppTitle;
+using platform::kProgramTitle;
 using settings::kSettingsSection;
+using settings::RunMode;
 
 Program::Program(Services services)
     : services_(services),
@@ -21,8 +23,7 @@ Program::Program(Services services)
 Program::~Program() = default;
 
 const settings::ImageSettings& Program::settingsInForce() const {
-    const bool saver = glRunMode == kSaverMode || glRunMode == kPreviewMode;
-    return saver ? settings_.SaverSettings : settings_.WallpaperSettings;
+    return settings::isSaverRun(glRunMode) ? settings_.SaverSettings : settings_.WallpaperSettings;
 }
 
 void Program::resetImageList() {
@@ -31,14 +32,14 @@ void Program::resetImageList() {
 }
 
 void Program::askDefaultScreenSaver() {
-    if (tools_.GetINIValue(kAppTitle, kSettingsSection, "AskDefSS", "") == "1")
+    if (tools_.GetINIValue(kProgramTitle, kSettingsSection, "AskDefSS", "") == "1")
         return;
-    const auto answer = services_.boxes.askYesNo(kAppTitle, kDefaultSaverQuestion);
+    const auto answer = services_.boxes.askYesNo(kProgramTitle, kDefaultSaverQuestion);
     if (answer == platform::MessageBoxes::Answer::Yes) {
         services_.installer.install(services_.system.programDirectory() + "/" +
                                     services_.system.programFileName());
     }
-    tools_.PutINIValue(kAppTitle, kSettingsSection, "AskDefSS", "1");
+    tools_.PutINIValue(kProgramTitle, kSettingsSection, "AskDefSS", "1");
 }
 
 Program::Outcome Program::Main(const CommandLine& commandLine, ProgramWindows* windows,
@@ -47,14 +48,11 @@ Program::Outcome Program::Main(const CommandLine& commandLine, ProgramWindows* w
 
     glRunMode = commandLine.runMode;
     windows_ = windows;
-    if (commandLine.passwordChange) {
-        if (!services_.system.isWinNT()) {
-            services_.passwords.changePassword("SCRSAVE", commandLine.passwordParent);
-        }
+    // Linux keeps no password of the saver's own: locking is the session locker's job.
+    if (commandLine.passwordChange)
         return Outcome::EndNow;
-    }
-    gbSaverPage = glRunMode == kOptionsMode;
-    if (glRunMode == kWallpaperMode)
+    gbSaverPage = glRunMode == RunMode::Options;
+    if (glRunMode == RunMode::Wallpaper)
         askDefaultScreenSaver();
 
     services_.random.seedFromTimeOfDay();
@@ -75,7 +73,7 @@ Program::Outcome Program::Main(const CommandLine& commandLine, ProgramWindows* w
     if (const Outcome started = startMode(commandLine); started != Outcome::Running)
         return started;
     resetImageList();
-    if (glRunMode != kOptionsMode)
+    if (glRunMode != RunMode::Options)
         UpdateImage();
     loadGroups();
     return Outcome::Running;
@@ -89,27 +87,27 @@ void Program::loadGroups() {
 
 Program::Outcome Program::startMode(const CommandLine& commandLine) {
     fullScreenFrames_ = commandLine.fullScreenFrames;
-    if (glRunMode == kSaverMode)
+    if (glRunMode == RunMode::Saver)
         return startSaver();
-    if (glRunMode == kPreviewMode && commandLine.xscreensaver)
+    if (glRunMode == RunMode::Preview && commandLine.xscreensaver)
         return startXScreenSaverRun(commandLine);
-    if (glRunMode == kPreviewMode)
+    if (glRunMode == RunMode::Preview)
         return startPreview(commandLine);
     startWindows();
     return Outcome::Running;
 }
 
 void Program::startWindows() {
-    tools_.PutINIValue(kAppTitle, kSettingsSection, "SSActive", "False");
+    tools_.PutINIValue(kProgramTitle, kSettingsSection, "SSActive", "False");
     windows_->restoreOptionsWindowPlacement();
     const bool startupOnly = settings_.WallpaperSettings.StartupOnly;
-    if (glRunMode == kWallpaperMode) {
+    if (glRunMode == RunMode::Wallpaper) {
         windows_->addTrayIcon();
         if (!startupOnly)
             StartTimer();
     }
     windows_->showOptionsWindow();
-    if (startupOnly || glRunMode == kOptionsMode)
+    if (startupOnly || glRunMode == RunMode::Options)
         windows_->restoreOptionsWindowIfMinimised();
 }
 
@@ -117,13 +115,13 @@ void Program::startWindows() {
 // that did not end through EndProgram, so it counts only while another instance runs.
 Program::Outcome Program::startSaver() {
     const bool saverActive =
-        settings::readBoolean(tools_.GetINIValue(kAppTitle, kSettingsSection, "SSActive", "False"))
+        settings::readBoolean(
+            tools_.GetINIValue(kProgramTitle, kSettingsSection, "SSActive", "False"))
             .value_or(false);
     if (saverActive && services_.anotherInstanceRunning && services_.anotherInstanceRunning())
         return Outcome::EndNow;
-    tools_.PutINIValue(kAppTitle, kSettingsSection, "SSActive", "True");
+    tools_.PutINIValue(kProgramTitle, kSettingsSection, "SSActive", "True");
     windows_->showSaverWindow();
-    windows_->setScreenSaverRunning(true);
     windows_->showCursor(false);
     StartTimer();
     return Outcome::Running;
@@ -149,12 +147,13 @@ Program::Outcome Program::startPreview(const CommandLine& commandLine) {
         return nothingToDrawInto(host);
     if (!client)
         return nothingToDrawInto(rectWindow);
-    const std::string earlier = tools_.GetINIValue(kAppTitle, kSettingsSection, "Preview hWnd", "");
+    const std::string earlier =
+        tools_.GetINIValue(kProgramTitle, kSettingsSection, "Preview hWnd", "");
     if (const auto earlierId = settings::readNumber(earlier);
         !earlier.empty() && earlierId.value_or(0))
         system.closeEarlierPreview(static_cast<std::uint32_t>(*earlierId));
     const std::uint32_t ours = windows_->imageWindowId();
-    tools_.PutINIValue(kAppTitle, kSettingsSection, "Preview hWnd", std::to_string(ours));
+    tools_.PutINIValue(kProgramTitle, kSettingsSection, "Preview hWnd", std::to_string(ours));
     // One pixel wider and taller than the host's inside, as the preview has always been.
     windows_->embedImageWindow(host, *client + QSize(1, 1));
     system.setWindowPid(ours);
@@ -190,29 +189,25 @@ void Program::watchHost(std::uint32_t host) {
 }
 
 void Program::Form_MouseMove(double x, double y) {
-    if (glRunMode != kSaverMode || !windows_ || !wake_.wakes(x, y))
+    if (glRunMode != RunMode::Saver || !windows_ || !wake_.wakes(x, y))
         return;
+    // Waking shows the cursor and holds the timer, then puts both back before the end, which
+    // shows the cursor for good.
     windows_->showCursor(true);
     StopTimer();
-    const bool ok =
-        services_.system.isWinNT() || services_.passwords.verifyPassword(windows_->imageWindowId());
     StartTimer();
     windows_->showCursor(false);
-    if (ok) {
-        EndProgram();
-    } else {
-        wake_.rearm();
-    }
+    EndProgram();
 }
 
 imaging::UpdateResult Program::UpdateImage() {
     if (!updater_ || !windows_)
         return imaging::UpdateResult::NoImage;
     imaging::UpdateRequest request;
-    request.makesWallpaper = glRunMode == kWallpaperMode || glRunMode == kOptionsMode;
+    request.makesWallpaper = glRunMode == RunMode::Wallpaper || glRunMode == RunMode::Options;
     if (request.makesWallpaper && wallpaperUnsupported_)
         return imaging::UpdateResult::Unsupported;
-    request.preview = glRunMode == kPreviewMode && !fullScreenFrames_;
+    request.preview = glRunMode == RunMode::Preview && !fullScreenFrames_;
     request.settings = settingsInForce();
     request.area = request.makesWallpaper ? windows_->screenSize() : windows_->imageWindowSize();
     request.chars = chars;
@@ -244,8 +239,9 @@ void Program::tellOnce(const std::string& text) {
 
 void Program::reportWallpaperUnsupported() {
     wallpaperUnsupported_ = true;
-    const std::string text = "The wallpaper cannot be changed: " + updater_->lastError() +
-                             ". Muralto leaves it alone until its settings are saved again.";
+    const std::string text = "The wallpaper cannot be changed: " + updater_->lastError() + ". " +
+                             std::string(kProgramTitle) +
+                             " leaves it alone until its settings are saved again.";
     std::fprintf(stderr, "muralto: %s\n", text.c_str());
     windows_->notify(text);
 }
@@ -257,15 +253,14 @@ void Program::EndProgram() {
     hostWatch_.stop();
     if (!windows_)
         return;
-    if (glRunMode == kWallpaperMode) {
+    if (glRunMode == RunMode::Wallpaper) {
         windows_->removeTrayIcon();
         windows_->saveOptionsWindowPlacement();
     }
     windows_->unloadOptionsWindow();
     windows_->unloadImageWindow();
-    if (glRunMode == kSaverMode) {
-        windows_->setScreenSaverRunning(false);
-        tools_.PutINIValue(kAppTitle, kSettingsSection, "SSActive", "False");
+    if (glRunMode == RunMode::Saver) {
+        tools_.PutINIValue(kProgramTitle, kSettingsSection, "SSActive", "False");
         windows_->showCursor(true);
     }
     // After the options window's unload, which keeps the edits of the entry on show.

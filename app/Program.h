@@ -31,7 +31,6 @@ struct Services {
     platform::Registry& registry;
     platform::MessageBoxes& boxes;
     platform::SystemInfo& system;
-    platform::PasswordServices& passwords;
     platform::RandomSource& random;
     platform::ScreenSaverInstaller& installer;
     const i18n::StringTable& strings;
@@ -106,21 +105,19 @@ public:
     void EndProgram();
 
     // ImageWindowHost
-    /// The saver's wake-up: a movement the wake-up rule counts ends the saver once the system
-    /// lets the user leave (a password dialog on systems that keep one); otherwise the rule is
-    /// re-armed. Only the "/s" saver listens to the mouse.
+    /// The saver's wake-up: a movement the wake-up rule counts ends the saver. Only the "/s"
+    /// saver listens to the mouse.
     void Form_MouseMove(double x, double y) override;
     void Form_Unload() override { EndProgram(); }
 
     // settings::SettingsHost
-    std::int32_t runMode() const override { return glRunMode; }
+    settings::RunMode runMode() const override { return glRunMode; }
     bool timerEnabled() const override { return timer_.enabled(); }
     void StartTimer() override { timer_.StartTimer(); }
     void StopTimer() override { timer_.StopTimer(); }
     void resetImageList() override;
     void settingsSaved() override { wallpaperUnsupported_ = false; }
 
-    std::int32_t glRunMode = kWallpaperMode;
     bool gbSaverPage = false;
     std::string DefaultFileTypes;
     imaging::CharMetrics chars;
@@ -149,6 +146,7 @@ private:
     /// The settings record in force: the saver's in the saver and preview modes.
     const settings::ImageSettings& settingsInForce() const;
 
+    settings::RunMode glRunMode = settings::RunMode::Wallpaper;
     Services services_;
     settings::RegistryTools tools_;
     settings::ProgramSettings settings_;

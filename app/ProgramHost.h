@@ -1,6 +1,6 @@
 #pragma once
 
-#include <cstdint>
+#include "settings/RunMode.h"
 
 namespace muralto::app {
 
@@ -14,8 +14,6 @@ public:
     virtual void saveOptionsWindowPlacement() = 0;
     virtual void unloadOptionsWindow() = 0;
     virtual void unloadImageWindow() = 0;
-    /// Tells the session whether a screen saver of ours runs.
-    virtual void setScreenSaverRunning(bool running) = 0;
     virtual void showCursor(bool show) = 0;
     /// Leaves the event loop; no further events are handled.
     virtual void endProcess() = 0;
@@ -26,7 +24,7 @@ class ImageWindowHost {
 public:
     virtual ~ImageWindowHost() = default;
 
-    virtual std::int32_t runMode() const = 0;
+    virtual settings::RunMode runMode() const = 0;
     /// The mouse moved to (x, y), in the image window's pixels.
     virtual void Form_MouseMove(double x, double y) = 0;
     /// The image window is going away, by the program's hand or anyone else's.

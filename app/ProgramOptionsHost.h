@@ -15,7 +15,7 @@ public:
                        std::function<bool()> trayIconShown)
         : program_(program), boxes_(boxes), trayIconShown_(std::move(trayIconShown)) {}
 
-    std::int32_t runMode() const override { return program_.glRunMode; }
+    settings::RunMode runMode() const override { return program_.runMode(); }
     bool saverPage() const override { return program_.gbSaverPage; }
     void setSaverPage(bool saverPage) override { program_.gbSaverPage = saverPage; }
     settings::ProgramSettings& settings() override { return program_.settings(); }

@@ -28,9 +28,6 @@ public:
     TrayIcon& tray();
     /// The image window, loaded (hidden) on the first call.
     frmImage& image();
-    /// What the program last told the session: whether a screen saver of ours runs. Linux
-    /// sessions have no such notion to tell; the value is kept for whoever asks.
-    bool screenSaverRunning() const { return screenSaverRunning_; }
 
     // ProgramWindows
     imaging::CharMetrics measureCanvasFont() override;
@@ -53,7 +50,6 @@ public:
     void saveOptionsWindowPlacement() override;
     void unloadOptionsWindow() override;
     void unloadImageWindow() override;
-    void setScreenSaverRunning(bool running) override { screenSaverRunning_ = running; }
     void showCursor(bool show) override;
     void endProcess() override;
 
@@ -68,7 +64,6 @@ private:
     std::unique_ptr<TrayIcon> tray_;
     std::unique_ptr<frmImage> image_;
     CursorCounter cursor_;
-    bool screenSaverRunning_ = false;
 };
 
 /// Shows composed pictures as the desktop's wallpaper through the session's backends, on a

@@ -47,10 +47,10 @@ void TrayIcon::activated(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
         case QSystemTrayIcon::DoubleClick:
         case QSystemTrayIcon::Trigger:
-            form_.iconMessage(ui::frmMuralto::kIconDoubleClick);
+            form_.showFromIcon();
             break;
         case QSystemTrayIcon::Context:
-            form_.iconMessage(ui::frmMuralto::kIconRightButtonUp);
+            form_.popupIconMenu();
             break;
         default:
             break;

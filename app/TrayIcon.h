@@ -7,9 +7,8 @@
 
 namespace muralto::app {
 
-/// The notification-area icon. Its clicks reach the options window as icon messages: a double
-/// click (or a plain click, which is all a StatusNotifier host sends) restores the window, the
-/// right button opens the popup menu.
+/// The notification-area icon. A double click (or a plain click, which is all a StatusNotifier
+/// host sends) brings the options window back, the context click opens the popup menu.
 class TrayIcon {
 public:
     TrayIcon(ui::frmMuralto& form, const QIcon& icon);
@@ -23,10 +22,10 @@ public:
     void notify(const QString& text);
     /// Whether the icon is up in a tray that exists now.
     bool shown() const { return icon_.isVisible() && QSystemTrayIcon::isSystemTrayAvailable(); }
-
-private:
+    /// What a click of the given kind on the icon does; other kinds do nothing.
     void activated(QSystemTrayIcon::ActivationReason reason);
 
+private:
     ui::frmMuralto& form_;
     QSystemTrayIcon icon_;
 };

@@ -5,15 +5,13 @@
 namespace muralto::app {
 
 /// When a mouse movement over the running saver means the user is back. The first movement
-/// after the window is shown (or after the rule is re-armed) is only recorded; a later one
-/// wakes the saver once it lies more than 4 pixels from that recorded position along either
-/// axis. The recorded position never follows the mouse, so small steps add up.
+/// after the window is shown is only recorded; a later one wakes the saver once it lies more
+/// than 4 pixels from that recorded position along either axis. The recorded position never
+/// follows the mouse, so small steps add up.
 class WakeRule {
 public:
     /// Judges a movement to (x, y) in the window's pixels; true when it wakes the saver.
     bool wakes(double x, double y);
-    /// Forgets the recorded position: the next movement is recorded afresh.
-    void rearm() { bStarted = false; }
 
     bool started() const { return bStarted; }
 
@@ -27,7 +25,7 @@ private:
 
 /// The system's cursor display counter: it starts at 0, each show adds one and each hide takes
 /// one away, and the cursor is hidden while the count is below 0. Nested show/hide pairs (the
-/// password dialog's inside the saver's) therefore restore each other's state.
+/// wake-up's inside the saver's) therefore restore each other's state.
 class CursorCounter {
 public:
     /// Counts one show or hide; the new count.

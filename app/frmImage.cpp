@@ -64,7 +64,7 @@ void frmImage::Form_MouseMove(QPointF position) {
 }
 
 void frmImage::picStorage_MouseMove(QPointF position) {
-    if (host_.runMode() == kSaverMode)
+    if (host_.runMode() == settings::RunMode::Saver)
         Form_MouseMove(position + QPointF(picStorage->pos()));
 }
 

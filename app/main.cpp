@@ -10,6 +10,7 @@
 #include "app/TrayIcon.h"
 #include "platform/HiveFile.h"
 #include "platform/InstanceLock.h"
+#include "platform/ProgramIdentity.h"
 #include "platform/TerminationSignals.h"
 #include "platform/XScreenSaverInstaller.h"
 #include "platform/gui/QtMessageBoxes.h"
@@ -24,6 +25,10 @@ bool haveDisplay() {
             return true;
     }
     return false;
+}
+
+QString qtText(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 std::string runtimeDirectory() {
@@ -42,11 +47,11 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (commandLine.version) {
-        std::printf("muralto %s\n", MURALTO_VERSION);
+        std::printf("muralto %s\n", std::string(platform::kProgramVersion).c_str());
         return 0;
     }
 
-    // The password change needs no window: it is served before anything else is set up.
+    // "/a", the change of a saver password that Linux does not keep, needs no window.
     std::optional<QApplication> application;
     if (!commandLine.passwordChange) {
         if (!haveDisplay()) {
@@ -55,8 +60,8 @@ int main(int argc, char** argv) {
             return 1;
         }
         application.emplace(argc, argv);
-        QApplication::setApplicationName("Muralto");
-        QApplication::setApplicationVersion(MURALTO_VERSION);
+        QApplication::setApplicationName(qtText(platform::kProgramTitle));
+        QApplication::setApplicationVersion(qtText(platform::kProgramVersion));
         QApplication::setWindowIcon(app::programIcon());
         // Lets desktops match the windows to the installed menu entry.
         QApplication::setDesktopFileName("muralto");
@@ -68,25 +73,24 @@ int main(int argc, char** argv) {
     auto registry = platform::HiveRegistry::forCurrentUser();
     platform::QtMessageBoxes boxes;
     platform::LinuxSystemInfo system;
-    platform::NoPasswordServices passwords;
     platform::TimeOfDayRandom random;
     auto installer = platform::XScreenSaverInstaller::forCurrentUser();
     const i18n::StringTable strings(i18n::languageFromEnvironment());
-    // Connects at its first call: the password change never makes one.
+    // Connects at its first call: "/a" never makes one.
     const auto windowSystem = platform::makeSaverWindowSystem();
 
-    app::Program program({*registry, boxes, system, passwords, random, installer, strings,
-                          *windowSystem,
+    app::Program program({*registry, boxes, system, random, installer, strings, *windowSystem,
                           [&instances] { return instances.anotherInstanceRunning(); }});
     if (commandLine.passwordChange) {
         program.Main(commandLine);
         return 0;
     }
 
-    app::QtWindows windows(program, strings, boxes, *registry, system.programDirectory(),
-                           {MURALTO_VERSION_MAJOR, MURALTO_VERSION_MINOR, MURALTO_VERSION_PATCH});
+    app::QtWindows windows(
+        program, strings, boxes, *registry, system.programDirectory(),
+        {platform::kVersionMajor, platform::kVersionMinor, platform::kVersionPatch});
     std::unique_ptr<imaging::ImageOutput> output;
-    if (commandLine.runMode == app::kSaverMode || commandLine.runMode == app::kPreviewMode) {
+    if (settings::isSaverRun(commandLine.runMode)) {
         output = std::make_unique<app::SaverFrameOutput>(windows);
     } else {
         output = std::make_unique<app::WallpaperOutput>(

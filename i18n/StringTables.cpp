@@ -1,4 +1,5 @@
 #include "i18n/StringTables.h"
+#include "platform/ProgramIdentity.h"
 
 #include <cstdlib>
 #include <map>
@@ -8,7 +9,7 @@ namespace {
 
 // "&" marks a caption's access key; "\nl" is written out literally and expanded on display.
 const std::map<int, std::string_view> kEnUs = {
-    {1, "Muralto"},
+    {1, platform::kProgramTitle},
     {2, "&Re-Scan Directory"},
     {3, "&Add Path to Image"},
     {4, "&Update Wallpaper"},

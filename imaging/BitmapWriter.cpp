@@ -11,7 +11,7 @@
 #include <cstring>
 #include <limits>
 
-#include "settings/RegistryTools.h"
+#include "platform/ProgramIdentity.h"
 
 namespace muralto::imaging {
 
@@ -182,8 +182,8 @@ std::string wallpaperBitmapPath(const std::string& programDirectory,
     if (writableDirectory(programDirectory)) {
         return programDirectory + (programDirectory.ends_with('/') ? "" : "/") + name;
     }
-    const std::string folder = dataHome() + "/" + std::string(settings::kCompanyName) + "/" +
-                               std::string(settings::kAppTitle);
+    const std::string folder = dataHome() + "/" + std::string(platform::kCompanyName) + "/" +
+                               std::string(platform::kProgramTitle);
     makeFolders(folder);
     return folder + "/" + name;
 }

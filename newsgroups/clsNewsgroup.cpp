@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "newsgroups/clsNewsgroups.h"
+#include "platform/ProgramIdentity.h"
 #include "settings/Conversions.h"
 
 namespace muralto::newsgroups {
@@ -83,7 +84,7 @@ std::string clsNewsgroup::section() const {
 
 void clsNewsgroup::Load() {
     const std::string key = section();
-    const auto app = settings::kAppTitle;
+    const auto app = platform::kProgramTitle;
     minFileSize_ = storedNumber(tools_.GetINIValue(app, key, "MinFileSize", "0"), 0);
     maxFiles_ = storedNumber(tools_.GetINIValue(app, key, "MaxFiles", "-1"), -1);
     fileTypes_ = tools_.GetINIValue(app, key, "FileTypes", defaultFileTypes_);
@@ -99,7 +100,7 @@ void clsNewsgroup::Load() {
 
 void clsNewsgroup::Save() {
     const std::string key = section();
-    const auto app = settings::kAppTitle;
+    const auto app = platform::kProgramTitle;
     tools_.PutINIValue(app, key, "MaxFiles", settings::numberText(maxFiles_));
     tools_.PutINIValue(app, key, "MinFileSize", settings::numberText(minFileSize_));
     tools_.PutINIValue(app, key, "FileTypes", fileTypes_);

@@ -1,4 +1,5 @@
 #include "newsgroups/clsNewsgroups.h"
+#include "platform/ProgramIdentity.h"
 
 #include <algorithm>
 #include <utility>
@@ -59,7 +60,7 @@ std::shared_ptr<clsNewsgroup> clsNewsgroups::Item(std::string_view name) const {
 void clsNewsgroups::removeAt(std::size_t at) {
     const std::shared_ptr<clsNewsgroup> entry = entries_[at];
     const auto offset = static_cast<std::ptrdiff_t>(at);
-    tools_.DeleteKey(settings::kAppTitle, std::string(kNewsgroupsSection) + "\\" + keys_[at]);
+    tools_.DeleteKey(platform::kProgramTitle, std::string(kNewsgroupsSection) + "\\" + keys_[at]);
     keys_.erase(keys_.begin() + offset);
     entries_.erase(entries_.begin() + offset);
     entry->AttachTo(nullptr);
@@ -87,7 +88,7 @@ void clsNewsgroups::Clear() {
 
 void clsNewsgroups::LoadGroups() {
     std::vector<std::string> names;
-    tools_.EnumKeys(settings::kAppTitle, kNewsgroupsSection, names);
+    tools_.EnumKeys(platform::kProgramTitle, kNewsgroupsSection, names);
     for (std::size_t i = 1; i < names.size(); ++i)
         Add(names[i])->Load();
 }

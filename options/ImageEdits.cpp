@@ -68,8 +68,8 @@ void ImageEdits::changed() {
         mbChanged = true;
 }
 
-bool ImageEdits::saveEnabled(std::int32_t runMode) const {
-    return runMode == settings::kOptionsRunMode || mbChanged;
+bool ImageEdits::saveEnabled(settings::RunMode runMode) const {
+    return runMode == settings::RunMode::Options || mbChanged;
 }
 
 void ImageEdits::memorize(const settings::ImageSettings& page, bool saverPage) {

@@ -58,7 +58,7 @@ public:
 
     /// The state of the save button after an edit, for a run mode: it shows the dirty flag,
     /// except in the options mode, where it stays enabled.
-    bool saveEnabled(std::int32_t runMode) const;
+    bool saveEnabled(settings::RunMode runMode) const;
 
     /// Keeps the page's values in the copy of the settings on show.
     void memorize(const settings::ImageSettings& page, bool saverPage);

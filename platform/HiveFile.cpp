@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "platform/FileIo.h"
+#include "platform/ProgramIdentity.h"
 
 namespace muralto::platform {
 namespace {
@@ -223,7 +224,7 @@ std::filesystem::path currentUserHivePath() {
         }
         base = std::filesystem::path(home) / ".config";
     }
-    return base / "Brenwick" / "Muralto" / "HKCU.reg";
+    return base / kCompanyName / kProgramTitle / "HKCU.reg";
 }
 
 }  // namespace muralto::platform

@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "platform/HiveFile.h"
+#include "platform/ProgramIdentity.h"
 #include "platform/Registry.h"
 
 namespace muralto::platform {
@@ -27,8 +28,10 @@ HiveRegistry::HiveRegistry(std::shared_ptr<HiveFile> currentUser,
 std::unique_ptr<HiveRegistry> HiveRegistry::forCurrentUser() {
     return std::make_unique<HiveRegistry>(
         std::make_shared<HiveFile>(currentUserHivePath(), "HKEY_CURRENT_USER"),
-        std::make_shared<HiveFile>("/etc/Brenwick/Muralto/HKLM.reg", "HKEY_LOCAL_MACHINE",
-                                   /*readOnly=*/true));
+        std::make_shared<HiveFile>(
+            std::filesystem::path("/etc") / kCompanyName / kProgramTitle / "HKLM.reg",
+            "HKEY_LOCAL_MACHINE",
+            /*readOnly=*/true));
 }
 
 HiveFile& HiveRegistry::hive(RootKey root) {

@@ -17,9 +17,6 @@ public:
     virtual std::string programDirectory() = 0;
     /// The executable's file name without its folder.
     virtual std::string programFileName() = 0;
-    /// Whether the system counts as the NT family: true on Linux, so the saver asks for no
-    /// password of its own and the password-change switch ends at once.
-    virtual bool isWinNT() = 0;
 };
 
 class LinuxSystemInfo : public SystemInfo {
@@ -33,30 +30,12 @@ public:
     std::optional<std::string> userName() override;
     std::string programDirectory() override;
     std::string programFileName() override;
-    bool isWinNT() override { return true; }
 
 private:
     /// The executable's absolute path; empty when it cannot be found.
     std::string executablePath();
 
     std::string selfLink_;
-};
-
-/// The screen-saver password services of systems that keep a password of the saver's own.
-/// Linux leaves locking to the session's locker, so the program never calls these there.
-class PasswordServices {
-public:
-    virtual ~PasswordServices() = default;
-    /// Shows the system's dialog for changing the saver password, owned by window parent.
-    virtual void changePassword(const std::string& provider, long parent) = 0;
-    /// Shows the password dialog; true when the user may leave the saver.
-    virtual bool verifyPassword(unsigned long window) = 0;
-};
-
-class NoPasswordServices : public PasswordServices {
-public:
-    void changePassword(const std::string&, long) override {}
-    bool verifyPassword(unsigned long) override { return true; }
 };
 
 }  // namespace muralto::platform

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "platform/FileIo.h"
+#include "platform/ProgramIdentity.h"
 
 namespace muralto::platform {
 namespace {
@@ -230,7 +231,8 @@ void XScreenSaverInstaller::install(const std::string& programPath) {
     if (!haveFile && saver.empty())
         return;  // another screen saver, or none, runs here
     if (!saverCommand(programPath)) {
-        qWarning("Muralto: xscreensaver cannot run a program from the folder %s",
+        qWarning("%s: xscreensaver cannot run a program from the folder %s",
+                 std::string(kProgramTitle).c_str(),
                  std::filesystem::path(programPath).parent_path().string().c_str());
         return;
     }

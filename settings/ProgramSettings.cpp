@@ -1,8 +1,12 @@
 #include "settings/ProgramSettings.h"
 
+#include "platform/ProgramIdentity.h"
 #include "settings/Conversions.h"
 
 namespace muralto::settings {
+
+using platform::kProgramTitle;
+
 namespace {
 
 constexpr char kSeparator = '/';
@@ -25,7 +29,7 @@ std::string withFinalSeparator(std::string path) {
 }
 
 std::string ProgramSettings::text(std::string_view valueName, std::string_view defaultValue) {
-    return tools_.GetINIValue(kAppTitle, kSettingsSection, valueName, defaultValue);
+    return tools_.GetINIValue(kProgramTitle, kSettingsSection, valueName, defaultValue);
 }
 
 std::int32_t ProgramSettings::number(std::string_view valueName, std::string_view defaultValue) {
@@ -41,7 +45,7 @@ bool ProgramSettings::boolean(std::string_view valueName, std::string_view defau
 }
 
 void ProgramSettings::put(std::string_view valueName, std::string_view value) {
-    tools_.PutINIValue(kAppTitle, kSettingsSection, valueName, value);
+    tools_.PutINIValue(kProgramTitle, kSettingsSection, valueName, value);
 }
 
 /// Reads one record. The wallpaper record ("Path", "Delay", ...) has fixed defaults; the saver
@@ -90,7 +94,7 @@ void ProgramSettings::SaveSettings(SettingsHost& host) {
     put("StartupOnly", booleanText(WallpaperSettings.StartupOnly));
     host.settingsSaved();
 
-    if (host.runMode() != kWallpaperRunMode)
+    if (host.runMode() != RunMode::Wallpaper)
         return;
     if (WallpaperSettings.StartupOnly) {
         host.StopTimer();

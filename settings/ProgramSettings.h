@@ -4,6 +4,7 @@
 #include <string>
 
 #include "settings/RegistryTools.h"
+#include "settings/RunMode.h"
 
 namespace muralto::settings {
 
@@ -20,10 +21,6 @@ struct ImageSettings {
     bool operator==(const ImageSettings&) const = default;
 };
 
-/// The run modes that the settings and the options window tell apart.
-inline constexpr std::int32_t kWallpaperRunMode = 0;
-inline constexpr std::int32_t kOptionsRunMode = 2;
-
 /// A folder as the settings keep it: ending with a '/' (an empty text becomes "/").
 std::string withFinalSeparator(std::string path);
 
@@ -31,7 +28,7 @@ std::string withFinalSeparator(std::string path);
 class SettingsHost {
 public:
     virtual ~SettingsHost() = default;
-    virtual std::int32_t runMode() const = 0;
+    virtual RunMode runMode() const = 0;
     /// Whether the update timer is ticking now.
     virtual bool timerEnabled() const = 0;
     virtual void StartTimer() = 0;

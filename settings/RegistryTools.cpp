@@ -4,7 +4,13 @@
 #include <cerrno>
 #include <utility>
 
+#include "platform/ProgramIdentity.h"
+
 namespace muralto::settings {
+
+using platform::kCompanyName;
+using platform::kProgramTitle;
+
 namespace {
 
 platform::RootKey rootOf(bool currentUser) {
@@ -38,7 +44,7 @@ std::string RegistryTools::BuildKeyPath(std::string_view application,
     } else {
         std::string_view app = trimBlanks(application);
         if (app.empty())
-            app = kAppTitle;
+            app = kProgramTitle;
         path.append("Software\\").append(kCompanyName).append("\\");
         path.append(app).append("\\").append(section);
     }

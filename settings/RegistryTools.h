@@ -10,9 +10,6 @@
 
 namespace muralto::settings {
 
-/// The program's title and maker, which name its key in the registry.
-inline constexpr std::string_view kAppTitle = "Muralto";
-inline constexpr std::string_view kCompanyName = "Brenwick";
 /// The title of the box that reports a failed registry access.
 inline constexpr std::string_view kRegistryErrorTitle = "Error accessing registry";
 /// The read limit of a value, in bytes with the terminating NUL.

@@ -2,10 +2,14 @@
 
 #include <algorithm>
 
+#include "platform/ProgramIdentity.h"
 #include "settings/Conversions.h"
 #include "settings/Twips.h"
 
 namespace muralto::settings {
+
+using platform::kProgramTitle;
+
 namespace {
 
 constexpr std::string_view kStateValue = "WindowState";
@@ -33,7 +37,7 @@ struct Span {
 
 StoredPlacement readPlacement(RegistryTools& tools, const std::string& section) {
     const auto number = [&](std::string_view name) {
-        return readNumber(tools.GetINIValue(kAppTitle, section, name, "0")).value_or(0);
+        return readNumber(tools.GetINIValue(kProgramTitle, section, name, "0")).value_or(0);
     };
     StoredPlacement p;
     p.state = number(kStateValue);
@@ -113,7 +117,7 @@ void SaveWindowPlacement(PlacedWindow& form, RegistryTools& tools) {
     const double perX = form.twipsPerPixelX();
     const double perY = form.twipsPerPixelY();
     const auto put = [&](std::string_view name, std::int64_t value) {
-        tools.PutINIValue(kAppTitle, section, name, numberText(value));
+        tools.PutINIValue(kProgramTitle, section, name, numberText(value));
     };
     put(kStateValue, form.windowState());
     put(kLeftValue, pixelsToTwips(r.left, perX));

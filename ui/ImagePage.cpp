@@ -11,7 +11,7 @@
 namespace muralto::ui {
 namespace {
 
-using settings::kOptionsRunMode;
+using settings::RunMode;
 using settings::withFinalSeparator;
 
 /// The page's controls with the field of the layout each one takes.
@@ -162,7 +162,7 @@ void ImagePage::fillIn(bool saver) {
     options::ImagePageControls places = controlPlaces();
     options::layoutScaleFactorRow(places, saver ? places.chkAddPath : places.chkStartupOnly);
     placeControls(places);
-    if (!saver || host_.runMode() == kOptionsRunMode)
+    if (!saver || host_.runMode() == RunMode::Options)
         btnSave->setEnabled(edits_.saveEnabled(host_.runMode()));
 }
 
@@ -179,7 +179,7 @@ void ImagePage::MemorizeImageSettings() {
 
 void ImagePage::markChanged() {
     edits_.changed();
-    if (host_.runMode() != kOptionsRunMode)
+    if (host_.runMode() != RunMode::Options)
         btnSave->setEnabled(edits_.mbChanged);
 }
 
@@ -235,7 +235,7 @@ void ImagePage::save() {
 
 void ImagePage::btnSave_Click() {
     save();
-    if (host_.runMode() == kOptionsRunMode) {
+    if (host_.runMode() == RunMode::Options) {
         frame_.close();
     } else {
         btnSave->setEnabled(false);

@@ -6,7 +6,7 @@
 
 #include "i18n/CaptionForm.h"
 #include "options/PathText.h"
-#include "settings/RegistryTools.h"
+#include "platform/ProgramIdentity.h"
 #include "settings/Twips.h"
 #include "ui/MakeControl.h"
 #include "ui/TwipGeometry.h"
@@ -175,7 +175,7 @@ void NewsgroupsPage::btnAddGroup_Click() {
     if (check == options::GroupNameCheck::Accepted)
         addGroup(name);
     else if (check != options::GroupNameCheck::Empty)
-        host_.boxes().showMessage(settings::kAppTitle, options::refusal(check));
+        host_.boxes().showMessage(platform::kProgramTitle, options::refusal(check));
 }
 
 void NewsgroupsPage::addGroup(const std::string& name) {
@@ -189,7 +189,7 @@ void NewsgroupsPage::addGroup(const std::string& name) {
     try {
         groups.Add(name);
     } catch (const newsgroups::NewsgroupError& e) {
-        host_.boxes().showMessage(settings::kAppTitle, e.what());
+        host_.boxes().showMessage(platform::kProgramTitle, e.what());
         return;
     }
     lstGroups->setCurrentRow(addToList(name));
@@ -256,7 +256,7 @@ int NewsgroupsPage::rowOf(const newsgroups::clsNewsgroup& entry) const {
 }
 
 std::string NewsgroupsPage::ask(std::string_view prompt) {
-    return host_.boxes().inputBox(settings::kAppTitle, prompt);
+    return host_.boxes().inputBox(platform::kProgramTitle, prompt);
 }
 
 }  // namespace muralto::ui

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cstdint>
-
 #include "newsgroups/clsNewsgroups.h"
 #include "platform/MessageBoxes.h"
 #include "settings/ProgramSettings.h"
@@ -12,8 +10,8 @@ namespace muralto::ui {
 class OptionsHost {
 public:
     virtual ~OptionsHost() = default;
-    /// glRunMode: 0 wallpaper, 1 saver, 2 options, 3 preview.
-    virtual std::int32_t runMode() const = 0;
+    /// glRunMode: how the program was started.
+    virtual settings::RunMode runMode() const = 0;
     /// gbSaverPage: the image page edits the screen-saver settings.
     virtual bool saverPage() const = 0;
     virtual void setSaverPage(bool saverPage) = 0;

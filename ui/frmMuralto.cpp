@@ -7,14 +7,13 @@
 #include <QTimer>
 
 #include "i18n/CaptionForm.h"
-#include "settings/RegistryTools.h"
+#include "platform/ProgramIdentity.h"
 #include "ui/TwipGeometry.h"
 
 namespace muralto::ui {
 namespace {
 
-using settings::kOptionsRunMode;
-using settings::kWallpaperRunMode;
+using settings::RunMode;
 constexpr std::int32_t kClientWidth = 4965;
 constexpr std::int32_t kClientHeight = 5520;
 constexpr double kFormPointSize = 8.25;    ///< 11 pixels at 96 DPI, 22 at 192
@@ -113,7 +112,7 @@ void frmMuralto::Form_Load(const i18n::StringTable& strings,
     groupsPage_->Form_Load();
     setWindowTitle(options::captionWithVersion(windowTitle(), version));
     edits_.mbChanged = false;
-    if (host_.runMode() == kOptionsRunMode) {
+    if (host_.runMode() == RunMode::Options) {
         imagePage_->btnUpdate->hide();
         imagePage_->setDefaultButton(imagePage_->btnSave);
         imagePage_->btnSave->setText(tableString(strings, 23));
@@ -169,18 +168,20 @@ QFrame* frmMuralto::picTabPage(int index) {
     return nullptr;
 }
 
-void frmMuralto::iconMessage(int message) {
+void frmMuralto::showFromIcon() {
     if (isVisible() || unloaded_)
         return;
-    if (message == kIconDoubleClick) {
-        // Back in the normal state: a window maximised before it went to the tray would
-        // otherwise come back maximised.
-        showNormal();
-        raise();
-        activateWindow();
-    } else if (message == kIconRightButtonUp) {
-        mnuPopup_->popup(QCursor::pos());
-    }
+    // Back in the normal state: a window maximised before it went to the tray would otherwise
+    // come back maximised.
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void frmMuralto::popupIconMenu() {
+    if (isVisible() || unloaded_)
+        return;
+    mnuPopup_->popup(QCursor::pos());
 }
 
 void frmMuralto::changeEvent(QEvent* event) {
@@ -282,10 +283,10 @@ void frmMuralto::ShowSelectedTab() {
 bool frmMuralto::Form_QueryUnload() {
     if (!edits_.mbChanged)
         return true;
-    const std::int32_t mode = host_.runMode();
-    if (mode != kWallpaperRunMode && mode != kOptionsRunMode)
+    const RunMode mode = host_.runMode();
+    if (mode != RunMode::Wallpaper && mode != RunMode::Options)
         return true;
-    switch (host_.boxes().askYesNoCancel(settings::kAppTitle, "Save Changes?")) {
+    switch (host_.boxes().askYesNoCancel(platform::kProgramTitle, "Save Changes?")) {
         case platform::MessageBoxes::Answer::Cancel:
             return false;
         case platform::MessageBoxes::Answer::Yes:

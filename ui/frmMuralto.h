@@ -17,24 +17,22 @@ namespace muralto::ui {
 
 /// The options window: a tab strip whose tabs bring their pages forward, the edit state of the
 /// image settings, and the question about unsaved edits when it closes. It also owns the
-/// notification-area icon's popup menu and receives the icon's mouse messages. Closing it
-/// ends the program.
+/// notification-area icon's popup menu and does what the icon's clicks ask. Closing it ends
+/// the program.
 class frmMuralto : public QWidget {
 public:
-    /// The mouse messages the icon delivers.
-    static constexpr int kIconDoubleClick = 0x0203;
-    static constexpr int kIconRightButtonUp = 0x0205;
-
     /// Makes and loads the window (Form_Load): centred in the upper screen, captioned from
     /// strings with the version, filled in for the run mode. It is not shown; its first resize
     /// or show brings the selected tab's page forward.
     frmMuralto(const i18n::StringTable& strings, OptionsHost& host,
                const std::string& programDirectory, options::VersionNumbers version);
 
-    /// An icon event: ignored while the window is visible; a double click shows the window in
-    /// its normal state (neither minimised nor maximised) and raises it, a released right
-    /// button opens the popup menu at the mouse.
-    void iconMessage(int message);
+    /// The icon asks for the window: shows it in its normal state (neither minimised nor
+    /// maximised) and raises it. Nothing while the window is visible or unloaded.
+    void showFromIcon();
+    /// The icon asks for its menu: opens the popup menu at the mouse. Nothing while the window
+    /// is visible or unloaded.
+    void popupIconMenu();
 
     /// Minimised: hidden while the icon can bring it back. Otherwise the tab strip fits the
     /// window and the selected tab's page is fitted or brought forward.

@@ -4,13 +4,14 @@
 
 #include <utility>
 
+#include "platform/ProgramIdentity.h"
 #include "platform/gui/WallpaperX11.h"
 
 namespace muralto::platform {
 
 namespace {
 
-const std::string kTryAgain = "Muralto tries again at each change.";
+const std::string kTryAgain = std::string(kProgramTitle) + " tries again at each change.";
 
 }  // namespace
 
@@ -35,8 +36,8 @@ WallpaperOutcome WallpaperChain::set(const WallpaperJob& job) {
     std::string fallbackReason;
     if (fallback_->setWallpaper(job, &fallbackReason)) {
         outcome.shown = true;
-        outcome.notice = "The desktop did not take the wallpaper: " + reason +
-                         ". Muralto sets it " + fallbackPlace_ + " instead.";
+        outcome.notice = "The desktop did not take the wallpaper: " + reason + ". " +
+                         std::string(kProgramTitle) + " sets it " + fallbackPlace_ + " instead.";
         return outcome;
     }
     outcome.error = "the desktop did not take the wallpaper: " + reason + "; setting it " +

@@ -6,10 +6,12 @@
 namespace muralto::app {
 namespace {
 
+using settings::RunMode;
+
 struct ModeCase {
     std::string name;
     std::vector<std::string> args;
-    std::int32_t mode;
+    RunMode mode;
     bool passwordChange;
 };
 
@@ -24,32 +26,30 @@ TEST_P(SwitchDetection, FindsTheFirstSwitchInFixedOrder) {
 // The switches are found in the order /c, /s, /a, /p, wherever they stand in the text.
 INSTANTIATE_TEST_SUITE_P(
     Arguments, SwitchDetection,
-    testing::Values(ModeCase{"None", {}, kWallpaperMode, false},
-                    ModeCase{"UpperCaseIsNoSwitch", {"/S"}, kWallpaperMode, false},
-                    ModeCase{"Saver", {"/s"}, kSaverMode, false},
-                    ModeCase{"Options", {"/c"}, kOptionsMode, false},
-                    ModeCase{"OptionsWithWindow", {"/c:1234"}, kOptionsMode, false},
-                    ModeCase{"OptionsBeforeSaver", {"/s", "/c"}, kOptionsMode, false},
-                    ModeCase{"SaverBeforePreview", {"/p", "/s"}, kSaverMode, false},
-                    ModeCase{"SaverBeforePassword", {"/a", "/s"}, kSaverMode, false},
-                    ModeCase{"PasswordBeforePreview", {"/p", "/a"}, kWallpaperMode, true},
-                    ModeCase{"InsideAWord", {"x/sy"}, kSaverMode, false},
-                    ModeCase{"Password", {"/a", "77"}, kWallpaperMode, true},
-                    ModeCase{"Preview", {"/p", "42"}, kPreviewMode, false},
-                    ModeCase{"Unknown", {"--unknown"}, kWallpaperMode, false}),
+    testing::Values(ModeCase{"None", {}, RunMode::Wallpaper, false},
+                    ModeCase{"UpperCaseIsNoSwitch", {"/S"}, RunMode::Wallpaper, false},
+                    ModeCase{"Saver", {"/s"}, RunMode::Saver, false},
+                    ModeCase{"Options", {"/c"}, RunMode::Options, false},
+                    ModeCase{"OptionsWithWindow", {"/c:1234"}, RunMode::Options, false},
+                    ModeCase{"OptionsBeforeSaver", {"/s", "/c"}, RunMode::Options, false},
+                    ModeCase{"SaverBeforePreview", {"/p", "/s"}, RunMode::Saver, false},
+                    ModeCase{"SaverBeforePassword", {"/a", "/s"}, RunMode::Saver, false},
+                    ModeCase{"PasswordBeforePreview", {"/p", "/a"}, RunMode::Wallpaper, true},
+                    ModeCase{"InsideAWord", {"x/sy"}, RunMode::Saver, false},
+                    ModeCase{"Password", {"/a", "77"}, RunMode::Wallpaper, true},
+                    ModeCase{"Preview", {"/p", "42"}, RunMode::Preview, false},
+                    ModeCase{"Unknown", {"--unknown"}, RunMode::Wallpaper, false}),
     muralto::test::byName);
 
 TEST(CommandLineTest, ReadsWindowHandlesAsNumbers) {
     struct Case {
         std::vector<std::string> args;
-        std::int32_t parent, host, rectWindow;
+        std::int32_t host, rectWindow;
     };
-    for (const Case& c :
-         {Case{{"/a", "1234"}, 1234, 0, 0}, Case{{"/a"}, 0, 0, 0}, Case{{"/a", "x12"}, 0, 0, 0},
-          Case{{"/p", "5678"}, 0, 5678, 5678}, Case{{"/p"}, 0, 0, 0},
-          Case{{"/p:99", "5678"}, 0, 5678, 0}, Case{{"/p", "12.5"}, 0, 12, 12}}) {
+    for (const Case& c : {Case{{"/a", "1234"}, 0, 0}, Case{{"/a"}, 0, 0}, Case{{"/a", "x12"}, 0, 0},
+                          Case{{"/p", "5678"}, 5678, 5678}, Case{{"/p"}, 0, 0},
+                          Case{{"/p:99", "5678"}, 5678, 0}, Case{{"/p", "12.5"}, 12, 12}}) {
         const CommandLine cl = parseCommandLine(c.args, nullptr);
-        EXPECT_EQ(cl.passwordParent, c.parent) << cl.text;
         EXPECT_EQ(cl.previewHost, c.host) << cl.text;
         EXPECT_EQ(cl.previewRectWindow, c.rectWindow) << cl.text;
     }
@@ -69,7 +69,7 @@ class XScreenSaverSwitches : public testing::TestWithParam<EmbedCase> {};
 TEST_P(XScreenSaverSwitches, EmbedAsAPreview) {
     const EmbedCase& c = GetParam();
     const CommandLine cl = parseCommandLine(c.args, c.environment);
-    EXPECT_EQ(cl.runMode, kPreviewMode);
+    EXPECT_EQ(cl.runMode, RunMode::Preview);
     EXPECT_TRUE(cl.xscreensaver);
     EXPECT_EQ(cl.embedWindow, c.window);
     EXPECT_EQ(cl.embedInRoot, c.root);
@@ -100,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(CommandLineTest, TheSaversOwnSwitchesComeFirst) {
     const CommandLine cl = parseCommandLine({"/s", "-root"}, "0x2a");
-    EXPECT_EQ(cl.runMode, kSaverMode);
+    EXPECT_EQ(cl.runMode, RunMode::Saver);
     EXPECT_FALSE(cl.xscreensaver);
     EXPECT_FALSE(parseCommandLine({"/p", "5"}, "0x2a").xscreensaver);
 }

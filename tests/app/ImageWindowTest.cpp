@@ -15,12 +15,14 @@
 namespace muralto::app {
 namespace {
 
+using settings::RunMode;
+
 struct RecordingHost : ImageWindowHost {
-    std::int32_t runMode() const override { return mode; }
+    RunMode runMode() const override { return mode; }
     void Form_MouseMove(double x, double y) override { moves.emplace_back(x, y); }
     void Form_Unload() override { ++unloads; }
 
-    std::int32_t mode = kSaverMode;
+    RunMode mode = RunMode::Saver;
     std::vector<QPointF> moves;
     int unloads = 0;
 };
@@ -33,7 +35,7 @@ void moveOver(QWidget* widget, QPointF at) {
 
 struct MoveCase {
     std::string name;
-    std::int32_t mode;
+    RunMode mode;
     bool overPicture;  // over the picture box, else over the window itself
     QPointF at;
     std::vector<QPointF> judged;  // what reaches the program
@@ -56,9 +58,9 @@ TEST_P(ImageWindowMoves, ReachTheProgramInWindowPixels) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ImageWindowMoves,
-    testing::Values(MoveCase{"PictureBoxOffset", kSaverMode, true, {10, 20}, {{110, 70}}},
-                    MoveCase{"Window", kSaverMode, false, {7, 8}, {{7, 8}}},
-                    MoveCase{"PictureBoxInPreview", kPreviewMode, true, {10, 20}, {}}),
+    testing::Values(MoveCase{"PictureBoxOffset", RunMode::Saver, true, {10, 20}, {{110, 70}}},
+                    MoveCase{"Window", RunMode::Saver, false, {7, 8}, {{7, 8}}},
+                    MoveCase{"PictureBoxInPreview", RunMode::Preview, true, {10, 20}, {}}),
     muralto::test::byName);
 
 TEST(ImageWindowTest, ListensToMovesWithoutAButtonOnABlackBackground) {

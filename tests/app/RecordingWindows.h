@@ -46,9 +46,6 @@ public:
         if (program)
             program->Form_Unload();
     }
-    void setScreenSaverRunning(bool running) override {
-        calls.push_back(running ? "saverRunning" : "saverStopped");
-    }
     void showCursor(bool show) override {
         calls.push_back(show ? "showCursor" : "hideCursor");
         cursor.ShowCursor(show);

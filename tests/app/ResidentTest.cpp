@@ -143,9 +143,7 @@ TEST_F(ResidentTest, EndProgramRunsItsStepsOnceInOrder) {
         {{},
          {"removeTrayIcon", "savePlacement", "unloadOptions", "unloadImage", "endProcess"},
          "False"},
-        {{"/s"},
-         {"unloadOptions", "unloadImage", "saverStopped", "showCursor", "endProcess"},
-         "False"},
+        {{"/s"}, {"unloadOptions", "unloadImage", "showCursor", "endProcess"}, "False"},
         {{"/p", "5"}, {"unloadOptions", "unloadImage", "endProcess"}, "True"},
         {{"/c"}, {"unloadOptions", "unloadImage", "endProcess"}, "False"},
     };

@@ -8,20 +8,9 @@
 
 namespace muralto::app::test {
 
-/// The host services of a program under test: a registry of its own, recorded boxes, password
-/// changes and installs, a fixed system and random source, the American strings.
+/// The host services of a program under test: a registry of its own, recorded boxes and
+/// installs, a fixed system and random source, the American strings.
 struct TestServices {
-    struct RecordingPasswords : platform::PasswordServices {
-        void changePassword(const std::string& provider, long parent) override {
-            calls.push_back(provider + " " + std::to_string(parent));
-        }
-        bool verifyPassword(unsigned long window) override {
-            calls.push_back("verify " + std::to_string(window));
-            return verifyAnswer;
-        }
-        std::vector<std::string> calls;
-        bool verifyAnswer = true;
-    };
     struct CountingRandom : platform::RandomSource {
         double next() override { return 0.5; }
         void seedFromTimeOfDay() override { ++seeds; }
@@ -51,9 +40,8 @@ struct TestServices {
     };
 
     Services services() {
-        return {temp.registry, boxes,   system,
-                passwords,     random,  installer,
-                strings,       windows, [this] { return anotherInstance; }};
+        return {temp.registry, boxes,   system,  random,
+                installer,     strings, windows, [this] { return anotherInstance; }};
     }
     /// The value stored under the program's settings, or "<missing>".
     std::string stored(std::string_view name) {
@@ -67,7 +55,6 @@ struct TestServices {
     muralto::test::FakeMessageBoxes boxes;
     settings::RegistryTools tools{temp.registry, boxes};
     muralto::test::FakeSystemInfo system;
-    RecordingPasswords passwords;
     CountingRandom random;
     RecordingInstaller installer;
     FakeWindowSystem windows;

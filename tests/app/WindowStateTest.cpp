@@ -1,4 +1,5 @@
-// The options window comes back from the notification area in its normal state.
+// The notification-area icon's clicks, and the options window coming back from the notification
+// area in its normal state.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -32,7 +33,7 @@ TEST_P(WindowStateTest, TheIconsDoubleClickBringsTheWindowBackNormal) {
     ASSERT_TRUE(
         muralto::test::processUntil([&] { return !form.isVisible(); }));  // gone to the tray
 
-    form.iconMessage(ui::frmMuralto::kIconDoubleClick);
+    form.showFromIcon();
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(form.windowState(), Qt::WindowNoState);
 }
@@ -48,6 +49,41 @@ TEST_P(WindowStateTest, TheStartUpStepShowsAMinimisedWindowNormal) {
     EXPECT_TRUE(windows.options().isVisible());
     EXPECT_EQ(windows.options().windowState(), Qt::WindowNoState);
 }
+
+struct ClickCase {
+    const char* name;
+    QSystemTrayIcon::ActivationReason reason;
+    bool windowShown;
+    bool menuShown;
+};
+
+class TrayClickTest : public testing::TestWithParam<ClickCase> {};
+
+// A StatusNotifier host sends a plain click where a tray sends a double click: both bring the
+// window back.
+TEST_P(TrayClickTest, EachClickDoesItsOneThing) {
+    test::TestServices host;
+    Program program(host.services());
+    i18n::StringTable strings{i18n::Language::EnUS};
+    QtWindows windows(program, strings, host.boxes, host.temp.registry, host.system.directory,
+                      {1, 0, 0});
+    ui::frmMuralto& form = windows.options();
+    ASSERT_FALSE(form.isVisible());
+
+    windows.tray().activated(GetParam().reason);
+    EXPECT_EQ(form.isVisible(), GetParam().windowShown);
+    EXPECT_EQ(form.mnuPopup().isVisible(), GetParam().menuShown);
+    form.mnuPopup().hide();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Clicks, TrayClickTest,
+    testing::Values(ClickCase{"DoubleClick", QSystemTrayIcon::DoubleClick, true, false},
+                    ClickCase{"Trigger", QSystemTrayIcon::Trigger, true, false},
+                    ClickCase{"Context", QSystemTrayIcon::Context, false, true},
+                    ClickCase{"MiddleClick", QSystemTrayIcon::MiddleClick, false, false},
+                    ClickCase{"Unknown", QSystemTrayIcon::Unknown, false, false}),
+    muralto::test::byName);
 
 // An end asked for before the event loop runs (a signal while a start-up question is shown)
 // still ends the loop once it runs, instead of leaving a process that nothing can end.

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ProgramIdentity.h"
 #include "settings/RegistryTools.h"
 #include "tests/support/Fakes.h"
 #include "tests/support/TestSupport.h"
@@ -23,16 +24,16 @@ protected:
     static std::string section(const std::string& name) { return "Settings\\Newsgroups\\" + name; }
 
     void store(const std::string& name, const std::string& value, const std::string& text) {
-        tools.PutINIValue(settings::kAppTitle, section(name), value, text);
+        tools.PutINIValue(platform::kProgramTitle, section(name), value, text);
     }
     /// The stored text whatever its length, or "<none>".
     std::string stored(const std::string& name, const std::string& value) {
-        return tools.GetINIValue(settings::kAppTitle, section(name), value, "<none>",
+        return tools.GetINIValue(platform::kProgramTitle, section(name), value, "<none>",
                                  std::numeric_limits<long>::max());
     }
     std::vector<std::string> storedGroups() {
         std::vector<std::string> names;
-        tools.EnumKeys(settings::kAppTitle, "Settings\\Newsgroups", names);
+        tools.EnumKeys(platform::kProgramTitle, "Settings\\Newsgroups", names);
         names.erase(names.begin());
         return names;
     }

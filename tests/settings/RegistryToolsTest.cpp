@@ -4,11 +4,15 @@
 #include <cstring>
 
 #include "platform/HiveFile.h"
+#include "platform/ProgramIdentity.h"
 #include "settings/RegistryTools.h"
 #include "tests/support/Fakes.h"
 #include "tests/support/TestSupport.h"
 
 namespace muralto::settings {
+
+using platform::kProgramTitle;
+
 namespace {
 
 class RegistryToolsTest : public testing::Test, protected test::TempRegistry {
@@ -17,7 +21,7 @@ protected:
     RegistryTools tools{registry, boxes};
 
     std::string get(std::string_view section, std::string_view name) {
-        return tools.GetINIValue(kAppTitle, section, name, "<default>");
+        return tools.GetINIValue(kProgramTitle, section, name, "<default>");
     }
 };
 
@@ -52,20 +56,20 @@ TEST_F(RegistryToolsTest, BuildKeyPathAddsCompanyAndApplication) {
 
 TEST_F(RegistryToolsTest, ReadsGiveTheStoredTextOrTheDefault) {
     EXPECT_EQ(get("Settings", "Delay"), "<default>");  // no key at all
-    tools.PutINIValue(kAppTitle, "Settings", "Delay", "90");
+    tools.PutINIValue(kProgramTitle, "Settings", "Delay", "90");
     EXPECT_EQ(get("Settings", "Other"), "<default>");  // key without that value
     EXPECT_EQ(get("Settings\\", "DELAY"), "90");
 
-    tools.PutINIValue(kAppTitle, "Settings", "Nul", std::string("up to\0here", 10));
+    tools.PutINIValue(kProgramTitle, "Settings", "Nul", std::string("up to\0here", 10));
     EXPECT_EQ(get("Settings", "Nul"), "up to");
 
-    tools.PutINIValue(kAppTitle, "Settings", "Long254", std::string(254, 'x'));
-    tools.PutINIValue(kAppTitle, "Settings", "Long255", std::string(255, 'x'));
+    tools.PutINIValue(kProgramTitle, "Settings", "Long254", std::string(254, 'x'));
+    tools.PutINIValue(kProgramTitle, "Settings", "Long255", std::string(255, 'x'));
     EXPECT_EQ(get("Settings", "Long254"), std::string(254, 'x'));
     EXPECT_EQ(get("Settings", "Long255"), "<default>");
     EXPECT_TRUE(boxes.shown.empty());
 
-    tools.GetINIValue(kAppTitle, "Settings", "Long255", "d", 255, true, /*showErrors=*/true);
+    tools.GetINIValue(kProgramTitle, "Settings", "Long255", "d", 255, true, /*showErrors=*/true);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].title, "Error accessing registry");
     EXPECT_EQ(boxes.shown[0].text, std::strerror(EOVERFLOW));
@@ -73,15 +77,15 @@ TEST_F(RegistryToolsTest, ReadsGiveTheStoredTextOrTheDefault) {
 
 TEST_F(RegistryToolsTest, AFailedWriteShowsTheSystemTextAndTheProgramGoesOn) {
     std::filesystem::create_directories(hivePath);
-    tools.PutINIValue(kAppTitle, "Settings", "Delay", "60");
-    tools.PutINIValue(kAppTitle, "Settings", "Path", "/x");
+    tools.PutINIValue(kProgramTitle, "Settings", "Delay", "60");
+    tools.PutINIValue(kProgramTitle, "Settings", "Path", "/x");
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.shown[0].title, "Error accessing registry");
     EXPECT_EQ(boxes.shown[0].text, std::strerror(EISDIR));
     EXPECT_EQ(get("Settings", "Delay"), "<default>");
     EXPECT_TRUE(boxes.shown.size() == 2u);  // reads that fail stay silent
 
-    tools.PutINIValue(kAppTitle, "Settings", "Delay", "60", /*currentUser=*/false);
+    tools.PutINIValue(kProgramTitle, "Settings", "Delay", "60", /*currentUser=*/false);
     ASSERT_EQ(boxes.shown.size(), 3u);
     EXPECT_EQ(boxes.shown[2].text, std::strerror(EACCES));
 }
@@ -91,33 +95,34 @@ TEST_F(RegistryToolsTest, QuietRepeatsShowEachCauseOnceWhileTheyLast) {
     {
         const RegistryTools::QuietRepeats quiet(tools);
         for (const char* name : {"Delay", "Path", "Scale"})
-            tools.PutINIValue(kAppTitle, "Settings", name, "1");
-        tools.PutINIValue(kAppTitle, "Settings", "Delay", "60", /*currentUser=*/false);
-        tools.PutINIValue(kAppTitle, "Settings", "Path", "/x", /*currentUser=*/false);
+            tools.PutINIValue(kProgramTitle, "Settings", name, "1");
+        tools.PutINIValue(kProgramTitle, "Settings", "Delay", "60", /*currentUser=*/false);
+        tools.PutINIValue(kProgramTitle, "Settings", "Path", "/x", /*currentUser=*/false);
     }
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.shown[0].text, std::strerror(EISDIR));
     EXPECT_EQ(boxes.shown[1].text, std::strerror(EACCES));
 
-    tools.PutINIValue(kAppTitle, "Settings", "Delay", "60");
+    tools.PutINIValue(kProgramTitle, "Settings", "Delay", "60");
     EXPECT_EQ(boxes.shown.size(), 3u);  // afterwards every failure is shown again
 }
 
 TEST_F(RegistryToolsTest, EnumKeysListsSubKeysAfterAnEmptyFirstElement) {
     std::vector<std::string> names = {"stale"};
-    EXPECT_EQ(tools.EnumKeys(kAppTitle, "Settings\\Newsgroups", names), ENOENT);
+    EXPECT_EQ(tools.EnumKeys(kProgramTitle, "Settings\\Newsgroups", names), ENOENT);
     EXPECT_EQ(names, std::vector<std::string>{""});
 
     for (const char* group : {"comp.b", "Alt.A", "alt.c"}) {
-        tools.PutINIValue(kAppTitle, std::string("Settings\\Newsgroups\\") + group, "Name", group);
+        tools.PutINIValue(kProgramTitle, std::string("Settings\\Newsgroups\\") + group, "Name",
+                          group);
     }
-    EXPECT_EQ(tools.EnumKeys(kAppTitle, "Settings\\Newsgroups", names), 0);
+    EXPECT_EQ(tools.EnumKeys(kProgramTitle, "Settings\\Newsgroups", names), 0);
     EXPECT_EQ(names, (std::vector<std::string>{"", "Alt.A", "alt.c", "comp.b"}));
 
-    EXPECT_EQ(tools.DeleteKey(kAppTitle, "Settings\\Newsgroups\\alt.c"), 0);
-    EXPECT_NE(tools.DeleteKey(kAppTitle, "Settings\\Newsgroups\\alt.c"), 0);
-    EXPECT_NE(tools.DeleteKey(kAppTitle, "Settings\\Newsgroups"), 0);  // still has sub-keys
-    tools.EnumKeys(kAppTitle, "Settings\\Newsgroups", names);
+    EXPECT_EQ(tools.DeleteKey(kProgramTitle, "Settings\\Newsgroups\\alt.c"), 0);
+    EXPECT_NE(tools.DeleteKey(kProgramTitle, "Settings\\Newsgroups\\alt.c"), 0);
+    EXPECT_NE(tools.DeleteKey(kProgramTitle, "Settings\\Newsgroups"), 0);  // still has sub-keys
+    tools.EnumKeys(kProgramTitle, "Settings\\Newsgroups", names);
     EXPECT_EQ(names, (std::vector<std::string>{"", "Alt.A", "comp.b"}));
 }
 
@@ -133,7 +138,7 @@ TEST_F(RegistryToolsTest, BrokenHivesReadAsDefaultsAndTheNextWriteWorks) {
         std::filesystem::create_directories(dir.path());
         dir.write("HKCU.reg", bytes);
         EXPECT_EQ(get("Settings", "Delay"), "<default>");
-        tools.PutINIValue(kAppTitle, "Settings", "Delay", "30");
+        tools.PutINIValue(kProgramTitle, "Settings", "Delay", "30");
         EXPECT_EQ(get("Settings", "Delay"), "30");
         EXPECT_TRUE(boxes.shown.empty());
     }

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
 #include "platform/HiveFile.h"
+#include "platform/ProgramIdentity.h"
 #include "settings/WindowPlacement.h"
 #include "tests/support/Fakes.h"
 #include "tests/support/TestSupport.h"
 
 namespace muralto::settings {
+
+using platform::kProgramTitle;
+
 namespace {
 
 constexpr PixelRect kScreen{0, 0, 1024, 768};
@@ -85,10 +89,10 @@ protected:
     RegistryTools tools{recording, boxes};
 
     void store(std::string_view name, std::string_view value) {
-        tools.PutINIValue(kAppTitle, "Windows\\frmMuralto", name, value);
+        tools.PutINIValue(kProgramTitle, "Windows\\frmMuralto", name, value);
     }
     std::string stored(std::string_view name) {
-        return tools.GetINIValue(kAppTitle, "Windows\\frmMuralto", name, "<missing>");
+        return tools.GetINIValue(kProgramTitle, "Windows\\frmMuralto", name, "<missing>");
     }
 };
 

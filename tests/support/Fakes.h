@@ -61,11 +61,9 @@ public:
     std::optional<std::string> userName() override { return user; }
     std::string programDirectory() override { return directory; }
     std::string programFileName() override { return "muralto"; }
-    bool isWinNT() override { return winNT; }
 
     std::optional<std::string> user = "jdoe";
     std::string directory = "/opt/muralto";
-    bool winNT = true;
 };
 
 }  // namespace muralto::test

@@ -31,7 +31,7 @@ const std::vector<Entry> kThree = {{"alt.pictures", 10, 1000, "*.jpg", {"spam", 
 /// entries loaded yet.
 struct GroupsWindow {
     explicit GroupsWindow(const std::vector<Entry>& entries = kThree, bool loaded = true,
-                          std::int32_t mode = 0)
+                          settings::RunMode mode = settings::RunMode::Wallpaper)
         : window(mode) {
         if (loaded) {
             host().groups =
@@ -355,7 +355,7 @@ TEST(GroupListExtent, GrowsWithALongNameAndStaysWhenItIsDeleted) {
 
 struct ScanCase {
     const char* name;
-    std::int32_t mode;
+    settings::RunMode mode;
     bool filling;
     bool changed;
     bool saveEnabled;
@@ -375,12 +375,13 @@ TEST_P(ScanNewsTest, MarksTheImageSettingsChanged) {
     EXPECT_EQ(w.host().saves, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, ScanNewsTest,
-                         testing::Values(ScanCase{"Wallpaper", 0, false, true, true},
-                                         ScanCase{"WallpaperFilling", 0, true, false, false},
-                                         // The options mode leaves the "&Ok" button alone.
-                                         ScanCase{"Options", 2, false, true, false}),
-                         muralto::test::byName);
+INSTANTIATE_TEST_SUITE_P(
+    Modes, ScanNewsTest,
+    testing::Values(ScanCase{"Wallpaper", settings::RunMode::Wallpaper, false, true, true},
+                    ScanCase{"WallpaperFilling", settings::RunMode::Wallpaper, true, false, false},
+                    // The options mode leaves the "&Ok" button alone.
+                    ScanCase{"Options", settings::RunMode::Options, false, true, false}),
+    muralto::test::byName);
 
 TEST(NoCollection, EveryActionDoesNothing) {
     GroupsWindow w({}, /*loaded=*/false);

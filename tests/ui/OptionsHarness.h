@@ -18,7 +18,7 @@ namespace muralto::ui::test {
 /// counted updates and ends. Ending unloads the window, as the program does.
 class FakeOptionsHost : public OptionsHost, public settings::SettingsHost {
 public:
-    std::int32_t runMode() const override { return mode; }
+    settings::RunMode runMode() const override { return mode; }
     bool saverPage() const override { return saver; }
     void setSaverPage(bool saverPage) override { saver = saverPage; }
     settings::ProgramSettings& settings() override { return program; }
@@ -51,7 +51,7 @@ public:
         tools.PutINIValue("Muralto", "Settings", name, value);
     }
 
-    std::int32_t mode = 0;
+    settings::RunMode mode = settings::RunMode::Wallpaper;
     bool saver = false;
     bool tray = false;
     int saves = 0;
@@ -71,12 +71,12 @@ using muralto::test::processUntil;
 /// A program folder with a picture folder in it, settings loaded the way the program loads
 /// them, and the window made for a run mode. prepare runs before the settings are loaded.
 struct OptionsWindow {
-    explicit OptionsWindow(std::int32_t mode,
+    explicit OptionsWindow(settings::RunMode mode,
                            const std::function<void(OptionsWindow&)>& prepare = nullptr) {
         std::filesystem::create_directories(programDirectory());
         std::filesystem::create_directories(pictures());
         host.mode = mode;
-        host.saver = mode == 2;
+        host.saver = mode == settings::RunMode::Options;
         if (prepare)
             prepare(*this);
         host.program.LoadSettings(programDirectory());

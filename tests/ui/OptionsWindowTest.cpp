@@ -18,6 +18,7 @@ namespace muralto::ui::test {
 namespace {
 
 using Answer = platform::MessageBoxes::Answer;
+using settings::RunMode;
 
 QStringList tabTexts(QTabBar& tabs) {
     QStringList texts;
@@ -37,7 +38,7 @@ void pressEnter(QWidget& widget) {
 
 struct LoadCase {
     const char* name;
-    std::int32_t mode;
+    RunMode mode;
     const char* selected;
     bool updateShown;
     const char* saveText;
@@ -60,26 +61,27 @@ TEST_P(FormLoadTest, PreparesTheWindowForTheRunMode) {
     EXPECT_EQ(page.btnUpdate->isVisibleTo(&page), c.updateShown);
     EXPECT_EQ(page.btnSave->text(), c.saveText);
     EXPECT_EQ(page.btnSave->isEnabled(), c.saveEnabled);
-    EXPECT_EQ(page.btnSave->isDefault(), c.mode == 2);
-    EXPECT_EQ(page.btnUpdate->isDefault(), c.mode != 2);
+    EXPECT_EQ(page.btnSave->isDefault(), c.mode == RunMode::Options);
+    EXPECT_EQ(page.btnUpdate->isDefault(), c.mode != RunMode::Options);
     EXPECT_EQ(page.chkStartupOnly->isVisibleTo(&page), c.startupOnlyShown);
     EXPECT_TRUE(page.tbxDelay->text() == "60" && page.tbxScaleFactor->text() == "1");
 
     window.show();
     EXPECT_TRUE(page.isVisible());
     EXPECT_FALSE(form.picTabPage(2)->isVisible());
-    EXPECT_EQ(window.host.saver, c.mode == 2);
+    EXPECT_EQ(window.host.saver, c.mode == RunMode::Options);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Modes, FormLoadTest,
-    testing::Values(LoadCase{"Wallpaper", 0, "tbImage", true, "&Save", false, true},
-                    LoadCase{"Options", 2, "tbImageSS", false, "&Ok", true, false}),
-    muralto::test::byName);
+INSTANTIATE_TEST_SUITE_P(Modes, FormLoadTest,
+                         testing::Values(LoadCase{"Wallpaper", RunMode::Wallpaper, "tbImage", true,
+                                                  "&Save", false, true},
+                                         LoadCase{"Options", RunMode::Options, "tbImageSS", false,
+                                                  "&Ok", true, false}),
+                         muralto::test::byName);
 
 struct DirtyCase {
     const char* name;
-    std::int32_t mode;
+    RunMode mode;
     bool storedPathExists;
     bool edit;
     bool changed;
@@ -102,16 +104,17 @@ TEST_P(DirtyFlagTest, MarksEditsAndCorrectedValues) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DirtyFlagTest,
-    testing::Values(DirtyCase{"WallpaperStoredFolderExists", 0, true, false, false, false},
-                    DirtyCase{"WallpaperStoredFolderGone", 0, false, false, true, true},
-                    DirtyCase{"WallpaperEdited", 0, true, true, true, true},
-                    DirtyCase{"OptionsStoredFolderExists", 2, true, false, false, true},
-                    DirtyCase{"OptionsStoredFolderGone", 2, false, false, true, true},
-                    DirtyCase{"OptionsEdited", 2, true, true, true, true}),
+    testing::Values(
+        DirtyCase{"WallpaperStoredFolderExists", RunMode::Wallpaper, true, false, false, false},
+        DirtyCase{"WallpaperStoredFolderGone", RunMode::Wallpaper, false, false, true, true},
+        DirtyCase{"WallpaperEdited", RunMode::Wallpaper, true, true, true, true},
+        DirtyCase{"OptionsStoredFolderExists", RunMode::Options, true, false, false, true},
+        DirtyCase{"OptionsStoredFolderGone", RunMode::Options, false, false, true, true},
+        DirtyCase{"OptionsEdited", RunMode::Options, true, true, true, true}),
     muralto::test::byName);
 
 TEST(TabSwitch, KeepsTheEditsOfEachTabAndRefills) {
-    OptionsWindow window(0, [](OptionsWindow& w) {
+    OptionsWindow window(RunMode::Wallpaper, [](OptionsWindow& w) {
         w.storePath(w.pictures() + "/");
         w.host.store("SSDelay", "30");
     });
@@ -138,7 +141,7 @@ TEST(TabSwitch, KeepsTheEditsOfEachTabAndRefills) {
 }
 
 TEST(TabSwitch, TheScaleRowFollowsTheCheckBoxAboveIt) {
-    OptionsWindow window(0);
+    OptionsWindow window(RunMode::Wallpaper);
     window.show();
     ImagePage& page = window.page();
     const auto below = [](const QWidget& anchor) {
@@ -167,7 +170,8 @@ class SaveChangesTest : public testing::TestWithParam<CloseCase> {};
 
 TEST_P(SaveChangesTest, AsksOnceAndDoesWhatTheAnswerSays) {
     const CloseCase& c = GetParam();
-    OptionsWindow window(0, [](OptionsWindow& w) { w.storePath(w.pictures() + "/"); });
+    OptionsWindow window(RunMode::Wallpaper,
+                         [](OptionsWindow& w) { w.storePath(w.pictures() + "/"); });
     window.show();
     window.page().tbxDelay->setText("77");
     window.selectTab(1);
@@ -199,7 +203,7 @@ INSTANTIATE_TEST_SUITE_P(
     muralto::test::byName);
 
 TEST(Closing, WithoutEditsAsksNothing) {
-    OptionsWindow window(0);
+    OptionsWindow window(RunMode::Wallpaper);
     window.show();
     EXPECT_FALSE(window.form->edits().mbChanged);
     window.form->close();
@@ -208,7 +212,8 @@ TEST(Closing, WithoutEditsAsksNothing) {
 }
 
 TEST(Closing, OkInTheOptionsModeSavesAndEndsWithoutAsking) {
-    OptionsWindow window(2, [](OptionsWindow& w) { w.storePath(w.pictures() + "/"); });
+    OptionsWindow window(RunMode::Options,
+                         [](OptionsWindow& w) { w.storePath(w.pictures() + "/"); });
     window.show();
     window.page().btnSave->click();
     EXPECT_EQ(window.host.stored("SSDelay"), "60");
@@ -219,7 +224,8 @@ TEST(Closing, OkInTheOptionsModeSavesAndEndsWithoutAsking) {
 }
 
 TEST(Closing, ExitFromTheIconsMenuAsksAndCancelKeepsTheProgram) {
-    OptionsWindow window(0, [](OptionsWindow& w) { w.storePath(w.pictures() + "/"); });
+    OptionsWindow window(RunMode::Wallpaper,
+                         [](OptionsWindow& w) { w.storePath(w.pictures() + "/"); });
     window.show();
     window.page().chkReScan->toggle();
     QAction* exit = window.form->mnuPopup().findChild<QAction*>("mnuExit");
@@ -236,7 +242,8 @@ TEST(Closing, ExitFromTheIconsMenuAsksAndCancelKeepsTheProgram) {
 }
 
 TEST(Closing, AFailingWriteShowsTheRegistryErrorsAndTheWindowStillCloses) {
-    OptionsWindow window(0, [](OptionsWindow& w) { w.storePath(w.pictures() + "/"); });
+    OptionsWindow window(RunMode::Wallpaper,
+                         [](OptionsWindow& w) { w.storePath(w.pictures() + "/"); });
     window.show();
     window.page().tbxDelay->setText("5");
     std::filesystem::remove(window.host.temp.hivePath);
@@ -264,7 +271,8 @@ class PathEnterTest : public testing::TestWithParam<EnterCase> {};
 
 TEST_P(PathEnterTest, MovesTheListsOrFallsBackAndSwallowsTheKey) {
     const EnterCase& c = GetParam();
-    OptionsWindow window(0, [](OptionsWindow& w) { w.storePath(w.pictures() + "/"); });
+    OptionsWindow window(RunMode::Wallpaper,
+                         [](OptionsWindow& w) { w.storePath(w.pictures() + "/"); });
     window.show();
     ImagePage& page = window.page();
     const std::string base = window.dir.path().string() + "/";
@@ -299,7 +307,7 @@ class PathFocusTest : public testing::TestWithParam<FocusCase> {};
 
 TEST_P(PathFocusTest, TheDefaultButtonStepsAsideWhileThePathBoxHasTheFocus) {
     const FocusCase& c = GetParam();
-    OptionsWindow window(0);
+    OptionsWindow window(RunMode::Wallpaper);
     window.show();
     window.selectTab(c.tab);
     ImagePage& page = window.page();
@@ -319,7 +327,7 @@ INSTANTIATE_TEST_SUITE_P(Tabs, PathFocusTest,
                          muralto::test::byName);
 
 TEST(PathBytes, AFolderNameThatIsNotUtf8RoundTripsIntoTheSavedPath) {
-    OptionsWindow window(0);
+    OptionsWindow window(RunMode::Wallpaper);
     const std::string folder = window.dir.path().string() + "/caf\xe9 \xff";
     std::filesystem::create_directories(folder);
     window.show();
@@ -332,14 +340,14 @@ TEST(PathBytes, AFolderNameThatIsNotUtf8RoundTripsIntoTheSavedPath) {
     EXPECT_EQ(window.host.stored("Path"), folder + "/");
 
     // And back: the stored bytes fill in unchanged, so nothing counts as edited.
-    OptionsWindow again(0, [&](OptionsWindow& w) { w.storePath(folder + "/"); });
+    OptionsWindow again(RunMode::Wallpaper, [&](OptionsWindow& w) { w.storePath(folder + "/"); });
     EXPECT_EQ(again.page().pathText(), folder + "/");
     EXPECT_FALSE(again.form->edits().mbChanged);
 }
 
 TEST(PathBytes, AStoredFileOrUnreadableFolderFallsBackToTheProgramsFolder) {
     for (const char* stored : {"file/", "locked/", "pictures/gone/"}) {
-        OptionsWindow window(0, [&](OptionsWindow& w) {
+        OptionsWindow window(RunMode::Wallpaper, [&](OptionsWindow& w) {
             w.dir.write("file", "x");
             std::filesystem::create_directories(w.dir.path() / "locked");
             std::filesystem::permissions(w.dir.path() / "locked", std::filesystem::perms::none);
@@ -355,7 +363,7 @@ TEST(PathBytes, AStoredFileOrUnreadableFolderFallsBackToTheProgramsFolder) {
 }
 
 TEST(Captions, FitTheirControlsAtTheDesignedSize) {
-    OptionsWindow window(0);
+    OptionsWindow window(RunMode::Wallpaper);
     window.show();
     ImagePage& page = window.page();
     for (QCheckBox* box : page.findChildren<QCheckBox*>())
@@ -378,7 +386,7 @@ TEST(Captions, FitTheirControlsAtTheDesignedSize) {
 }
 
 TEST(Captions, TabMovesDownTheColumn) {
-    OptionsWindow window(0);
+    OptionsWindow window(RunMode::Wallpaper);
     window.show();
     ImagePage& page = window.page();
     const std::vector<QWidget*> order = {
@@ -396,13 +404,13 @@ TEST(Captions, TabMovesDownTheColumn) {
 
 TEST(Minimising, HidesTheWindowOnlyWhileTheIconCanBringItBack) {
     for (const bool tray : {true, false}) {
-        OptionsWindow window(tray ? 0 : 2);
+        OptionsWindow window(tray ? RunMode::Wallpaper : RunMode::Options);
         window.host.tray = tray;
         window.show();
         window.form->setWindowState(Qt::WindowMinimized);
         if (tray) {
             EXPECT_TRUE(processUntil([&] { return !window.form->isVisible(); }));
-            window.form->iconMessage(frmMuralto::kIconDoubleClick);
+            window.form->showFromIcon();
             EXPECT_TRUE(window.form->isVisible());
             EXPECT_TRUE(window.page().isVisible());
         } else {

@@ -35,7 +35,7 @@ class PagePlacesTest : public testing::TestWithParam<Place> {
 protected:
     PagePlacesTest() { window.show(); }
     int scale() const { return window.form->logicalDpiY() / 96; }
-    OptionsWindow window{0};
+    OptionsWindow window{settings::RunMode::Wallpaper};
 };
 
 TEST_P(PagePlacesTest, ControlStandsWhereItsTwipsSay) {
@@ -60,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(Controls, PagePlacesTest, testing::ValuesIn(kPlaces96),
                          muralto::test::byName);
 
 TEST(PageSize, ThePageFillsTheStripsClientArea) {
-    OptionsWindow window(0);
+    OptionsWindow window(settings::RunMode::Wallpaper);
     window.show();
     const int k = window.form->logicalDpiY() / 96;
     // 4860 x 4995 twips as designed; the window grew from 4965 x 5520 to give the page that.

@@ -4,6 +4,7 @@
 #include <QDeadlineTimer>
 #include <QWidget>
 
+#include "platform/ProgramIdentity.h"
 #include "tests/support/Fakes.h"
 #include "tests/support/TestSupport.h"
 #include "ui/QtPlacedWindow.h"
@@ -22,7 +23,7 @@ protected:
     }
 
     void store(std::string_view name, std::string_view value) {
-        tools.PutINIValue(settings::kAppTitle, "Windows\\frmMuralto", name, value);
+        tools.PutINIValue(platform::kProgramTitle, "Windows\\frmMuralto", name, value);
     }
 
     QWidget window;
