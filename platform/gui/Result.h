@@ -17,14 +17,16 @@ struct Failure {
 template <typename T = std::monostate>
 class [[nodiscard]] Result {
 public:
+    /// Whether this Result carries no value (Result<>).
+    static constexpr bool kBare = std::is_same_v<T, std::monostate>;
+
     /// It worked (Result<> only).
-    Result() requires std::is_same_v<T, std::monostate>
-    = default;
+    Result() requires kBare = default;
     Result(T value) : state_(std::move(value)) {}
     Result(Failure failure) : state_(std::move(failure)) {}
+    /// Whether other worked, without its value (Result<> only).
     template <typename U>
-    requires(std::is_same_v<T, std::monostate> && !std::is_same_v<U, std::monostate>)
-        Result(const Result<U>& other) {
+    Result(const Result<U>& other) requires(kBare && !Result<U>::kBare) {
         if (!other)
             state_ = Failure{other.error()};
     }
