@@ -77,7 +77,10 @@ public:
                        WallpaperDone done) override;
     void showFrame(const QImage&, const imaging::CompositionRequest&) override {}
     bool canShowWallpaper(std::string* reason) const override {
-        return worker_.chain().canSetWallpaper(reason);
+        const platform::Result<> can = worker_.chain().canSetWallpaper();
+        if (!can && reason)
+            *reason = can.error();
+        return static_cast<bool>(can);
     }
 
 private:

@@ -23,25 +23,26 @@ WallpaperChain::WallpaperChain(std::unique_ptr<WallpaperSetter> desktop,
 
 WallpaperOutcome WallpaperChain::set(const WallpaperJob& job) {
     WallpaperOutcome outcome;
-    std::string reason;
-    if (desktop_->setWallpaper(job, &reason)) {
+    const Result<> desktop = desktop_->setWallpaper(job);
+    if (desktop) {
         outcome.shown = true;
         return outcome;
     }
+    const std::string& reason = desktop.error();
     if (!fallback_) {
         outcome.error = reason;
         outcome.notice = "The wallpaper cannot be changed: " + reason + ". " + kTryAgain;
         return outcome;
     }
-    std::string fallbackReason;
-    if (fallback_->setWallpaper(job, &fallbackReason)) {
+    const Result<> fallback = fallback_->setWallpaper(job);
+    if (fallback) {
         outcome.shown = true;
         outcome.notice = "The desktop did not take the wallpaper: " + reason + ". " +
                          std::string(kProgramTitle) + " sets it " + fallbackPlace_ + " instead.";
         return outcome;
     }
     outcome.error = "the desktop did not take the wallpaper: " + reason + "; setting it " +
-                    fallbackPlace_ + " failed too: " + fallbackReason;
+                    fallbackPlace_ + " failed too: " + fallback.error();
     outcome.notice = "The wallpaper cannot be changed: " + outcome.error + ". " + kTryAgain;
     return outcome;
 }

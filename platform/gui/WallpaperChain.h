@@ -32,7 +32,7 @@ public:
 
     WallpaperOutcome set(const WallpaperJob& job);
     /// Whether the desktop's way can work at all (see WallpaperSetter::canSetWallpaper).
-    bool canSetWallpaper(std::string* reason) const { return desktop_->canSetWallpaper(reason); }
+    Result<> canSetWallpaper() const { return desktop_->canSetWallpaper(); }
     const WallpaperSetter& desktop() const { return *desktop_; }
     const WallpaperSetter* fallback() const { return fallback_.get(); }
 

@@ -11,6 +11,8 @@
 #include <sstream>
 
 #include "platform/FileIo.h"
+#include "platform/gui/BitmapCopies.h"
+#include "platform/gui/DesktopTextFormats.h"
 
 namespace muralto::platform {
 
@@ -41,35 +43,47 @@ std::string gvariant(const std::string& text) {
     return quotedString(text, '\'');
 }
 
-bool setXfconf(ProcessRunner& runner, const std::string& property, const std::string& type,
-               const std::string& value, std::string* error) {
+Result<> setXfconf(ProcessRunner& runner, const std::string& property, const std::string& type,
+                   const std::string& value) {
     return runTool(runner, kXfconf,
-                   {"-c", kXfceChannel, "-p", property, "-n", "-t", type, "-s", value}, error);
+                   {"-c", kXfceChannel, "-p", property, "-n", "-t", type, "-s", value});
 }
 
 /// Sets the colour property to opaque black: an array of four doubles (red, green, blue, alpha).
-bool setXfconfBlack(ProcessRunner& runner, const std::string& property, std::string* error) {
+Result<> setXfconfBlack(ProcessRunner& runner, const std::string& property) {
     std::vector<std::string> arguments{"-c", kXfceChannel, "-p", property, "-n"};
     for (int i = 0; i < 4; ++i)
         arguments.insert(arguments.end(), {"-t", "double"});
     for (const char* value : {"0", "0", "0", "1"})
         arguments.insert(arguments.end(), {"-s", value});
-    return runTool(runner, kXfconf, arguments, error);
+    return runTool(runner, kXfconf, arguments);
+}
+
+/// Sets one workspace's backdrop: a solid black colour, the image style, then the picture.
+Result<> setBackdrop(ProcessRunner& runner, const std::string& workspace, const std::string& style,
+                     const std::string& path) {
+    Result<> done = setXfconf(runner, workspace + "/color-style", "int", "0");
+    if (done)
+        done = setXfconfBlack(runner, workspace + "/rgba1");
+    if (done)
+        done = setXfconf(runner, workspace + "/image-style", "int", style);
+    if (done)
+        done = setXfconf(runner, workspace + "/last-image", "string", path);
+    return done;
 }
 
 /// Whether the property reads back as value.
-bool xfconfHolds(ProcessRunner& runner, const std::string& property, const std::string& value,
-                 std::string* error) {
-    std::string output;
-    if (!runTool(runner, kXfconf, {"-c", kXfceChannel, "-p", property}, error, &output))
-        return false;
+Result<> xfconfHolds(ProcessRunner& runner, const std::string& property, const std::string& value) {
+    const auto read = runTool(runner, kXfconf, {"-c", kXfceChannel, "-p", property});
+    if (!read)
+        return read;
+    std::string output = *read;
     if (!output.empty() && output.back() == '\n')
         output.pop_back();
     if (output == value)
-        return true;
-    reportError(
-        error, "xfconf-query reported success, but " + property + " does not hold the new picture");
-    return false;
+        return {};
+    return Failure{"xfconf-query reported success, but " + property +
+                   " does not hold the new picture"};
 }
 
 /// The profile named on a command line: "--profile X", "--profile=X", "-p X" or "-pX".
@@ -138,9 +152,11 @@ bool isShellSafe(unsigned char c) {
 
 }  // namespace
 
-bool FreshCopyWallpaperSetter::setWallpaper(const WallpaperJob& job, std::string* error) {
-    const auto copy = makeFreshCopy(job.bitmapPath, error);
-    return copy && show(*copy, job, error);
+Result<> FreshCopyWallpaperSetter::setWallpaper(const WallpaperJob& job) {
+    const auto copy = makeFreshCopy(job.bitmapPath);
+    if (!copy)
+        return copy;
+    return show(*copy, job);
 }
 
 GsettingsDesktop GsettingsDesktop::gnome() {
@@ -155,65 +171,55 @@ GsettingsDesktop GsettingsDesktop::mate() {
     return {"mate", "org.mate.background", "picture-filename", false, ""};
 }
 
-bool GsettingsWallpaperSetter::set(const std::string& key, const std::string& value,
-                                   std::string* error) {
-    return runTool(runner(), "gsettings", {"set", desktop_.schema, key, value}, error);
+Result<> GsettingsWallpaperSetter::set(const std::string& key, const std::string& value) {
+    return runTool(runner(), "gsettings", {"set", desktop_.schema, key, value});
 }
 
-bool GsettingsWallpaperSetter::show(const std::string& path, const WallpaperJob& job,
-                                    std::string* error) {
+Result<> GsettingsWallpaperSetter::show(const std::string& path, const WallpaperJob& job) {
     const std::string options = job.placement == Placement::Tiled ? "wallpaper" : "centered";
     const std::string value = desktop_.pictureIsUri ? fileUri(path) : path;
-    const std::string picture = gvariant(value);
     // The picture goes last, so the desktop redraws once with the right options and colour.
-    if (!set("picture-options", gvariant(options), error) ||
-        !set("primary-color", gvariant("#000000"), error) ||
-        !set("color-shading-type", gvariant("solid"), error) ||
-        !set(desktop_.pictureKey, picture, error)) {
-        return false;
-    }
-    if (!desktop_.optionalUriKey.empty()) {
-        set(desktop_.optionalUriKey, gvariant(fileUri(path)), nullptr);
-    }
-    return holds(desktop_.pictureKey, value, error);
+    Result<> done = set("picture-options", gvariant(options));
+    if (done)
+        done = set("primary-color", gvariant("#000000"));
+    if (done)
+        done = set("color-shading-type", gvariant("solid"));
+    if (done)
+        done = set(desktop_.pictureKey, gvariant(value));
+    if (!done)
+        return done;
+    if (!desktop_.optionalUriKey.empty())
+        (void)set(desktop_.optionalUriKey, gvariant(fileUri(path)));  // older versions lack it
+    return holds(desktop_.pictureKey, value);
 }
 
-bool GsettingsWallpaperSetter::holds(const std::string& key, const std::string& value,
-                                     std::string* error) {
-    std::string output;
-    if (!runTool(runner(), "gsettings", {"get", desktop_.schema, key}, error, &output))
-        return false;
-    if (parseGVariantString(output) == value)
-        return true;
-    reportError(error, "gsettings reported success, but " + desktop_.schema + " " + key +
-                           " does not hold the new picture (no dconf to store it?)");
-    return false;
+Result<> GsettingsWallpaperSetter::holds(const std::string& key, const std::string& value) {
+    const auto output = runTool(runner(), "gsettings", {"get", desktop_.schema, key});
+    if (!output)
+        return output;
+    if (parseGVariantString(*output) == value)
+        return {};
+    return Failure{"gsettings reported success, but " + desktop_.schema + " " + key +
+                   " does not hold the new picture (no dconf to store it?)"};
 }
 
-bool XfceWallpaperSetter::show(const std::string& path, const WallpaperJob& job,
-                               std::string* error) {
-    std::string listing;
-    if (!runTool(runner(), kXfconf, {"-c", kXfceChannel, "-l"}, error, &listing))
-        return false;
-    const auto workspaces = xfceWorkspaces(listing);
-    if (workspaces.empty()) {
-        reportError(error, "xfconf-query lists no backdrop workspace in xfce4-desktop");
-        return false;
-    }
+Result<> XfceWallpaperSetter::show(const std::string& path, const WallpaperJob& job) {
+    const auto listing = runTool(runner(), kXfconf, {"-c", kXfceChannel, "-l"});
+    if (!listing)
+        return listing;
+    const auto workspaces = xfceWorkspaces(*listing);
+    if (workspaces.empty())
+        return Failure{"xfconf-query lists no backdrop workspace in xfce4-desktop"};
     const std::string style = job.placement == Placement::Tiled ? "2" : "1";
     for (const auto& workspace : workspaces) {
-        if (!setXfconf(runner(), workspace + "/color-style", "int", "0", error) ||
-            !setXfconfBlack(runner(), workspace + "/rgba1", error) ||
-            !setXfconf(runner(), workspace + "/image-style", "int", style, error) ||
-            !setXfconf(runner(), workspace + "/last-image", "string", path, error)) {
-            return false;
-        }
+        if (Result<> done = setBackdrop(runner(), workspace, style, path); !done)
+            return done;
     }
     for (const auto& workspace : workspaces) {
-        if (!xfconfHolds(runner(), workspace + "/last-image", path, error))
-            return false;
+        if (Result<> done = xfconfHolds(runner(), workspace + "/last-image", path); !done)
+            return done;
     }
-    return true;
+    return {};
 }
 
 PcmanfmDesktop PcmanfmDesktop::lxde() {
@@ -248,33 +254,31 @@ void PcmanfmWallpaperSetter::blackBackground(const std::string& profile) const {
     }
 }
 
-bool PcmanfmWallpaperSetter::show(const std::string& path, const WallpaperJob& job,
-                                  std::string* error) {
+Result<> PcmanfmWallpaperSetter::show(const std::string& path, const WallpaperJob& job) {
     const auto profile = desktopManagerProfile(processes_->commandLines(), desktop_.program);
     if (!profile) {
-        reportError(error, desktop_.program + "'s desktop manager is not running (no \"" +
-                               desktop_.program + " --desktop\"), so it cannot show a wallpaper");
-        return false;
+        return Failure{desktop_.program + "'s desktop manager is not running (no \"" +
+                       desktop_.program + " --desktop\"), so it cannot show a wallpaper"};
     }
     blackBackground(*profile);
     const std::string mode = job.placement == Placement::Tiled ? "tile" : "center";
     std::vector<std::string> arguments{"--set-wallpaper", path, "--wallpaper-mode", mode};
     if (*profile != "default")
         arguments.insert(arguments.begin(), "--profile=" + *profile);
-    if (!runTool(runner(), desktop_.program, arguments, error))
-        return false;
+    const Result<> ran = runTool(runner(), desktop_.program, arguments);
+    if (!ran)
+        return ran;
     blackBackground(*profile);
-    return true;
+    return {};
 }
 
-std::optional<std::string> swayPathArgument(const std::string& path, std::string* error) {
+Result<std::string> swayPathArgument(const std::string& path) {
     std::string word = "\"";
     for (const unsigned char c : path) {
         if ((c < 0x20 && c != '\t') || c == 0x7F) {
-            reportError(error,
-                        "sway cannot be given a picture whose folder or name holds a "
-                        "line break or another control character");
-            return std::nullopt;
+            return Failure{
+                "sway cannot be given a picture whose folder or name holds a line break or "
+                "another control character"};
         }
         if (!isShellSafe(c))
             word += '\\';
@@ -283,25 +287,21 @@ std::optional<std::string> swayPathArgument(const std::string& path, std::string
     return word + "\"";
 }
 
-bool SwayWallpaperSetter::show(const std::string& path, const WallpaperJob& job,
-                               std::string* error) {
-    const auto argument = swayPathArgument(path, error);
+Result<> SwayWallpaperSetter::show(const std::string& path, const WallpaperJob& job) {
+    const auto argument = swayPathArgument(path);
     if (!argument)
-        return false;
+        return argument;
     const std::string mode = job.placement == Placement::Tiled ? "tile" : "center";
     const ProcessResult result =
         runner().run("swaymsg", {"output", "*", "bg", *argument, mode, "#000000"});
-    if (!result.ran) {
-        reportError(error, "swaymsg " + result.failure);
-        return false;
-    }
+    if (!result.ran)
+        return Failure{"swaymsg " + result.failure};
     std::string refused = swayError(result.output);
     if (refused.empty() && result.exitCode != 0)
         refused = "swaymsg failed with exit code " + std::to_string(result.exitCode);
     if (refused.empty())
-        return true;
-    reportError(error, refused);
-    return false;
+        return {};
+    return Failure{refused};
 }
 
 }  // namespace muralto::platform

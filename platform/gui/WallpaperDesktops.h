@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/gui/Processes.h"
 #include "platform/gui/WallpaperSetter.h"
-#include "platform/gui/WallpaperTools.h"
 
 namespace muralto::platform {
 
@@ -15,12 +15,12 @@ namespace muralto::platform {
 /// they cached for a path that they have already seen.
 class FreshCopyWallpaperSetter : public WallpaperSetter {
 public:
-    bool setWallpaper(const WallpaperJob& job, std::string* error) final;
+    Result<> setWallpaper(const WallpaperJob& job) final;
 
 protected:
     /// Tells the desktop to show the file at path (a fresh copy of the job's bitmap), and
     /// checks that it took it.
-    virtual bool show(const std::string& path, const WallpaperJob& job, std::string* error) = 0;
+    virtual Result<> show(const std::string& path, const WallpaperJob& job) = 0;
 };
 
 /// A fresh-copy backend that runs an external tool.
@@ -58,12 +58,12 @@ public:
     std::string_view name() const override { return desktop_.name; }
 
 protected:
-    bool show(const std::string& path, const WallpaperJob& job, std::string* error) override;
+    Result<> show(const std::string& path, const WallpaperJob& job) override;
 
 private:
-    bool set(const std::string& key, const std::string& value, std::string* error);
+    Result<> set(const std::string& key, const std::string& value);
     /// Whether the key reads back as value (the text a GVariant string holds).
-    bool holds(const std::string& key, const std::string& value, std::string* error);
+    Result<> holds(const std::string& key, const std::string& value);
 
     GsettingsDesktop desktop_;
 };
@@ -78,7 +78,7 @@ public:
     std::string_view name() const override { return "xfce"; }
 
 protected:
-    bool show(const std::string& path, const WallpaperJob& job, std::string* error) override;
+    Result<> show(const std::string& path, const WallpaperJob& job) override;
 };
 
 /// The file manager that draws the LXDE or LXQt desktop, and where it keeps the desktop's
@@ -115,7 +115,7 @@ public:
     std::string_view name() const override { return desktop_.name; }
 
 protected:
-    bool show(const std::string& path, const WallpaperJob& job, std::string* error) override;
+    Result<> show(const std::string& path, const WallpaperJob& job) override;
 
 private:
     void blackBackground(const std::string& profile) const;
@@ -128,9 +128,9 @@ private:
 /// The bg argument for sway: swaymsg joins its arguments into one command, sway's parser takes
 /// the path out of the double quotes as it stands (a \" stays two characters), and sway then
 /// expands it as a shell word. So every character a shell treats specially gets a backslash.
-/// Nothing, with the reason in *error, for a path with a control character other than a tab,
-/// which sway's parser breaks the command at.
-std::optional<std::string> swayPathArgument(const std::string& path, std::string* error);
+/// Fails for a path with a control character other than a tab, which sway's parser breaks the
+/// command at.
+Result<std::string> swayPathArgument(const std::string& path);
 
 /// sway: `swaymsg output * bg "<path>" center|tile #000000` (see swayPathArgument); sway's
 /// answer on standard output says whether it took the command.
@@ -141,7 +141,7 @@ public:
     std::string_view name() const override { return "sway"; }
 
 protected:
-    bool show(const std::string& path, const WallpaperJob& job, std::string* error) override;
+    Result<> show(const std::string& path, const WallpaperJob& job) override;
 };
 
 }  // namespace muralto::platform

@@ -9,6 +9,8 @@
 
 #include <cstdio>
 
+#include "platform/gui/BitmapCopies.h"
+#include "platform/gui/DesktopTextFormats.h"
 #include "platform/gui/WallpaperX11.h"
 
 namespace muralto::platform {
@@ -51,48 +53,42 @@ std::string wallpaperScript(const std::string& uri, int fillMode) {
 
 }  // namespace
 
-bool DBusPlasmaShell::evaluateScript(const std::string& script, std::string* error) {
+Result<> DBusPlasmaShell::evaluateScript(const std::string& script) {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) {
-        reportError(error, "no D-Bus session bus: " + bus.lastError().message().toStdString());
-        return false;
-    }
+    if (!bus.isConnected())
+        return Failure{"no D-Bus session bus: " + bus.lastError().message().toStdString()};
     QDBusMessage call = QDBusMessage::createMethodCall("org.kde.plasmashell", "/PlasmaShell",
                                                        "org.kde.PlasmaShell", "evaluateScript");
-    call << QString::fromUtf8(script.data(), static_cast<qsizetype>(script.size()));
+    call << QString::fromStdString(script);
     const QDBusMessage reply = bus.call(call, QDBus::Block, kTimeoutMs);
     if (reply.type() == QDBusMessage::ErrorMessage) {
-        reportError(error, "the Plasma shell refused the wallpaper script: " +
-                               reply.errorMessage().toStdString());
-        return false;
+        return Failure{"the Plasma shell refused the wallpaper script: " +
+                       reply.errorMessage().toStdString()};
     }
-    return true;
+    return {};
 }
 
-bool writeTiledScreen(const std::string& path, QSize screen, std::string* error) {
+Result<> writeTiledScreen(const std::string& path, QSize screen) {
     const QImage tile = readImage(path);
-    if (tile.isNull()) {
-        reportError(error, "cannot read the bitmap " + path);
-        return false;
-    }
+    if (tile.isNull())
+        return Failure{"cannot read the bitmap " + path};
     const QImage tiled = composeScreen(tile, screen, QRect(QPoint(0, 0), screen), Placement::Tiled);
-    if (!writeBmp(tiled, path)) {
-        reportError(error, "cannot write the tiled screen to " + path);
-        return false;
-    }
-    return true;
+    if (!writeBmp(tiled, path))
+        return Failure{"cannot write the tiled screen to " + path};
+    return {};
 }
 
-bool PlasmaWallpaperSetter::show(const std::string& path, const WallpaperJob& job,
-                                 std::string* error) {
+Result<> PlasmaWallpaperSetter::show(const std::string& path, const WallpaperJob& job) {
     // Plasma centres its tiling; the tiles are laid from the top-left corner here instead, into
     // one bitmap of the screen's size that Plasma shows centred, so it fills the screen exactly.
     const bool tileHere = job.placement == Placement::Tiled && !job.screen.isEmpty();
-    if (tileHere && !writeTiledScreen(path, job.screen, error))
-        return false;
+    if (tileHere) {
+        if (Result<> tiled = writeTiledScreen(path, job.screen); !tiled)
+            return tiled;
+    }
     const int fillMode =
         job.placement == Placement::Tiled && !tileHere ? kFillModeTiled : kFillModeCentred;
-    return shell_->evaluateScript(wallpaperScript(fileUri(path), fillMode), error);
+    return shell_->evaluateScript(wallpaperScript(fileUri(path), fillMode));
 }
 
 }  // namespace muralto::platform

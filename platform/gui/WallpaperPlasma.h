@@ -11,8 +11,8 @@ namespace muralto::platform {
 class PlasmaShell {
 public:
     virtual ~PlasmaShell() = default;
-    /// Runs a desktop script in the shell; false with the reason in *error when it fails.
-    virtual bool evaluateScript(const std::string& script, std::string* error) = 0;
+    /// Runs a desktop script in the shell.
+    virtual Result<> evaluateScript(const std::string& script) = 0;
 };
 
 /// Calls org.kde.PlasmaShell.evaluateScript on the session bus (Plasma 5 and 6); a shell that
@@ -20,12 +20,12 @@ public:
 class DBusPlasmaShell : public PlasmaShell {
 public:
     static constexpr int kTimeoutMs = 10000;
-    bool evaluateScript(const std::string& script, std::string* error) override;
+    Result<> evaluateScript(const std::string& script) override;
 };
 
 /// Writes, over the bitmap at path, a picture of the screen's size tiled with that bitmap from
-/// its top-left corner. False with the reason in *error when it cannot.
-bool writeTiledScreen(const std::string& path, QSize screen, std::string* error);
+/// its top-left corner.
+Result<> writeTiledScreen(const std::string& path, QSize screen);
 
 /// KDE Plasma: a script sets every desktop's wallpaper plugin to org.kde.image, its Image to
 /// the copy's file:// URL, FillMode to the Qt Quick Image fill mode (Pad = 6 for centred,
@@ -42,7 +42,7 @@ public:
     static constexpr int kFillModeCentred = 6;
 
 protected:
-    bool show(const std::string& path, const WallpaperJob& job, std::string* error) override;
+    Result<> show(const std::string& path, const WallpaperJob& job) override;
 
 private:
     std::shared_ptr<PlasmaShell> shell_;

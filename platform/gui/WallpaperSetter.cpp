@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <utility>
 
+#include "platform/gui/Processes.h"
 #include "platform/gui/WallpaperDesktops.h"
 #include "platform/gui/WallpaperPlasma.h"
-#include "platform/gui/WallpaperTools.h"
 #include "platform/gui/WallpaperX11.h"
 
 namespace muralto::platform {
@@ -80,16 +80,6 @@ std::optional<WallpaperBackend> backendForDesktops(const std::string& desktops) 
 }
 
 }  // namespace
-
-bool NullWallpaperSetter::setWallpaper(const WallpaperJob&, std::string* error) {
-    reportError(error, reason_);
-    return false;
-}
-
-bool NullWallpaperSetter::canSetWallpaper(std::string* reason) const {
-    reportError(reason, reason_);
-    return false;
-}
 
 Placement placementForScaleFactor(long scaleFactor) {
     return scaleFactor >= 2 ? Placement::Tiled : Placement::Centred;

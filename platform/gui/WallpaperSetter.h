@@ -9,6 +9,8 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/gui/Result.h"
+
 namespace muralto::platform {
 
 class ProcessRunner;
@@ -37,18 +39,15 @@ class WallpaperSetter {
 public:
     virtual ~WallpaperSetter() = default;
 
-    /// Shows the job's bitmap as the wallpaper with its placement. Returns true only once the
-    /// desktop took it; returns false and puts a readable reason into *error (when error is
-    /// not null) when it did not; never throws for a bad file or a missing tool.
-    virtual bool setWallpaper(const WallpaperJob& job, std::string* error) = 0;
+    /// Shows the job's bitmap as the wallpaper with its placement. Works only once the desktop
+    /// took it, else fails with a readable reason; never throws for a bad file or a missing
+    /// tool.
+    virtual Result<> setWallpaper(const WallpaperJob& job) = 0;
     /// The backend's short name, as MURALTO_WALLPAPER_BACKEND spells it.
     virtual std::string_view name() const = 0;
-    /// Whether this backend can set the wallpaper at all; when it cannot, *reason (when not
-    /// null) says why. A backend that can may still fail on a given call.
-    virtual bool canSetWallpaper(std::string* reason) const {
-        (void)reason;
-        return true;
-    }
+    /// Whether this backend can set the wallpaper at all, and why not. A backend that can may
+    /// still fail on a given call.
+    virtual Result<> canSetWallpaper() const { return {}; }
 };
 
 /// The backend for sessions whose wallpaper cannot be set: it says so, with the reason it was
@@ -57,9 +56,9 @@ class NullWallpaperSetter : public WallpaperSetter {
 public:
     explicit NullWallpaperSetter(std::string reason = "this session's wallpaper cannot be set")
         : reason_(std::move(reason)) {}
-    bool setWallpaper(const WallpaperJob&, std::string* error) override;
+    Result<> setWallpaper(const WallpaperJob&) override { return Failure{reason_}; }
     std::string_view name() const override { return "none"; }
-    bool canSetWallpaper(std::string* reason) const override;
+    Result<> canSetWallpaper() const override { return Failure{reason_}; }
 
 private:
     std::string reason_;

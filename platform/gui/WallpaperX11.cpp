@@ -11,9 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <optional>
 
-#include "platform/gui/WallpaperTools.h"
+#include "platform/gui/BitmapCopies.h"
 
 namespace muralto::platform {
 
@@ -79,23 +78,19 @@ const xcb_screen_t* screenNumber(const xcb_setup_t* setup, int number) {
     return screens.rem ? screens.data : nullptr;
 }
 
-std::optional<RootScreen> describeRoot(xcb_connection_t* connection, int number,
-                                       std::string* error) {
+Result<RootScreen> describeRoot(xcb_connection_t* connection, int number) {
     const xcb_setup_t* setup = xcb_get_setup(connection);
     const xcb_screen_t* screen = screenNumber(setup, number);
     const xcb_visualtype_t* visual = screen ? findVisual(screen) : nullptr;
     const xcb_format_t* format = screen ? findPixmapFormat(setup, screen->root_depth) : nullptr;
-    if (!visual || !format) {
-        reportError(error, "the X server describes no usable default screen");
-        return std::nullopt;
-    }
+    if (!visual || !format)
+        return Failure{"the X server describes no usable default screen"};
     const bool trueColour = visual->_class == XCB_VISUAL_CLASS_TRUE_COLOR ||
                             visual->_class == XCB_VISUAL_CLASS_DIRECT_COLOR;
     const int bpp = format->bits_per_pixel;
     if (!trueColour || (bpp != 16 && bpp != 24 && bpp != 32)) {
-        reportError(error, "the root window's depth of " + std::to_string(screen->root_depth) +
-                               " bits is not supported");
-        return std::nullopt;
+        return Failure{"the root window's depth of " + std::to_string(screen->root_depth) +
+                       " bits is not supported"};
     }
     RootScreen root;
     root.window = screen->root;
@@ -111,17 +106,15 @@ std::optional<RootScreen> describeRoot(xcb_connection_t* connection, int number,
     return root;
 }
 
-/// Whether every request behind the cookies succeeded; the first failure goes into *error.
-bool allSucceeded(xcb_connection_t* connection, const std::vector<xcb_void_cookie_t>& cookies,
-                  const std::string& what, std::string* error) {
-    bool succeeded = true;
+/// Whether every request behind the cookies succeeded; the first failure is the reason.
+Result<> allSucceeded(xcb_connection_t* connection, const std::vector<xcb_void_cookie_t>& cookies,
+                      const std::string& what) {
+    Result<> succeeded;
     for (const auto& cookie : cookies) {
         xcb_generic_error_t* failure = xcb_request_check(connection, cookie);
-        if (failure && succeeded) {
-            reportError(error,
-                        what + " failed (X error " + std::to_string(failure->error_code) + ")");
-            succeeded = false;
-        }
+        if (failure && succeeded)
+            succeeded =
+                Failure{what + " failed (X error " + std::to_string(failure->error_code) + ")"};
         std::free(failure);
     }
     return succeeded;
@@ -129,8 +122,8 @@ bool allSucceeded(xcb_connection_t* connection, const std::vector<xcb_void_cooki
 
 /// Creates a pixmap of the root's size and depth and fills it with the screen's picture,
 /// sending as many rows per request as the server and kMaxChunkBytes allow.
-std::optional<xcb_pixmap_t> uploadPixmap(xcb_connection_t* connection, const RootScreen& root,
-                                         const QImage& screen, std::string* error) {
+Result<xcb_pixmap_t> uploadPixmap(xcb_connection_t* connection, const RootScreen& root,
+                                  const QImage& screen) {
     std::size_t stride = 0;
     const auto pixels = packPixels(screen, root.format, &stride);
     const std::size_t maxRequest =
@@ -139,10 +132,8 @@ std::optional<xcb_pixmap_t> uploadPixmap(xcb_connection_t* connection, const Roo
     const std::size_t headerBytes = 24;
     const std::size_t rowsPerChunk =
         maxRequest > headerBytes ? (maxRequest - headerBytes) / stride : 0;
-    if (rowsPerChunk == 0) {
-        reportError(error, "the screen is too wide for one X request");
-        return std::nullopt;
-    }
+    if (rowsPerChunk == 0)
+        return Failure{"the screen is too wide for one X request"};
     const xcb_pixmap_t pixmap = xcb_generate_id(connection);
     const xcb_gcontext_t gc = xcb_generate_id(connection);
     std::vector<xcb_void_cookie_t> cookies;
@@ -158,8 +149,8 @@ std::optional<xcb_pixmap_t> uploadPixmap(xcb_connection_t* connection, const Roo
             pixels.data() + row * stride));
     }
     xcb_free_gc(connection, gc);
-    if (!allSucceeded(connection, cookies, "drawing the wallpaper pixmap", error))
-        return std::nullopt;
+    if (Result<> drawn = allSucceeded(connection, cookies, "drawing the wallpaper pixmap"); !drawn)
+        return Failure{drawn.error()};
     return pixmap;
 }
 
@@ -234,14 +225,11 @@ xcb_pixmap_t pixmapProperty(xcb_connection_t* connection, xcb_window_t root, xcb
 }
 
 /// Makes the pixmap the root's background, publishes it and frees the previous setter's one.
-bool installPixmap(xcb_connection_t* connection, xcb_window_t root, xcb_pixmap_t pixmap,
-                   std::string* error) {
+Result<> installPixmap(xcb_connection_t* connection, xcb_window_t root, xcb_pixmap_t pixmap) {
     const xcb_atom_t rootAtom = internAtom(connection, "_XROOTPMAP_ID");
     const xcb_atom_t esetrootAtom = internAtom(connection, "ESETROOT_PMAP_ID");
-    if (rootAtom == XCB_ATOM_NONE || esetrootAtom == XCB_ATOM_NONE) {
-        reportError(error, "the X server gave no atoms for the root pixmap properties");
-        return false;
-    }
+    if (rootAtom == XCB_ATOM_NONE || esetrootAtom == XCB_ATOM_NONE)
+        return Failure{"the X server gave no atoms for the root pixmap properties"};
     const xcb_pixmap_t oldRoot = pixmapProperty(connection, root, rootAtom);
     const xcb_pixmap_t oldEsetroot = pixmapProperty(connection, root, esetrootAtom);
 
@@ -253,8 +241,9 @@ bool installPixmap(xcb_connection_t* connection, xcb_window_t root, xcb_pixmap_t
         cookies.push_back(xcb_change_property_checked(connection, XCB_PROP_MODE_REPLACE, root, atom,
                                                       XCB_ATOM_PIXMAP, 32, 1, &pixmap));
     }
-    if (!allSucceeded(connection, cookies, "setting the root window's background", error)) {
-        return false;
+    if (Result<> set = allSucceeded(connection, cookies, "setting the root window's background");
+        !set) {
+        return set;
     }
     // The previous setter kept its connection's resources alive; free them, but only when
     // both properties agree, which tells that the pixmap is a setter's and not a desktop's.
@@ -263,7 +252,7 @@ bool installPixmap(xcb_connection_t* connection, xcb_window_t root, xcb_pixmap_t
     }
     return allSucceeded(
         connection, {xcb_set_close_down_mode_checked(connection, XCB_CLOSE_DOWN_RETAIN_PERMANENT)},
-        "keeping the wallpaper pixmap", error);
+        "keeping the wallpaper pixmap");
 }
 
 std::string displayLabel(const std::string& displayName) {
@@ -337,28 +326,26 @@ QImage composeScreen(const QImage& bitmap, QSize size, const QRect& area, Placem
     return screen;
 }
 
-bool X11WallpaperSetter::setWallpaper(const WallpaperJob& job, std::string* error) {
+Result<> X11WallpaperSetter::setWallpaper(const WallpaperJob& job) {
     const std::string& bitmapPath = job.bitmapPath;
     const QImage bitmap = readImage(bitmapPath);
-    if (bitmap.isNull()) {
-        reportError(error, "cannot read the bitmap " + bitmapPath);
-        return false;
-    }
+    if (bitmap.isNull())
+        return Failure{"cannot read the bitmap " + bitmapPath};
     int number = 0;
     Connection connection(
         xcb_connect(displayName_.empty() ? nullptr : displayName_.c_str(), &number));
-    if (xcb_connection_has_error(connection.get())) {
-        reportError(error, "cannot open the X display " + displayLabel(displayName_));
-        return false;
-    }
-    const auto root = describeRoot(connection.get(), number, error);
+    if (xcb_connection_has_error(connection.get()))
+        return Failure{"cannot open the X display " + displayLabel(displayName_)};
+    const auto root = describeRoot(connection.get(), number);
     if (!root)
-        return false;
+        return root;
     const QSize size(root->width, root->height);
     const QRect area = wallpaperArea(listMonitors(connection.get(), root->window), size);
     const QImage screen = composeScreen(bitmap, size, area, job.placement);
-    const auto pixmap = uploadPixmap(connection.get(), *root, screen, error);
-    return pixmap && installPixmap(connection.get(), root->window, *pixmap, error);
+    const auto pixmap = uploadPixmap(connection.get(), *root, screen);
+    if (!pixmap)
+        return pixmap;
+    return installPixmap(connection.get(), root->window, *pixmap);
 }
 
 }  // namespace muralto::platform

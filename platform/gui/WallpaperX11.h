@@ -58,7 +58,7 @@ public:
     /// displayName names the X display; empty means $DISPLAY.
     explicit X11WallpaperSetter(std::string displayName = {})
         : displayName_(std::move(displayName)) {}
-    bool setWallpaper(const WallpaperJob& job, std::string* error) override;
+    Result<> setWallpaper(const WallpaperJob& job) override;
     std::string_view name() const override { return "x11"; }
 
     /// The most image bytes sent in one request, to keep each request short for the server.

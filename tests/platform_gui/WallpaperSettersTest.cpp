@@ -6,8 +6,9 @@
 #include <filesystem>
 #include <functional>
 #include <map>
-#include <set>
 
+#include "platform/gui/BitmapCopies.h"
+#include "platform/gui/DesktopTextFormats.h"
 #include "platform/gui/WallpaperDesktops.h"
 #include "platform/gui/WallpaperPlasma.h"
 #include "platform/gui/WallpaperX11.h"
@@ -43,9 +44,9 @@ struct FakeDesktop : ProcessRunner, PlasmaShell, ProcessList {
             return swayAnswer;
         return answer;
     }
-    bool evaluateScript(const std::string& script, std::string*) override {
+    Result<> evaluateScript(const std::string& script) override {
         calls.push_back({"plasma", script});
-        return true;
+        return {};
     }
     std::vector<Args> commandLines() override { return processes; }
 
@@ -86,41 +87,6 @@ TEST(ChooseWallpaperBackend, OverrideThenDesktopEntriesThenSessionVariables) {
     }
     EXPECT_EQ(placementForScaleFactor(1), Placement::Centred);
     EXPECT_EQ(placementForScaleFactor(2), Placement::Tiled);
-}
-
-TEST(MakeFreshCopy, NumbersOnFromTheHighestCopyAndKeepsOnlyTheNewestTwo) {
-    test::TempDir dir;
-    const auto bitmap = dir.write("jdoe.bmp", "").string();
-    // Old copies, then names that are no copy of this bitmap (one is another user's): they stay.
-    for (const char* name : {"jdoe~3.bmp", "jdoe~41.bmp", "jdoe~7.bmp", "jdoe-1.bmp", "jdoe~x.bmp",
-                             "jdoe~2.png", "ann~1.bmp"})
-        dir.write(name, "old");
-    for (const char* content : {"first", "second"}) {
-        dir.write("jdoe.bmp", content);
-        const auto copy = makeFreshCopy(bitmap, nullptr);
-        ASSERT_TRUE(copy);
-        EXPECT_EQ(test::readFile(*copy), content);
-    }
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
-        names.insert(entry.path().filename().string());
-    EXPECT_EQ(names, (std::set<std::string>{"jdoe.bmp", "jdoe~42.bmp", "jdoe~43.bmp", "jdoe-1.bmp",
-                                            "jdoe~x.bmp", "jdoe~2.png", "ann~1.bmp"}));
-}
-
-TEST(QProcessRunner, PassesArgumentsUnsplitAndReportsFailures) {
-    QProcessRunner runner;
-    const auto printed = runner.run("printf", {"%s|", "a b", "$HOME;x", "'q'"});
-    EXPECT_TRUE(printed.ran && printed.exitCode == 0) << printed.failure;
-    EXPECT_EQ(printed.output, "a b|$HOME;x|'q'|");
-    const auto missing = runner.run("muralto-no-such-tool", {});
-    EXPECT_TRUE(!missing.ran && !missing.failure.empty());
-    const auto failing = runner.run("ls", {"/muralto/no/such/folder"});
-    EXPECT_TRUE(failing.ran && failing.exitCode != 0 && !failing.errorOutput.empty());
-    // A tool that hangs (pcmanfm on its own error window) is killed, and that is a failure.
-    const auto hanging = QProcessRunner(200).run("sleep", {"60"});
-    EXPECT_FALSE(hanging.ran);
-    EXPECT_EQ(hanging.failure, "did not end within 200 ms and was killed");
 }
 
 /// Pictures spelled as rows of letters split by '|', one colour each; '.' is black.
@@ -209,8 +175,8 @@ TEST_F(DesktopTest, EachDesktopGetsItsExactCommandsAndAFreshCopy) {
     const auto expect = [&](WallpaperBackend backend, Placement placement,
                             const std::vector<Args>& calls) {
         runner->calls.clear();
-        std::string error;
-        EXPECT_TRUE(make(backend)->setWallpaper(job(placement), &error)) << error;
+        const Result<> set = make(backend)->setWallpaper(job(placement));
+        EXPECT_TRUE(set) << set.error();
         EXPECT_EQ(runner->calls, calls) << backendName(backend);
     };
     expect(Gnome, Placement::Centred,
@@ -255,8 +221,8 @@ TEST_F(DesktopTest, PcmanfmDesktopsGetABlackBackgroundInTheirProfile) {
     dir.write("config/pcmanfm/LXDE/desktop-items-0.conf",
               "[*]\ndesktop_bg=#2e4060\nshow_trash=1\n");
     dir.write("config/pcmanfm/LXDE/desktop-items-1.conf", "[*]\nwallpaper_mode=crop\n");
-    ASSERT_TRUE(make(WallpaperBackend::Lxde)->setWallpaper(job(Placement::Centred), nullptr));
-    ASSERT_TRUE(make(WallpaperBackend::Lxqt)->setWallpaper(job(Placement::Centred), nullptr));
+    ASSERT_TRUE(make(WallpaperBackend::Lxde)->setWallpaper(job(Placement::Centred)));
+    ASSERT_TRUE(make(WallpaperBackend::Lxqt)->setWallpaper(job(Placement::Centred)));
     EXPECT_EQ(test::readFile(dir.path() / "config/pcmanfm/LXDE/desktop-items-0.conf"),
               "[*]\ndesktop_bg=#000000\nshow_trash=1\n");
     EXPECT_EQ(test::readFile(dir.path() / "config/pcmanfm/LXDE/desktop-items-1.conf"),
@@ -324,8 +290,9 @@ TEST_F(DesktopTest, AFailureStopsTheChangeWithItsReason) {
         *runner = FakeDesktop{};
         runner->processes = {{"pcmanfm", "--desktop"}, {"pcmanfm-qt", "--desktop"}};
         c.desktop(*runner);
-        std::string error;
-        EXPECT_FALSE(c.setter->setWallpaper(job(Placement::Centred, c.bitmap), &error));
+        const Result<> set = c.setter->setWallpaper(job(Placement::Centred, c.bitmap));
+        EXPECT_FALSE(set);
+        const std::string& error = set.error();
         EXPECT_EQ(error.substr(0, c.error.size()), c.error) << error;
         EXPECT_EQ(error.find('\n'), std::string::npos) << error;
         EXPECT_EQ(runner->calls.size(), c.calls) << c.error;
@@ -338,9 +305,9 @@ TEST_F(DesktopTest, PlasmaGetsTheScreenTiledFromTheTopLeftCorner) {
     const auto setter = make(WallpaperBackend::Kde);
     const QImage tile = picture("AB.|CDE");
     ASSERT_TRUE(writeBmp(tile, bitmap));
-    ASSERT_TRUE(setter->setWallpaper(job(Placement::Centred), nullptr));
-    std::string error;
-    ASSERT_TRUE(setter->setWallpaper(job(Placement::Tiled), &error)) << error;
+    ASSERT_TRUE(setter->setWallpaper(job(Placement::Centred)));
+    const Result<> tiled = setter->setWallpaper(job(Placement::Tiled));
+    ASSERT_TRUE(tiled) << tiled.error();
     ASSERT_EQ(runner->calls.size(), 2u);
     for (int i = 0; i < 2; ++i) {
         for (const std::string& part :
@@ -451,11 +418,12 @@ class UnsupportedSessionTest : public testing::TestWithParam<UnsupportedCase> {}
 TEST_P(UnsupportedSessionTest, TheNullBackendRefusesWithTheReason) {
     const auto setter = chooseWallpaperSetter({GetParam().variables});
     ASSERT_EQ(setter->name(), "none");
-    std::string reason, error;
-    EXPECT_FALSE(setter->canSetWallpaper(&reason));
-    EXPECT_EQ(reason, GetParam().reason);
-    EXPECT_FALSE(setter->setWallpaper({"/tmp/jdoe.bmp", Placement::Centred, {}}, &error));
-    EXPECT_EQ(error, GetParam().reason);
+    const Result<> can = setter->canSetWallpaper();
+    EXPECT_FALSE(can);
+    EXPECT_EQ(can.error(), GetParam().reason);
+    const Result<> set = setter->setWallpaper({"/tmp/jdoe.bmp", Placement::Centred, {}});
+    EXPECT_FALSE(set);
+    EXPECT_EQ(set.error(), GetParam().reason);
 }
 
 const std::string kNoWay = "no way to set the wallpaper is known on this Wayland session's desktop";

@@ -61,9 +61,8 @@ protected:
     void TearDown() override { xcb_disconnect(connection_); }
 
     void setWallpaper(Placement placement) {
-        std::string error;
-        ASSERT_TRUE(X11WallpaperSetter().setWallpaper({bitmapPath_, placement, {}}, &error))
-            << error;
+        const Result<> set = X11WallpaperSetter().setWallpaper({bitmapPath_, placement, {}});
+        ASSERT_TRUE(set) << set.error();
     }
 
     xcb_atom_t atom(const char* name) {
