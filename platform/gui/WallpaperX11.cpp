@@ -4,16 +4,14 @@
 #include <QPainter>
 
 #include <xcb/randr.h>
-#include <xcb/xcb.h>
 
 #include <algorithm>
 #include <bit>
 #include <cstdlib>
-#include <cstring>
-#include <memory>
 #include <optional>
 
 #include "platform/gui/WallpaperTools.h"
+#include "platform/xcb/Xcb.h"
 
 namespace muralto::platform {
 
@@ -37,11 +35,6 @@ void putPixel(std::uint8_t* out, std::uint32_t value, int bytes, bool msbFirst) 
 }
 
 // ---- the X connection -------------------------------------------------------------------
-
-struct Disconnect {
-    void operator()(xcb_connection_t* connection) const { xcb_disconnect(connection); }
-};
-using Connection = std::unique_ptr<xcb_connection_t, Disconnect>;
 
 /// The root window of the default screen and how its pixels are laid out.
 struct RootScreen {
@@ -72,17 +65,9 @@ const xcb_format_t* findPixmapFormat(const xcb_setup_t* setup, int depth) {
     return nullptr;
 }
 
-const xcb_screen_t* screenNumber(const xcb_setup_t* setup, int number) {
-    auto screens = xcb_setup_roots_iterator(setup);
-    for (int i = 0; i < number && screens.rem; ++i)
-        xcb_screen_next(&screens);
-    return screens.rem ? screens.data : nullptr;
-}
-
-std::optional<RootScreen> describeRoot(xcb_connection_t* connection, int number,
-                                       std::string* error) {
-    const xcb_setup_t* setup = xcb_get_setup(connection);
-    const xcb_screen_t* screen = screenNumber(setup, number);
+std::optional<RootScreen> describeRoot(const xcb::Connection& connection, std::string* error) {
+    const xcb_setup_t* setup = xcb_get_setup(connection.get());
+    const xcb_screen_t* screen = connection.screen();
     const xcb_visualtype_t* visual = screen ? findVisual(screen) : nullptr;
     const xcb_format_t* format = screen ? findPixmapFormat(setup, screen->root_depth) : nullptr;
     if (!visual || !format) {
@@ -116,13 +101,12 @@ bool allSucceeded(xcb_connection_t* connection, const std::vector<xcb_void_cooki
                   const std::string& what, std::string* error) {
     bool succeeded = true;
     for (const auto& cookie : cookies) {
-        xcb_generic_error_t* failure = xcb_request_check(connection, cookie);
+        const auto failure = xcb::check(connection, cookie);
         if (failure && succeeded) {
             reportError(error,
                         what + " failed (X error " + std::to_string(failure->error_code) + ")");
             succeeded = false;
         }
-        std::free(failure);
     }
     return succeeded;
 }
@@ -163,19 +147,14 @@ std::optional<xcb_pixmap_t> uploadPixmap(xcb_connection_t* connection, const Roo
     return pixmap;
 }
 
-template <typename T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
 /// Whether the server speaks RandR 1.5, which lists monitors.
 bool listsMonitors(xcb_connection_t* connection) {
     const xcb_query_extension_reply_t* extension =
         xcb_get_extension_data(connection, &xcb_randr_id);
     if (!extension || !extension->present)
         return false;
-    const Reply<xcb_randr_query_version_reply_t> version(
-        xcb_randr_query_version_reply(connection, xcb_randr_query_version(connection, 1, 5),
-                                      nullptr),
-        &std::free);
+    const auto version = xcb::reply(connection, xcb_randr_query_version(connection, 1, 5),
+                                    xcb_randr_query_version_reply);
     return version && (version->major_version > 1 || version->minor_version >= 5);
 }
 
@@ -196,10 +175,8 @@ std::vector<Monitor> listMonitors(xcb_connection_t* connection, xcb_window_t roo
         return {};
     const auto monitorsCookie = xcb_randr_get_monitors(connection, root, 1);
     const auto primaryCookie = xcb_randr_get_output_primary(connection, root);
-    const Reply<xcb_randr_get_monitors_reply_t> reply(
-        xcb_randr_get_monitors_reply(connection, monitorsCookie, nullptr), &std::free);
-    const Reply<xcb_randr_get_output_primary_reply_t> primary(
-        xcb_randr_get_output_primary_reply(connection, primaryCookie, nullptr), &std::free);
+    const auto reply = xcb::reply(connection, monitorsCookie, xcb_randr_get_monitors_reply);
+    const auto primary = xcb::reply(connection, primaryCookie, xcb_randr_get_output_primary_reply);
     std::vector<Monitor> monitors;
     if (!reply)
         return monitors;
@@ -210,34 +187,18 @@ std::vector<Monitor> listMonitors(xcb_connection_t* connection, xcb_window_t roo
     return monitors;
 }
 
-xcb_atom_t internAtom(xcb_connection_t* connection, const char* name) {
-    const auto cookie = xcb_intern_atom(connection, 0, std::strlen(name), name);
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
-    xcb_atom_t atom = XCB_ATOM_NONE;
-    if (reply)
-        atom = reply->atom;
-    std::free(reply);
-    return atom;
-}
-
 /// The pixmap that a root window property names, or 0.
 xcb_pixmap_t pixmapProperty(xcb_connection_t* connection, xcb_window_t root, xcb_atom_t atom) {
-    const auto cookie = xcb_get_property(connection, 0, root, atom, XCB_ATOM_PIXMAP, 0, 1);
-    xcb_get_property_reply_t* reply = xcb_get_property_reply(connection, cookie, nullptr);
-    xcb_pixmap_t pixmap = 0;
-    if (reply && reply->type == XCB_ATOM_PIXMAP && reply->format == 32 &&
-        xcb_get_property_value_length(reply) == 4) {
-        std::memcpy(&pixmap, xcb_get_property_value(reply), sizeof pixmap);
-    }
-    std::free(reply);
-    return pixmap;
+    return xcb::getProperty(connection, root, atom, XCB_ATOM_PIXMAP, 1)
+        .single32(XCB_ATOM_PIXMAP)
+        .value_or(0);
 }
 
 /// Makes the pixmap the root's background, publishes it and frees the previous setter's one.
 bool installPixmap(xcb_connection_t* connection, xcb_window_t root, xcb_pixmap_t pixmap,
                    std::string* error) {
-    const xcb_atom_t rootAtom = internAtom(connection, "_XROOTPMAP_ID");
-    const xcb_atom_t esetrootAtom = internAtom(connection, "ESETROOT_PMAP_ID");
+    const xcb_atom_t rootAtom = xcb::internAtom(connection, "_XROOTPMAP_ID");
+    const xcb_atom_t esetrootAtom = xcb::internAtom(connection, "ESETROOT_PMAP_ID");
     if (rootAtom == XCB_ATOM_NONE || esetrootAtom == XCB_ATOM_NONE) {
         reportError(error, "the X server gave no atoms for the root pixmap properties");
         return false;
@@ -249,17 +210,15 @@ bool installPixmap(xcb_connection_t* connection, xcb_window_t root, xcb_pixmap_t
     cookies.push_back(
         xcb_change_window_attributes_checked(connection, root, XCB_CW_BACK_PIXMAP, &pixmap));
     cookies.push_back(xcb_clear_area_checked(connection, 0, root, 0, 0, 0, 0));
-    for (const xcb_atom_t atom : {rootAtom, esetrootAtom}) {
-        cookies.push_back(xcb_change_property_checked(connection, XCB_PROP_MODE_REPLACE, root, atom,
-                                                      XCB_ATOM_PIXMAP, 32, 1, &pixmap));
-    }
+    for (const xcb_atom_t atom : {rootAtom, esetrootAtom})
+        cookies.push_back(xcb::setProperty32(connection, root, atom, XCB_ATOM_PIXMAP, pixmap));
     if (!allSucceeded(connection, cookies, "setting the root window's background", error)) {
         return false;
     }
     // The previous setter kept its connection's resources alive; free them, but only when
     // both properties agree, which tells that the pixmap is a setter's and not a desktop's.
     if (oldEsetroot != 0 && oldEsetroot == oldRoot && oldRoot != pixmap) {
-        std::free(xcb_request_check(connection, xcb_kill_client_checked(connection, oldRoot)));
+        xcb::check(connection, xcb_kill_client_checked(connection, oldRoot));
     }
     return allSucceeded(
         connection, {xcb_set_close_down_mode_checked(connection, XCB_CLOSE_DOWN_RETAIN_PERMANENT)},
@@ -344,14 +303,12 @@ bool X11WallpaperSetter::setWallpaper(const WallpaperJob& job, std::string* erro
         reportError(error, "cannot read the bitmap " + bitmapPath);
         return false;
     }
-    int number = 0;
-    Connection connection(
-        xcb_connect(displayName_.empty() ? nullptr : displayName_.c_str(), &number));
-    if (xcb_connection_has_error(connection.get())) {
+    const xcb::Connection connection(displayName_);
+    if (!connection.ok()) {
         reportError(error, "cannot open the X display " + displayLabel(displayName_));
         return false;
     }
-    const auto root = describeRoot(connection.get(), number, error);
+    const auto root = describeRoot(connection, error);
     if (!root)
         return false;
     const QSize size(root->width, root->height);
