@@ -2,7 +2,7 @@
 
 #include "platform/HiveFile.h"
 #include "settings/ProgramSettings.h"
-#include "tests/support/Fakes.h"
+#include "tests/support/TempHive.h"
 #include "tests/support/TestSupport.h"
 
 namespace muralto::settings {
@@ -22,13 +22,10 @@ public:
     std::string calls;
 };
 
-class ProgramSettingsTest : public testing::Test, protected test::TempRegistry {
+class ProgramSettingsTest : public testing::Test, protected test::TempHive {
 protected:
-    test::FakeMessageBoxes boxes;
-    RegistryTools tools{registry, boxes};
-
     void store(std::string_view name, std::string_view value) {
-        tools.PutINIValue(kAppTitle, kSettingsSection, name, value);
+        TempHive::store(kSettingsSection, name, value);
     }
     ProgramSettings load() {
         ProgramSettings s(tools);

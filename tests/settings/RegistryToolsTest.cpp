@@ -5,17 +5,14 @@
 
 #include "platform/HiveFile.h"
 #include "settings/RegistryTools.h"
-#include "tests/support/Fakes.h"
+#include "tests/support/TempHive.h"
 #include "tests/support/TestSupport.h"
 
 namespace muralto::settings {
 namespace {
 
-class RegistryToolsTest : public testing::Test, protected test::TempRegistry {
+class RegistryToolsTest : public testing::Test, protected test::TempHive {
 protected:
-    test::FakeMessageBoxes boxes;
-    RegistryTools tools{registry, boxes};
-
     std::string get(std::string_view section, std::string_view name) {
         return tools.GetINIValue(kAppTitle, section, name, "<default>");
     }

@@ -4,7 +4,7 @@
 #include <QDeadlineTimer>
 #include <QWidget>
 
-#include "tests/support/Fakes.h"
+#include "tests/support/TempHive.h"
 #include "tests/support/TestSupport.h"
 #include "ui/QtPlacedWindow.h"
 
@@ -14,7 +14,7 @@ namespace {
 using settings::PixelRect;
 using settings::PlacedWindow;
 
-class QtPlacedWindowTest : public testing::Test, protected test::TempRegistry {
+class QtPlacedWindowTest : public testing::Test, protected test::TempHive {
 protected:
     QtPlacedWindowTest() {
         window.setObjectName("frmMuralto");
@@ -22,13 +22,11 @@ protected:
     }
 
     void store(std::string_view name, std::string_view value) {
-        tools.PutINIValue(settings::kAppTitle, "Windows\\frmMuralto", name, value);
+        TempHive::store("Windows\\frmMuralto", name, value);
     }
 
     QWidget window;
     QtPlacedWindow placed{window, true};
-    test::FakeMessageBoxes boxes;
-    settings::RegistryTools tools{registry, boxes};
 };
 
 TEST_F(QtPlacedWindowTest, DescribesTheWindowAndItsScreen) {
