@@ -4,17 +4,15 @@
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <xcb/xcb.h>
 
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
-#include <memory>
 #include <sstream>
 #include <thread>
 
 #include "bench/ProcessMeter.h"
+#include "platform/xcb/Xcb.h"
 
 namespace muralto::bench {
 
@@ -30,46 +28,37 @@ double millisecondsSince(Clock::time_point start) {
 class RootWatcher {
 public:
     std::string open() {
-        connection_ = xcb_connect(nullptr, nullptr);
-        if (xcb_connection_has_error(connection_))
+        const xcb_screen_t* screen = display_.screen();
+        if (!screen)
             return "cannot connect to the X display '" + display() + "'";
-        root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
-        const char* name = "_XROOTPMAP_ID";
-        auto cookie = xcb_intern_atom(connection_, 0, std::uint16_t(std::strlen(name)), name);
-        std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
-            xcb_intern_atom_reply(connection_, cookie, nullptr), &std::free);
-        if (!reply)
+        root_ = screen->root;
+        atom_ = xcb::internAtom(connection(), "_XROOTPMAP_ID");
+        if (atom_ == XCB_ATOM_NONE)
             return "cannot look up the atom _XROOTPMAP_ID";
-        atom_ = reply->atom;
         const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
-        xcb_change_window_attributes(connection_, root_, XCB_CW_EVENT_MASK, &mask);
-        xcb_flush(connection_);
+        xcb_change_window_attributes(connection(), root_, XCB_CW_EVENT_MASK, &mask);
+        xcb_flush(connection());
         return {};
-    }
-    ~RootWatcher() {
-        if (connection_)
-            xcb_disconnect(connection_);
     }
 
     /// Drops the events seen so far.
     void discardEvents() {
-        while (xcb_generic_event_t* event = xcb_poll_for_event(connection_))
-            std::free(event);
+        while (xcb::own(xcb_poll_for_event(connection())))
+            continue;
     }
 
     /// Whether a property event says the wallpaper pixmap was set; waits at most timeoutMs.
     bool wallpaperSet(int timeoutMs) {
         bool set = false;
-        while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
+        while (const auto event = xcb::own(xcb_poll_for_event(connection()))) {
             if ((event->response_type & 0x7F) == XCB_PROPERTY_NOTIFY) {
-                const auto* property = reinterpret_cast<xcb_property_notify_event_t*>(event);
+                const auto* property = reinterpret_cast<xcb_property_notify_event_t*>(event.get());
                 set = set || (property->atom == atom_ && property->state == XCB_PROPERTY_NEW_VALUE);
             }
-            std::free(event);
         }
         if (set)
             return true;
-        pollfd watch{xcb_get_file_descriptor(connection_), POLLIN, 0};
+        pollfd watch{xcb_get_file_descriptor(connection()), POLLIN, 0};
         ::poll(&watch, 1, timeoutMs);
         return false;
     }
@@ -80,7 +69,9 @@ private:
         return value ? value : "";
     }
 
-    xcb_connection_t* connection_ = nullptr;
+    xcb_connection_t* connection() const { return display_.get(); }
+
+    xcb::Connection display_;
     xcb_window_t root_ = 0;
     xcb_atom_t atom_ = XCB_ATOM_NONE;
 };

@@ -37,8 +37,6 @@
 //   xprobe saver-window      exits 0 while a window of Muralto that no window manager handles
 //                            (override-redirect) covers the whole screen, printing its id
 
-#include <xcb/xcb.h>
-
 #include <QImage>
 #include <QRect>
 #include <algorithm>
@@ -52,36 +50,25 @@
 
 #include <unistd.h>
 
+#include "platform/xcb/Xcb.h"
+
 // Last: Xlib's macros would clash with Qt's names.
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
 
 namespace {
 
-template <typename T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
-template <typename T>
-Reply<T> reply(T* r) {
-    return Reply<T>(r, &std::free);
-}
+using muralto::xcb::reply;
 
 xcb_connection_t* connection = nullptr;
-xcb_screen_t* screen = nullptr;
+const xcb_screen_t* screen = nullptr;
 
 xcb_atom_t atom(const char* name) {
-    auto r = reply(xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 0, std::strlen(name), name), nullptr));
-    return r ? r->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+    return muralto::xcb::internAtom(connection, name);
 }
 
 std::string property(xcb_window_t window, xcb_atom_t name, xcb_atom_t type) {
-    auto r = reply(xcb_get_property_reply(
-        connection, xcb_get_property(connection, 0, window, name, type, 0, 1024), nullptr));
-    if (!r)
-        return {};
-    return std::string(static_cast<const char*>(xcb_get_property_value(r.get())),
-                       xcb_get_property_value_length(r.get()));
+    return muralto::xcb::getProperty(connection, window, name, type, 1024).bytes;
 }
 
 xcb_pixmap_t rootPixmap() {
@@ -115,17 +102,15 @@ struct WindowInfo {
 /// Calls visit for every window below parent, depth first.
 void walk(xcb_window_t parent, int originX, int originY, int depth,
           const std::function<void(const WindowInfo&)>& visit) {
-    auto tree =
-        reply(xcb_query_tree_reply(connection, xcb_query_tree(connection, parent), nullptr));
+    auto tree = reply(connection, xcb_query_tree(connection, parent), xcb_query_tree_reply);
     if (!tree)
         return;
     const xcb_window_t* children = xcb_query_tree_children(tree.get());
     for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
         const xcb_window_t w = children[i];
-        auto geometry =
-            reply(xcb_get_geometry_reply(connection, xcb_get_geometry(connection, w), nullptr));
-        auto attributes = reply(xcb_get_window_attributes_reply(
-            connection, xcb_get_window_attributes(connection, w), nullptr));
+        auto geometry = reply(connection, xcb_get_geometry(connection, w), xcb_get_geometry_reply);
+        auto attributes = reply(connection, xcb_get_window_attributes(connection, w),
+                                xcb_get_window_attributes_reply);
         if (!geometry || !attributes)
             continue;
         WindowInfo info{w,
@@ -160,9 +145,9 @@ bool anyWindow(const std::function<bool(const WindowInfo&)>& match, WindowInfo* 
 /// The pixels of a drawable of the screen's depth as an image of the screen's size.
 QImage grab(xcb_drawable_t drawable) {
     const int w = screen->width_in_pixels, h = screen->height_in_pixels;
-    auto image = reply(xcb_get_image_reply(
+    auto image = reply(
         connection, xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, 0, 0, w, h, ~0u),
-        nullptr));
+        xcb_get_image_reply);
     if (!image || xcb_get_image_data_length(image.get()) < w * h * 4)
         return {};
     QImage copy(xcb_get_image_data(image.get()), w, h, w * 4, QImage::Format_RGB32);
@@ -205,12 +190,12 @@ int compare(const char* bitmap, QRect area, xcb_drawable_t drawable = 0) {
 }
 
 int picture(xcb_window_t window) {
-    auto geometry =
-        reply(xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr));
+    auto geometry = reply(connection, xcb_get_geometry(connection, window), xcb_get_geometry_reply);
     if (!geometry)
         return 2;
-    auto place = reply(xcb_translate_coordinates_reply(
-        connection, xcb_translate_coordinates(connection, window, screen->root, 0, 0), nullptr));
+    auto place =
+        reply(connection, xcb_translate_coordinates(connection, window, screen->root, 0, 0),
+              xcb_translate_coordinates_reply);
     const QRect area = QRect(place ? place->dst_x : 0, place ? place->dst_y : 0, geometry->width,
                              geometry->height) &
                        QRect(0, 0, screen->width_in_pixels, screen->height_in_pixels);
@@ -242,14 +227,12 @@ int picture(xcb_window_t window) {
 /// The rectangle of the top-level window (the window manager's frame, if any) that holds window;
 /// empty when the window is not found.
 QRect frameOf(xcb_window_t window) {
-    auto tree =
-        reply(xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr));
+    auto tree = reply(connection, xcb_query_tree(connection, window), xcb_query_tree_reply);
     while (tree && tree->parent != screen->root) {
         window = tree->parent;
-        tree = reply(xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr));
+        tree = reply(connection, xcb_query_tree(connection, window), xcb_query_tree_reply);
     }
-    auto geometry =
-        reply(xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr));
+    auto geometry = reply(connection, xcb_get_geometry(connection, window), xcb_get_geometry_reply);
     if (!tree || !geometry)
         return {};
     const int border = geometry->border_width;
@@ -258,8 +241,8 @@ QRect frameOf(xcb_window_t window) {
 }
 
 bool viewable(xcb_window_t window) {
-    auto attributes = reply(xcb_get_window_attributes_reply(
-        connection, xcb_get_window_attributes(connection, window), nullptr));
+    auto attributes = reply(connection, xcb_get_window_attributes(connection, window),
+                            xcb_get_window_attributes_reply);
     return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
 }
 
@@ -327,11 +310,9 @@ int hostWindow(int width, int height, int x, int y) {
                       0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
                       XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
     const xcb_atom_t protocols = atom("WM_PROTOCOLS"), deleteWindow = atom("WM_DELETE_WINDOW");
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, protocols, XCB_ATOM_ATOM, 32, 1,
-                        &deleteWindow);
-    const std::uint32_t pid = getpid();
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_PID"),
-                        XCB_ATOM_CARDINAL, 32, 1, &pid);
+    muralto::xcb::setProperty32(connection, window, protocols, XCB_ATOM_ATOM, deleteWindow);
+    muralto::xcb::setProperty32(connection, window, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL,
+                                static_cast<std::uint32_t>(getpid()));
     xcb_map_window(connection, window);
     xcb_flush(connection);
     std::printf("%u\n", window);
@@ -390,10 +371,11 @@ bool cursorHidden() {
 int main(int argc, char** argv) {
     if (argc < 2)
         return 2;
-    connection = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(connection))
+    const muralto::xcb::Connection display;
+    connection = display.get();
+    screen = display.screen();
+    if (!screen)
         return 2;
-    screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
     const std::string command = argv[1];
     const auto ours = [](const WindowInfo& w) { return w.instance == "muralto" && w.viewable; };
     if (command == "pixmap") {

@@ -72,21 +72,46 @@ void drawBlit(WmfContext& context, const Blit& blit, std::string_view dib, bool 
     painter.restore();
 }
 
-/// Reads the rectangles stored as source height, width, y, x, then destination height,
-/// width, y, x.
-void readStretch(WmfReader& reader, Blit& blit) {
-    const double sourceHeight = reader.s16(), sourceWidth = reader.s16();
-    const double sourceY = reader.s16(), sourceX = reader.s16();
-    blit.source = QRectF(sourceX, sourceY, sourceWidth, sourceHeight);
+/// Reads a rectangle stored as height, width, y, x.
+QRectF readBox(WmfReader& reader) {
     const double height = reader.s16(), width = reader.s16();
     const double y = reader.s16(), x = reader.s16();
-    blit.destination = QRectF(x, y, width, height);
+    return QRectF(x, y, width, height);
+}
+
+/// Reads the source rectangle, then the destination rectangle.
+void readStretch(WmfReader& reader, Blit& blit) {
+    blit.source = readBox(reader);
+    blit.destination = readBox(reader);
 }
 
 /// Whether a blit record holds a bitmap: one without holds exactly the parameter words that
 /// its function's high byte counts.
 bool holdsBitmap(const WmfReader& reader, int wordsWithout) {
     return reader.remaining() != std::size_t(wordsWithout) * 2;
+}
+
+/// A DIB blit record: the operation, the source's size when the record stretches, its corner,
+/// a reserved word in a record without a bitmap, then the destination. Without a bitmap the
+/// record fills the destination with the brush's pattern; without a size of its own, the
+/// source has the destination's.
+void dibBlit(WmfContext& context, WmfReader& reader, bool stretch) {
+    const bool bitmap = holdsBitmap(reader, stretch ? 11 : 9);
+    Blit blit;
+    blit.operation = reader.u32();
+    const double sourceHeight = stretch ? reader.s16() : 0;
+    const double sourceWidth = stretch ? reader.s16() : 0;
+    const double sourceY = reader.s16(), sourceX = reader.s16();
+    if (!bitmap)
+        reader.skip(2);  // reserved
+    blit.destination = readBox(reader);
+    if (!bitmap) {
+        fillPattern(context, blit.destination, blit.operation);
+        return;
+    }
+    const QSizeF sourceSize = stretch ? QSizeF(sourceWidth, sourceHeight) : blit.destination.size();
+    blit.source = QRectF(QPointF(sourceX, sourceY), sourceSize);
+    drawBlit(context, blit, reader.rest(), false);
 }
 
 }  // namespace
@@ -100,45 +125,19 @@ void stretchDib(WmfContext& context, WmfReader& reader) {
 }
 
 void dibStretchBlt(WmfContext& context, WmfReader& reader) {
-    const bool bitmap = holdsBitmap(reader, 11);
-    Blit blit;
-    blit.operation = reader.u32();
-    if (!bitmap) {
-        reader.skip(10);  // source height, width, y, x, and a reserved word
-        const double height = reader.s16(), width = reader.s16();
-        const double y = reader.s16(), x = reader.s16();
-        fillPattern(context, QRectF(x, y, width, height), blit.operation);
-        return;
-    }
-    readStretch(reader, blit);
-    drawBlit(context, blit, reader.rest(), false);
+    dibBlit(context, reader, true);
 }
 
 void dibBitBlt(WmfContext& context, WmfReader& reader) {
-    const bool bitmap = holdsBitmap(reader, 9);
-    Blit blit;
-    blit.operation = reader.u32();
-    const double sourceY = reader.s16(), sourceX = reader.s16();
-    if (!bitmap)
-        reader.skip(2);  // reserved
-    const double height = reader.s16(), width = reader.s16();
-    const double y = reader.s16(), x = reader.s16();
-    blit.destination = QRectF(x, y, width, height);
-    if (!bitmap) {
-        fillPattern(context, blit.destination, blit.operation);
-        return;
-    }
-    blit.source = QRectF(sourceX, sourceY, width, height);
-    drawBlit(context, blit, reader.rest(), false);
+    dibBlit(context, reader, false);
 }
 
 void setDibitsToDevice(WmfContext& context, WmfReader& reader) {
     const bool indices = reader.u16() == kPaletteIndices;
     reader.skip(4);  // the scan count and first scan: the bitmap holds the rows it draws
     const double sourceY = reader.s16(), sourceX = reader.s16();
-    const double height = reader.s16(), width = reader.s16();
-    const double y = reader.s16(), x = reader.s16();
-    Blit blit{QRectF(x, y, width, height), QRectF(sourceX, sourceY, width, height)};
+    const QRectF destination = readBox(reader);
+    Blit blit{destination, QRectF(QPointF(sourceX, sourceY), destination.size())};
     drawBlit(context, blit, reader.rest(), indices);
 }
 

@@ -1,7 +1,5 @@
 #include "platform/gui/SaverWindowSystem.h"
 
-#include <xcb/xcb.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,24 +9,12 @@
 #include <filesystem>
 #include <string_view>
 #include <system_error>
-#include <vector>
+
+#include "platform/xcb/Xcb.h"
 
 namespace muralto::platform {
 
 namespace {
-
-template <typename T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
-template <typename T>
-Reply<T> own(T* reply) {
-    return Reply<T>(reply, &std::free);
-}
-
-struct Disconnect {
-    void operator()(xcb_connection_t* connection) const { xcb_disconnect(connection); }
-};
-using Connection = std::unique_ptr<xcb_connection_t, Disconnect>;
 
 /// The link's target without the " (deleted)" the kernel appends once the file is gone.
 std::string linkTarget(const std::string& link) {
@@ -45,20 +31,6 @@ std::string hostName() {
     if (gethostname(name, sizeof name - 1) != 0)
         return {};
     return name;
-}
-
-/// The value of a property of the given type and format, or empty when the window has no
-/// such property, it has another type or format, or the window does not exist.
-std::vector<std::uint8_t> readProperty(xcb_connection_t* connection, xcb_window_t window,
-                                       xcb_atom_t property, xcb_atom_t type, int format) {
-    xcb_generic_error_t* error = nullptr;
-    const auto reply = own(xcb_get_property_reply(
-        connection, xcb_get_property(connection, 0, window, property, type, 0, 64), &error));
-    std::free(error);
-    if (!reply || reply->type != type || reply->format != format)
-        return {};
-    const auto* data = static_cast<const std::uint8_t*>(xcb_get_property_value(reply.get()));
-    return std::vector<std::uint8_t>(data, data + xcb_get_property_value_length(reply.get()));
 }
 
 class X11SaverWindowSystem : public SaverWindowSystem {
@@ -82,7 +54,7 @@ private:
     bool sendDeleteRequest(xcb_window_t window);
 
     std::string displayName_;
-    Connection connection_;
+    std::unique_ptr<xcb::Connection> connection_;
     bool tried_ = false;
     xcb_window_t root_ = 0;
 };
@@ -90,52 +62,34 @@ private:
 xcb_connection_t* X11SaverWindowSystem::connection() {
     if (!tried_) {
         tried_ = true;
-        int number = 0;
-        Connection opened(
-            xcb_connect(displayName_.empty() ? nullptr : displayName_.c_str(), &number));
-        if (!xcb_connection_has_error(opened.get())) {
-            auto screens = xcb_setup_roots_iterator(xcb_get_setup(opened.get()));
-            for (int i = 0; i < number && screens.rem; ++i)
-                xcb_screen_next(&screens);
-            if (screens.rem) {
-                root_ = screens.data->root;
-                connection_ = std::move(opened);
-            }
+        auto opened = std::make_unique<xcb::Connection>(displayName_);
+        if (const xcb_screen_t* screen = opened->screen()) {
+            root_ = screen->root;
+            connection_ = std::move(opened);
         }
     }
     // A server that went away leaves a connection in error: answer as without one.
-    if (connection_ && xcb_connection_has_error(connection_.get()))
-        return nullptr;
-    return connection_.get();
+    return connection_ && connection_->ok() ? connection_->get() : nullptr;
 }
 
 xcb_atom_t X11SaverWindowSystem::atom(const char* name) {
     xcb_connection_t* c = connection();
-    if (!c)
-        return XCB_ATOM_NONE;
-    const auto reply = own(xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr));
-    return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+    return c ? xcb::internAtom(c, name) : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
 }
 
 bool X11SaverWindowSystem::isWindow(xcb_window_t window) {
     xcb_connection_t* c = connection();
     if (!c || window == XCB_WINDOW_NONE)
         return false;
-    xcb_generic_error_t* error = nullptr;
-    const auto reply =
-        own(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), &error));
-    std::free(error);
-    return reply != nullptr;
+    return xcb::reply(c, xcb_get_window_attributes(c, window), xcb_get_window_attributes_reply) !=
+           nullptr;
 }
 
 std::optional<QSize> X11SaverWindowSystem::windowSize(std::uint32_t window) {
     if (!isWindow(window))
         return std::nullopt;
     xcb_connection_t* c = connection();
-    xcb_generic_error_t* error = nullptr;
-    const auto reply = own(xcb_get_geometry_reply(c, xcb_get_geometry(c, window), &error));
-    std::free(error);
+    const auto reply = xcb::reply(c, xcb_get_geometry(c, window), xcb_get_geometry_reply);
     if (!reply)
         return std::nullopt;  // destroyed in between
     return QSize(reply->width, reply->height);
@@ -149,35 +103,30 @@ void X11SaverWindowSystem::setWindowPid(std::uint32_t window) {
     xcb_connection_t* c = connection();
     if (!c || window == XCB_WINDOW_NONE)
         return;
-    const std::uint32_t pid = static_cast<std::uint32_t>(getpid());
-    const std::string host = hostName();
     const xcb_void_cookie_t cookies[] = {
-        xcb_change_property_checked(c, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_PID"),
-                                    XCB_ATOM_CARDINAL, 32, 1, &pid),
-        xcb_change_property_checked(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_CLIENT_MACHINE,
-                                    XCB_ATOM_STRING, 8, static_cast<std::uint32_t>(host.size()),
-                                    host.data()),
+        xcb::setProperty32(c, window, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL,
+                           static_cast<std::uint32_t>(getpid())),
+        xcb::setString(c, window, XCB_ATOM_WM_CLIENT_MACHINE, hostName()),
     };
     // Checked, so an id that names no window costs an error reply here, not noise elsewhere.
     for (const auto& cookie : cookies)
-        std::free(xcb_request_check(c, cookie));
+        xcb::check(c, cookie);
 }
 
 bool X11SaverWindowSystem::ownedByEarlierInstance(xcb_window_t window) {
     xcb_connection_t* c = connection();
-    const auto pidValue = readProperty(c, window, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, 32);
-    if (pidValue.size() != sizeof(std::uint32_t))
-        return false;
-    std::uint32_t pid = 0;
-    std::memcpy(&pid, pidValue.data(), sizeof pid);
-    if (pid == 0 || pid > static_cast<std::uint32_t>(INT_MAX) ||
-        static_cast<pid_t>(pid) == getpid()) {
+    const auto pid = xcb::getProperty(c, window, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL)
+                         .single32(XCB_ATOM_CARDINAL);
+    if (!pid || *pid == 0 || *pid > static_cast<std::uint32_t>(INT_MAX) ||
+        static_cast<pid_t>(*pid) == getpid()) {
         return false;
     }
-    const auto machine = readProperty(c, window, XCB_ATOM_WM_CLIENT_MACHINE, XCB_ATOM_STRING, 8);
-    if (!machine.empty() && std::string(machine.begin(), machine.end()) != hostName())
+    const std::string machine =
+        xcb::getProperty(c, window, XCB_ATOM_WM_CLIENT_MACHINE, XCB_ATOM_STRING)
+            .of(XCB_ATOM_STRING, 8);
+    if (!machine.empty() && machine != hostName())
         return false;
-    return runsThisExecutable(static_cast<long>(pid));
+    return runsThisExecutable(static_cast<long>(*pid));
 }
 
 bool X11SaverWindowSystem::sendDeleteRequest(xcb_window_t window) {
@@ -191,12 +140,8 @@ bool X11SaverWindowSystem::sendDeleteRequest(xcb_window_t window) {
     event.data.data32[1] = XCB_CURRENT_TIME;
     if (event.type == XCB_ATOM_NONE || event.data.data32[0] == XCB_ATOM_NONE)
         return false;
-    xcb_generic_error_t* error =
-        xcb_request_check(c, xcb_send_event_checked(c, 0, window, XCB_EVENT_MASK_NO_EVENT,
-                                                    reinterpret_cast<const char*>(&event)));
-    const bool sent = error == nullptr;
-    std::free(error);
-    return sent;
+    return !xcb::check(c, xcb_send_event_checked(c, 0, window, XCB_EVENT_MASK_NO_EVENT,
+                                                 reinterpret_cast<const char*>(&event)));
 }
 
 bool X11SaverWindowSystem::closeEarlierPreview(std::uint32_t window) {

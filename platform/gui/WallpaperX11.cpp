@@ -4,15 +4,13 @@
 #include <QPainter>
 
 #include <xcb/randr.h>
-#include <xcb/xcb.h>
 
 #include <algorithm>
 #include <bit>
 #include <cstdlib>
-#include <cstring>
-#include <memory>
 
 #include "platform/gui/BitmapCopies.h"
+#include "platform/xcb/Xcb.h"
 
 namespace muralto::platform {
 
@@ -36,11 +34,6 @@ void putPixel(std::uint8_t* out, std::uint32_t value, int bytes, bool msbFirst) 
 }
 
 // ---- the X connection -------------------------------------------------------------------
-
-struct Disconnect {
-    void operator()(xcb_connection_t* connection) const { xcb_disconnect(connection); }
-};
-using Connection = std::unique_ptr<xcb_connection_t, Disconnect>;
 
 /// The root window of the default screen and how its pixels are laid out.
 struct RootScreen {
@@ -71,16 +64,9 @@ const xcb_format_t* findPixmapFormat(const xcb_setup_t* setup, int depth) {
     return nullptr;
 }
 
-const xcb_screen_t* screenNumber(const xcb_setup_t* setup, int number) {
-    auto screens = xcb_setup_roots_iterator(setup);
-    for (int i = 0; i < number && screens.rem; ++i)
-        xcb_screen_next(&screens);
-    return screens.rem ? screens.data : nullptr;
-}
-
-Result<RootScreen> describeRoot(xcb_connection_t* connection, int number) {
-    const xcb_setup_t* setup = xcb_get_setup(connection);
-    const xcb_screen_t* screen = screenNumber(setup, number);
+Result<RootScreen> describeRoot(const xcb::Connection& connection) {
+    const xcb_setup_t* setup = xcb_get_setup(connection.get());
+    const xcb_screen_t* screen = connection.screen();
     const xcb_visualtype_t* visual = screen ? findVisual(screen) : nullptr;
     const xcb_format_t* format = screen ? findPixmapFormat(setup, screen->root_depth) : nullptr;
     if (!visual || !format)
@@ -111,11 +97,10 @@ Result<> allSucceeded(xcb_connection_t* connection, const std::vector<xcb_void_c
                       const std::string& what) {
     Result<> succeeded;
     for (const auto& cookie : cookies) {
-        xcb_generic_error_t* failure = xcb_request_check(connection, cookie);
+        const auto failure = xcb::check(connection, cookie);
         if (failure && succeeded)
             succeeded =
                 Failure{what + " failed (X error " + std::to_string(failure->error_code) + ")"};
-        std::free(failure);
     }
     return succeeded;
 }
@@ -154,19 +139,14 @@ Result<xcb_pixmap_t> uploadPixmap(xcb_connection_t* connection, const RootScreen
     return pixmap;
 }
 
-template <typename T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
 /// Whether the server speaks RandR 1.5, which lists monitors.
 bool listsMonitors(xcb_connection_t* connection) {
     const xcb_query_extension_reply_t* extension =
         xcb_get_extension_data(connection, &xcb_randr_id);
     if (!extension || !extension->present)
         return false;
-    const Reply<xcb_randr_query_version_reply_t> version(
-        xcb_randr_query_version_reply(connection, xcb_randr_query_version(connection, 1, 5),
-                                      nullptr),
-        &std::free);
+    const auto version = xcb::reply(connection, xcb_randr_query_version(connection, 1, 5),
+                                    xcb_randr_query_version_reply);
     return version && (version->major_version > 1 || version->minor_version >= 5);
 }
 
@@ -187,10 +167,8 @@ std::vector<Monitor> listMonitors(xcb_connection_t* connection, xcb_window_t roo
         return {};
     const auto monitorsCookie = xcb_randr_get_monitors(connection, root, 1);
     const auto primaryCookie = xcb_randr_get_output_primary(connection, root);
-    const Reply<xcb_randr_get_monitors_reply_t> reply(
-        xcb_randr_get_monitors_reply(connection, monitorsCookie, nullptr), &std::free);
-    const Reply<xcb_randr_get_output_primary_reply_t> primary(
-        xcb_randr_get_output_primary_reply(connection, primaryCookie, nullptr), &std::free);
+    const auto reply = xcb::reply(connection, monitorsCookie, xcb_randr_get_monitors_reply);
+    const auto primary = xcb::reply(connection, primaryCookie, xcb_randr_get_output_primary_reply);
     std::vector<Monitor> monitors;
     if (!reply)
         return monitors;
@@ -201,33 +179,17 @@ std::vector<Monitor> listMonitors(xcb_connection_t* connection, xcb_window_t roo
     return monitors;
 }
 
-xcb_atom_t internAtom(xcb_connection_t* connection, const char* name) {
-    const auto cookie = xcb_intern_atom(connection, 0, std::strlen(name), name);
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
-    xcb_atom_t atom = XCB_ATOM_NONE;
-    if (reply)
-        atom = reply->atom;
-    std::free(reply);
-    return atom;
-}
-
 /// The pixmap that a root window property names, or 0.
 xcb_pixmap_t pixmapProperty(xcb_connection_t* connection, xcb_window_t root, xcb_atom_t atom) {
-    const auto cookie = xcb_get_property(connection, 0, root, atom, XCB_ATOM_PIXMAP, 0, 1);
-    xcb_get_property_reply_t* reply = xcb_get_property_reply(connection, cookie, nullptr);
-    xcb_pixmap_t pixmap = 0;
-    if (reply && reply->type == XCB_ATOM_PIXMAP && reply->format == 32 &&
-        xcb_get_property_value_length(reply) == 4) {
-        std::memcpy(&pixmap, xcb_get_property_value(reply), sizeof pixmap);
-    }
-    std::free(reply);
-    return pixmap;
+    return xcb::getProperty(connection, root, atom, XCB_ATOM_PIXMAP, 1)
+        .single32(XCB_ATOM_PIXMAP)
+        .value_or(0);
 }
 
 /// Makes the pixmap the root's background, publishes it and frees the previous setter's one.
 Result<> installPixmap(xcb_connection_t* connection, xcb_window_t root, xcb_pixmap_t pixmap) {
-    const xcb_atom_t rootAtom = internAtom(connection, "_XROOTPMAP_ID");
-    const xcb_atom_t esetrootAtom = internAtom(connection, "ESETROOT_PMAP_ID");
+    const xcb_atom_t rootAtom = xcb::internAtom(connection, "_XROOTPMAP_ID");
+    const xcb_atom_t esetrootAtom = xcb::internAtom(connection, "ESETROOT_PMAP_ID");
     if (rootAtom == XCB_ATOM_NONE || esetrootAtom == XCB_ATOM_NONE)
         return Failure{"the X server gave no atoms for the root pixmap properties"};
     const xcb_pixmap_t oldRoot = pixmapProperty(connection, root, rootAtom);
@@ -237,10 +199,8 @@ Result<> installPixmap(xcb_connection_t* connection, xcb_window_t root, xcb_pixm
     cookies.push_back(
         xcb_change_window_attributes_checked(connection, root, XCB_CW_BACK_PIXMAP, &pixmap));
     cookies.push_back(xcb_clear_area_checked(connection, 0, root, 0, 0, 0, 0));
-    for (const xcb_atom_t atom : {rootAtom, esetrootAtom}) {
-        cookies.push_back(xcb_change_property_checked(connection, XCB_PROP_MODE_REPLACE, root, atom,
-                                                      XCB_ATOM_PIXMAP, 32, 1, &pixmap));
-    }
+    for (const xcb_atom_t atom : {rootAtom, esetrootAtom})
+        cookies.push_back(xcb::setProperty32(connection, root, atom, XCB_ATOM_PIXMAP, pixmap));
     if (Result<> set = allSucceeded(connection, cookies, "setting the root window's background");
         !set) {
         return set;
@@ -248,7 +208,7 @@ Result<> installPixmap(xcb_connection_t* connection, xcb_window_t root, xcb_pixm
     // The previous setter kept its connection's resources alive; free them, but only when
     // both properties agree, which tells that the pixmap is a setter's and not a desktop's.
     if (oldEsetroot != 0 && oldEsetroot == oldRoot && oldRoot != pixmap) {
-        std::free(xcb_request_check(connection, xcb_kill_client_checked(connection, oldRoot)));
+        xcb::check(connection, xcb_kill_client_checked(connection, oldRoot));
     }
     return allSucceeded(
         connection, {xcb_set_close_down_mode_checked(connection, XCB_CLOSE_DOWN_RETAIN_PERMANENT)},
@@ -331,12 +291,10 @@ Result<> X11WallpaperSetter::setWallpaper(const WallpaperJob& job) {
     const QImage bitmap = readImage(bitmapPath);
     if (bitmap.isNull())
         return Failure{"cannot read the bitmap " + bitmapPath};
-    int number = 0;
-    Connection connection(
-        xcb_connect(displayName_.empty() ? nullptr : displayName_.c_str(), &number));
-    if (xcb_connection_has_error(connection.get()))
+    const xcb::Connection connection(displayName_);
+    if (!connection.ok())
         return Failure{"cannot open the X display " + displayLabel(displayName_)};
-    const auto root = describeRoot(connection.get(), number);
+    const auto root = describeRoot(connection);
     if (!root)
         return root;
     const QSize size(root->width, root->height);

@@ -4,6 +4,7 @@
 
 #include "app/Program.h"
 #include "tests/support/Fakes.h"
+#include "tests/support/TempHive.h"
 #include "tests/support/TestSupport.h"
 
 namespace muralto::app::test {
@@ -44,16 +45,14 @@ struct TestServices {
                 installer,     strings, windows, [this] { return anotherInstance; }};
     }
     /// The value stored under the program's settings, or "<missing>".
-    std::string stored(std::string_view name) {
-        return tools.GetINIValue("Muralto", "Settings", name, "<missing>");
-    }
+    std::string stored(std::string_view name) { return temp.stored("Settings", name); }
     void store(std::string_view name, std::string_view value) {
-        tools.PutINIValue("Muralto", "Settings", name, value);
+        temp.store("Settings", name, value);
     }
 
-    muralto::test::TempRegistry temp;
-    muralto::test::FakeMessageBoxes boxes;
-    settings::RegistryTools tools{temp.registry, boxes};
+    muralto::test::TempHive temp;
+    muralto::test::FakeMessageBoxes& boxes = temp.boxes;
+    settings::RegistryTools& tools = temp.tools;
     muralto::test::FakeSystemInfo system;
     CountingRandom random;
     RecordingInstaller installer;

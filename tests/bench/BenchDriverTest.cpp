@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
-#include <QProcess>
 
 #include <filesystem>
 
@@ -16,6 +15,7 @@
 #include "imaging/Catalogue.h"
 #include "imaging/ImageUpdater.h"
 #include "imaging/PlayOrder.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/RecordingOutput.h"
 #include "tests/support/TestSupport.h"
 
@@ -26,14 +26,12 @@ namespace fs = std::filesystem;
 
 /// Runs a driver to its end: its exit code (-1 when it crashed or hung) and what it printed.
 std::pair<int, std::string> run(const char* driver, std::initializer_list<std::string> arguments) {
-    QStringList list;
-    for (const std::string& argument : arguments)
-        list.append(QString::fromStdString(argument));
-    QProcess process;
-    process.start(QString::fromUtf8(driver), list);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return {-1, ""};
-    return {process.exitCode(), process.readAllStandardOutput().toStdString()};
+    std::vector<std::string> command{driver};
+    command.insert(command.end(), arguments);
+    test::ChildProcess process = test::ChildProcess::run(command);
+    const std::string out = process.readAll(std::chrono::seconds(60));
+    const int exitCode = process.exitCode(std::chrono::seconds(60));
+    return {exitCode, exitCode == -1 ? "" : out};
 }
 
 TEST(BenchDriver, ScansTheTreeAsTheCatalogueDoes) {

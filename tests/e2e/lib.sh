@@ -1,7 +1,7 @@
 # Shared helpers of the end-to-end tests. Each test runs under its own X server (xvfb-run) and
 # gets private XDG folders, so nothing touches the real user's files.
 
-set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../support/fail.sh"
 
 work=$(mktemp -d)
 export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/run
@@ -24,11 +24,6 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
 
 # wait_until SECONDS COMMAND...: polls COMMAND until it succeeds; fails the test at the deadline.
 wait_until() {

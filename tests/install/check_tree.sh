@@ -3,15 +3,10 @@
 # /usr would hold it) against the files an install makes. LAYOUT is "plain" (cmake --install)
 # or "debian" (the package: compressed manual page, copyright and changelog). SAMPLES is the
 # build's sample folder, whose pictures all go beside the program.
-set -euo pipefail
+source "$(dirname "$0")/../support/fail.sh"
 prefix=$1
 layout=$2
 samples=$3
-
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
 
 [ -d "$prefix" ] || fail "nothing installed at $prefix"
 sizes=(16 22 24 32 48 64 128 256)

@@ -6,15 +6,10 @@
 #             names the menu entry that is installed and lists VERSION as its newest release
 #   manual    the manual page renders without a warning, carries VERSION, and documents every
 #             switch that MURALTO --help lists
-set -euo pipefail
+source "$(dirname "$0")/../support/fail.sh"
 check=$1
 dist=$2
 version=$3
-
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
 
 desktop() {
     local remarks

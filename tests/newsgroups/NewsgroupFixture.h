@@ -6,25 +6,19 @@
 #include <string>
 #include <vector>
 
-#include "platform/ProgramIdentity.h"
-#include "settings/RegistryTools.h"
-#include "tests/support/Fakes.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/TempHive.h"
 
 namespace muralto::newsgroups::test {
 
 inline const std::string kDefaultTypes = "*.jpg;*.jpe;*.jpeg;*.gif;*.wmf;*.bmp;*.eps;";
 
 /// A real hive in a temporary folder, with helpers that look at it past the read limit.
-class NewsgroupFixture : public muralto::test::TempRegistry {
+class NewsgroupFixture : public muralto::test::TempHive {
 protected:
-    muralto::test::FakeMessageBoxes boxes;
-    settings::RegistryTools tools{registry, boxes};
-
     static std::string section(const std::string& name) { return "Settings\\Newsgroups\\" + name; }
 
     void store(const std::string& name, const std::string& value, const std::string& text) {
-        tools.PutINIValue(platform::kProgramTitle, section(name), value, text);
+        TempHive::store(section(name), value, text);
     }
     /// The stored text whatever its length, or "<none>".
     std::string stored(const std::string& name, const std::string& value) {

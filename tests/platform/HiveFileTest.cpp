@@ -3,7 +3,6 @@
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,6 +10,7 @@
 
 #include "platform/HiveFile.h"
 #include "platform/Registry.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TestSupport.h"
 
 namespace muralto::platform {
@@ -245,22 +245,7 @@ const LinkCase kLinks[] = {
 
 INSTANTIATE_TEST_SUITE_P(Links, HiveFileLinks, testing::ValuesIn(kLinks), test::byName);
 
-/// Runs body in a child process and returns its pid.
-template <typename Body>
-pid_t spawn(Body body) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        body();
-        ::_exit(0);
-    }
-    return pid;
-}
-
-int waitFor(pid_t pid) {
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return status;
-}
+using test::ChildProcess;
 
 /// Holds the hive's write lock while it lives, as another process would: flock locks belong to
 /// an open file, so the hive's own open of the lock file conflicts with this one.
@@ -283,16 +268,17 @@ TEST_F(HiveFileTest, WhileAnotherProcessKeepsTheLockReadsGoOnAndAWriteGivesUp) {
     {
         LockHolder held(file);
         // In a child, so that a write waiting for ever ends with the alarm instead of the test.
-        const int status = waitFor(spawn([&] {
+        auto writer = ChildProcess::fork([&] {
             ::alarm(10);
             HiveFile other(file, kRoot);
             other.setLockTimeout(std::chrono::milliseconds(20));
             if (getValue(other, "Delay") != "60")
-                ::_exit(200);
-            ::_exit(setValue(other, "Delay", "90"));
-        }));
-        ASSERT_TRUE(WIFEXITED(status)) << "the write waited for the lock";
-        EXPECT_EQ(WEXITSTATUS(status), EWOULDBLOCK);
+                return 200;
+            return setValue(other, "Delay", "90");
+        });
+        const int code = writer.exitCode(std::chrono::seconds(20));
+        ASSERT_NE(code, -1) << "the write waited for the lock";
+        EXPECT_EQ(code, EWOULDBLOCK);
         EXPECT_EQ(test::readFile(file), before);
     }
     EXPECT_EQ(setValue(hive, "Delay", "90"), 0);
@@ -300,38 +286,34 @@ TEST_F(HiveFileTest, WhileAnotherProcessKeepsTheLockReadsGoOnAndAWriteGivesUp) {
 
 TEST_F(HiveFileTest, AWriteWaitsForAHolderThatLetsGoInTime) {
     std::filesystem::create_directories(file.parent_path());
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    const pid_t holder = spawn([&] {
+    auto holder = ChildProcess::fork([&] {
         LockHolder held(file);
-        if (::write(ready[1], "x", 1) != 1)
-            ::_exit(1);
+        if (::write(STDOUT_FILENO, "held\n", 5) != 5)
+            return 1;
         ::usleep(200'000);  // holds the lock for a moment, then lets go by ending
+        return 0;
     });
-    char byte = 0;
-    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    ASSERT_EQ(holder.readLine(), "held");
     HiveFile hive(file, kRoot);
     EXPECT_EQ(setValue(hive, "Delay", "60"), 0);
-    EXPECT_EQ(waitFor(holder), 0);
-    ::close(ready[0]);
-    ::close(ready[1]);
+    EXPECT_EQ(holder.exitCode(), 0);
 }
 
 TEST_F(HiveFileTest, TwoProcessesWritingAtOnceLoseNothing) {
     constexpr int kWrites = 60;
-    std::vector<pid_t> children;
+    std::vector<ChildProcess> children;
     for (int p = 0; p < 2; ++p) {
-        children.push_back(spawn([&] {
+        children.push_back(ChildProcess::fork([&] {
             HiveFile hive(file, kRoot);
             for (int i = 0; i < kWrites; ++i) {
-                if (setValue(hive, "p" + std::to_string(p) + "_" + std::to_string(i), "x")) {
-                    ::_exit(1);
-                }
+                if (setValue(hive, "p" + std::to_string(p) + "_" + std::to_string(i), "x"))
+                    return 1;
             }
+            return 0;
         }));
     }
-    for (pid_t c : children)
-        EXPECT_EQ(waitFor(c), 0);
+    for (ChildProcess& c : children)
+        EXPECT_EQ(c.exitCode(std::chrono::seconds(60)), 0);
     HiveFile hive(file, kRoot);
     for (int p = 0; p < 2; ++p) {
         for (int i = 0; i < kWrites; ++i) {
@@ -345,15 +327,14 @@ TEST_F(HiveFileTest, AWriterKilledAtAnyPointLeavesAGoodFileAndNoBlockingLock) {
     ASSERT_EQ(setValue(hive, "Keep", "me"), 0);
     std::mt19937 rng(42);
     for (int round = 0; round < 25; ++round) {
-        const pid_t child = spawn([&] {
+        auto child = ChildProcess::fork([&]() -> int {
             HiveFile writer(file, kRoot);
             std::string big(20000, 'v');
             for (int i = 0;; ++i)
                 setValue(writer, "n" + std::to_string(i % 50), big);
         });
         ::usleep(static_cast<useconds_t>(rng() % 20000));  // a random point of its work
-        ::kill(child, SIGKILL);
-        waitFor(child);
+        child.stop(SIGKILL);
 
         EXPECT_EQ(parseHive(test::readFile(file), kRoot).badLines, 0) << round;
         // The lock is free at once: a killed holder never leaves it taken.

@@ -3,16 +3,16 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
 #include <functional>
+#include <optional>
 
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TestSupport.h"
 
 namespace muralto::platform {
@@ -36,45 +36,28 @@ struct Folders {
 /// Another process running `body` until release(); body reports one byte back first.
 class Child {
 public:
-    explicit Child(const std::function<char()>& body) {
-        int report[2], hold[2];
-        if (::pipe(report) != 0 || ::pipe(hold) != 0)
-            return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            // Keep no other child's pipe open, or that child would never see its end.
-            for (int fd = 3; fd < 1024; ++fd) {
-                if (fd != report[1] && fd != hold[0])
-                    ::close(fd);
-            }
-            const char answer = body();
-            [[maybe_unused]] auto written = ::write(report[1], &answer, 1);
-            char ignored;
-            [[maybe_unused]] auto got = ::read(hold[0], &ignored, 1);  // until the parent lets go
-            ::_exit(0);
-        }
-        ::close(report[1]);
-        ::close(hold[0]);
-        hold_ = hold[1];
-        if (::read(report[0], &answer_, 1) != 1)
-            answer_ = 'x';  // the child died before answering
-        ::close(report[0]);
+    explicit Child(const std::function<char()>& body)
+        : process_(test::ChildProcess::fork([&body] {
+              const char answer[] = {body(), '\n'};
+              [[maybe_unused]] auto written = ::write(STDOUT_FILENO, answer, sizeof answer);
+              char ignored;
+              // Until the parent lets go.
+              [[maybe_unused]] auto got = ::read(STDIN_FILENO, &ignored, 1);
+              return 0;
+          })) {
+        const std::string line = process_.readLine();
+        answer_ = line.size() == 1 ? line[0] : 'x';  // 'x': the child died before answering
     }
     ~Child() { release(); }
     char answer() const { return answer_; }
     /// Lets the child end and waits for it.
     void release() {
-        if (hold_ >= 0)
-            ::close(hold_);
-        hold_ = -1;
-        if (pid_ > 0)
-            ::waitpid(pid_, nullptr, 0);
-        pid_ = -1;
+        process_.closeInput();
+        process_.exitCode();
     }
 
 private:
-    pid_t pid_ = -1;
-    int hold_ = -1;
+    test::ChildProcess process_;
     char answer_ = 'x';
 };
 
@@ -121,19 +104,16 @@ TEST(InstanceLock, AnInstanceThatFoundAnotherHoldsItsShareToo) {
 
 TEST(InstanceLock, ProgramsItStartsDoNotKeepIt) {
     Folders folders;
-    pid_t sleeper = -1;
+    std::optional<test::ChildProcess> sleeper;
     {
         const InstanceLock lock(folders.runtime.string(), folders.fallback.string());
         ASSERT_FALSE(lock.lockFile().empty());
-        char program[] = "sleep";
-        char seconds[] = "60";
-        char* const argv[] = {program, seconds, nullptr};
-        ASSERT_EQ(::posix_spawnp(&sleeper, "sleep", nullptr, nullptr, argv, environ), 0);
+        sleeper.emplace(test::ChildProcess::run({"sleep", "60"}));
+        ASSERT_GT(sleeper->pid(), 0);
     }
     const bool seen =
         InstanceLock(folders.runtime.string(), folders.fallback.string()).anotherInstanceRunning();
-    ::kill(sleeper, SIGKILL);
-    ::waitpid(sleeper, nullptr, 0);
+    sleeper->stop(SIGKILL);
     EXPECT_FALSE(seen);
 }
 

@@ -2,18 +2,14 @@
 // pixels back through the server.
 #include <gtest/gtest.h>
 
-#include <xcb/xcb.h>
-
-#include <cstdlib>
-#include <cstring>
 #include <functional>
-#include <memory>
 
 #include <QProcess>
 #include <QStandardPaths>
 
 #include "platform/gui/WallpaperX11.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/XDisplay.h"
 
 namespace muralto::platform {
 namespace {
@@ -36,20 +32,12 @@ std::function<QRgb(int, int)> centredAt(int left, int top) {
     };
 }
 
-struct Free {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T>
-using Reply = std::unique_ptr<T, Free>;
-
-class X11ServerTest : public testing::Test {
+class X11ServerTest : public test::XServerTest {
 protected:
     void SetUp() override {
-        if (!std::getenv("DISPLAY"))
-            GTEST_SKIP() << "needs an X server";
-        connection_ = xcb_connect(nullptr, nullptr);
-        ASSERT_FALSE(xcb_connection_has_error(connection_));
-        screen_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
+        XServerTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         // The decoder below knows the two layouts that Xvfb uses on this machine.
         ASSERT_EQ(xcb_get_setup(connection_)->image_byte_order, XCB_IMAGE_ORDER_LSB_FIRST);
         ASSERT_TRUE(screen_->root_depth == 24 || screen_->root_depth == 16);
@@ -58,47 +46,29 @@ protected:
             bitmap.setPixel(i % kWidth, i / kWidth, patternColour(i % kWidth, i / kWidth));
         ASSERT_TRUE(bitmap.save(QString::fromStdString(bitmapPath_), "BMP"));
     }
-    void TearDown() override { xcb_disconnect(connection_); }
-
     void setWallpaper(Placement placement) {
         const Result<> set = X11WallpaperSetter().setWallpaper({bitmapPath_, placement, {}});
         ASSERT_TRUE(set) << set.error();
     }
 
-    xcb_atom_t atom(const char* name) {
-        Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-            connection_, xcb_intern_atom(connection_, 0, std::strlen(name), name), nullptr));
-        return reply ? reply->atom : 0;
-    }
+    xcb_atom_t atom(const char* name) { return display_.atom(name); }
 
     xcb_pixmap_t rootProperty(const char* name) {
-        Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-            connection_,
-            xcb_get_property(connection_, 0, screen_->root, atom(name), XCB_ATOM_PIXMAP, 0, 1),
-            nullptr));
-        if (!reply || xcb_get_property_value_length(reply.get()) != 4)
-            return 0;
-        return *static_cast<xcb_pixmap_t*>(xcb_get_property_value(reply.get()));
+        return xcb::getProperty(connection_, screen_->root, atom(name), XCB_ATOM_PIXMAP, 1)
+            .single32(XCB_ATOM_PIXMAP)
+            .value_or(0);
     }
 
-    bool exists(xcb_drawable_t drawable) {
-        xcb_generic_error_t* error = nullptr;
-        std::free(
-            xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, drawable), &error));
-        const bool found = !error;
-        std::free(error);
-        return found;
-    }
+    bool exists(xcb_drawable_t drawable) { return display_.exists(drawable); }
 
     /// Reads the drawable back (BGRX at depth 24, 5-6-5 at depth 16, least significant byte
     /// first) and reports the first pixel that differs from expected(x, y) and how many do.
     void expectScreen(xcb_drawable_t drawable, const std::function<QRgb(int, int)>& expected) {
         const int width = screen_->width_in_pixels, height = screen_->height_in_pixels;
-        Reply<xcb_get_image_reply_t> reply(
-            xcb_get_image_reply(connection_,
-                                xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, 0,
-                                              0, width, height, ~0u),
-                                nullptr));
+        const auto reply = xcb::reply(connection_,
+                                      xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP,
+                                                    drawable, 0, 0, width, height, ~0u),
+                                      xcb_get_image_reply);
         ASSERT_TRUE(reply);
         const std::uint8_t* data = xcb_get_image_data(reply.get());
         const int stride = xcb_get_image_data_length(reply.get()) / height, bytes = stride / width;
@@ -120,8 +90,6 @@ protected:
 
     test::TempDir dir_;
     std::string bitmapPath_ = (dir_.path() / "jdoe.bmp").string();
-    xcb_connection_t* connection_ = nullptr;
-    const xcb_screen_t* screen_ = nullptr;
 };
 
 TEST_F(X11ServerTest, CentredOnBlackThenTiledFreeingTheEarlierPixmap) {
@@ -149,9 +117,7 @@ TEST_F(X11ServerTest, APixmapThatOnlyTheDesktopNamesIsLeftAlone) {
     const xcb_pixmap_t own = xcb_generate_id(connection_);
     xcb_create_pixmap(connection_, screen_->root_depth, own, screen_->root, 8, 8);
     xcb_delete_property(connection_, screen_->root, atom("ESETROOT_PMAP_ID"));
-    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, screen_->root, atom("_XROOTPMAP_ID"),
-                        XCB_ATOM_PIXMAP, 32, 1, &own);
-    xcb_flush(connection_);
+    display_.setProperty(screen_->root, "_XROOTPMAP_ID", XCB_ATOM_PIXMAP, 32, &own, 1);
     setWallpaper(Placement::Centred);
     EXPECT_TRUE(exists(own));
     EXPECT_FALSE(xcb_connection_has_error(connection_));
@@ -166,8 +132,8 @@ protected:
         X11ServerTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        const Reply<xcb_query_extension_reply_t> randr(xcb_query_extension_reply(
-            connection_, xcb_query_extension(connection_, 5, "RANDR"), nullptr));
+        const auto randr = xcb::reply(connection_, xcb_query_extension(connection_, 5, "RANDR"),
+                                      xcb_query_extension_reply);
         const bool hasRandr = randr && randr->present;
         if (!hasRandr || QStandardPaths::findExecutable("xrandr").isEmpty())
             GTEST_SKIP() << "needs RandR and xrandr";

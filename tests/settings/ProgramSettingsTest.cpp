@@ -1,38 +1,31 @@
 #include <gtest/gtest.h>
 
 #include "platform/HiveFile.h"
-#include "platform/ProgramIdentity.h"
 #include "settings/ProgramSettings.h"
-#include "tests/support/Fakes.h"
+#include "tests/support/TempHive.h"
 #include "tests/support/TestSupport.h"
 
 namespace muralto::settings {
-
-using platform::kProgramTitle;
-
 namespace {
 
 class RecordingHost : public SettingsHost {
 public:
-    RunMode runMode() const override { return mode; }
+    std::int32_t runMode() const override { return mode; }
     bool timerEnabled() const override { return enabled; }
     void StartTimer() override { calls += "start;"; }
     void StopTimer() override { calls += "stop;"; }
     void resetImageList() override { calls += "reset;"; }
     void settingsSaved() override {}
 
-    RunMode mode = RunMode::Wallpaper;
+    std::int32_t mode = 0;
     bool enabled = false;
     std::string calls;
 };
 
-class ProgramSettingsTest : public testing::Test, protected test::TempRegistry {
+class ProgramSettingsTest : public testing::Test, protected test::TempHive {
 protected:
-    test::FakeMessageBoxes boxes;
-    RegistryTools tools{registry, boxes};
-
     void store(std::string_view name, std::string_view value) {
-        tools.PutINIValue(kProgramTitle, kSettingsSection, name, value);
+        TempHive::store(kSettingsSection, name, value);
     }
     ProgramSettings load() {
         ProgramSettings s(tools);
@@ -92,9 +85,9 @@ TEST_F(ProgramSettingsTest, SavedSettingsLoadBackAsTheyWere) {
     EXPECT_EQ(loaded.WallpaperSettings, s.WallpaperSettings);
     EXPECT_EQ(loaded.SaverSettings, s.SaverSettings);
     EXPECT_TRUE(loaded.ScanNews);
-    EXPECT_EQ(tools.GetINIValue(kProgramTitle, kSettingsSection, "ReScan", ""), "-1");
-    EXPECT_EQ(tools.GetINIValue(kProgramTitle, kSettingsSection, "SSReScan", ""), "0");
-    EXPECT_EQ(tools.GetINIValue(kProgramTitle, kSettingsSection, "ScaleFactor", ""), "2");
+    EXPECT_EQ(tools.GetINIValue(platform::kProgramTitle, kSettingsSection, "ReScan", ""), "-1");
+    EXPECT_EQ(tools.GetINIValue(platform::kProgramTitle, kSettingsSection, "SSReScan", ""), "0");
+    EXPECT_EQ(tools.GetINIValue(platform::kProgramTitle, kSettingsSection, "ScaleFactor", ""), "2");
 }
 
 TEST_F(ProgramSettingsTest, SavingAnotherFolderEmptiesTheImageList) {
@@ -115,15 +108,13 @@ TEST_F(ProgramSettingsTest, SavingAnotherFolderEmptiesTheImageList) {
 
 TEST_F(ProgramSettingsTest, SavingMatchesTheWallpaperTimerToStartupOnly) {
     struct Case {
-        RunMode mode;
+        std::int32_t mode;
         bool startupOnly, enabled;
         std::string calls;
     };
     for (const Case& c :
-         {Case{RunMode::Wallpaper, true, true, "stop;"},
-          Case{RunMode::Wallpaper, false, false, "start;"},
-          Case{RunMode::Wallpaper, false, true, ""}, Case{RunMode::Saver, true, true, ""},
-          Case{RunMode::Options, false, false, ""}, Case{RunMode::Preview, false, false, ""}}) {
+         {Case{0, true, true, "stop;"}, Case{0, false, false, "start;"}, Case{0, false, true, ""},
+          Case{1, true, true, ""}, Case{2, false, false, ""}, Case{3, false, false, ""}}) {
         ProgramSettings s = load();
         store("Path", s.WallpaperSettings.Path);
         s.WallpaperSettings.StartupOnly = c.startupOnly;
@@ -131,8 +122,7 @@ TEST_F(ProgramSettingsTest, SavingMatchesTheWallpaperTimerToStartupOnly) {
         host.mode = c.mode;
         host.enabled = c.enabled;
         s.SaveSettings(host);
-        EXPECT_EQ(host.calls, c.calls)
-            << "mode " << static_cast<int>(c.mode) << " startup " << c.startupOnly;
+        EXPECT_EQ(host.calls, c.calls) << "mode " << c.mode << " startup " << c.startupOnly;
     }
 }
 

@@ -6,7 +6,7 @@
 #include "platform/HiveFile.h"
 #include "platform/ProgramIdentity.h"
 #include "settings/RegistryTools.h"
-#include "tests/support/Fakes.h"
+#include "tests/support/TempHive.h"
 #include "tests/support/TestSupport.h"
 
 namespace muralto::settings {
@@ -15,11 +15,8 @@ using platform::kProgramTitle;
 
 namespace {
 
-class RegistryToolsTest : public testing::Test, protected test::TempRegistry {
+class RegistryToolsTest : public testing::Test, protected test::TempHive {
 protected:
-    test::FakeMessageBoxes boxes;
-    RegistryTools tools{registry, boxes};
-
     std::string get(std::string_view section, std::string_view name) {
         return tools.GetINIValue(kProgramTitle, section, name, "<default>");
     }

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "tests/support/Fakes.h"
+#include "tests/support/TempHive.h"
 #include "tests/support/TestSupport.h"
 #include "ui/OptionsHost.h"
 #include "ui/frmMuralto.h"
@@ -44,11 +44,9 @@ public:
     void settingsSaved() override {}
 
     /// A stored value of the settings, or "<missing>".
-    std::string stored(std::string_view name) {
-        return tools.GetINIValue("Muralto", "Settings", name, "<missing>");
-    }
+    std::string stored(std::string_view name) { return temp.stored("Settings", name); }
     void store(std::string_view name, std::string_view value) {
-        tools.PutINIValue("Muralto", "Settings", name, value);
+        temp.store("Settings", name, value);
     }
 
     settings::RunMode mode = settings::RunMode::Wallpaper;
@@ -58,9 +56,9 @@ public:
     int updates = 0;
     int ends = 0;
     frmMuralto* form = nullptr;
-    muralto::test::TempRegistry temp;
-    muralto::test::FakeMessageBoxes messageBoxes;
-    settings::RegistryTools tools{temp.registry, messageBoxes};
+    muralto::test::TempHive temp;
+    muralto::test::FakeMessageBoxes& messageBoxes = temp.boxes;
+    settings::RegistryTools& tools = temp.tools;
     settings::ProgramSettings program{tools};
     /// Null until a test makes the collection.
     std::unique_ptr<newsgroups::clsNewsgroups> groups;

@@ -3,20 +3,14 @@
 // three times over; its frame must neither move nor grow.
 #include <gtest/gtest.h>
 
-#include <xcb/xcb.h>
-
 #include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -25,8 +19,10 @@
 #include <QWidget>
 #include <QWindow>
 
-#include "tests/support/Fakes.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TempHive.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/XDisplay.h"
 #include "ui/QtPlacedWindow.h"
 
 namespace muralto::ui {
@@ -37,51 +33,39 @@ bool processUntil(const std::function<bool()>& done) {
     return muralto::test::processUntil(done, std::chrono::seconds(10));
 }
 
-/// A connection of its own to the X server, for what a user or the session does to windows.
-class Display {
+/// The test's connection to the X server, with what a user does through the window manager.
+class Display : public test::XDisplay {
 public:
-    Display() : connection_(xcb_connect(nullptr, nullptr)) {
-        if (!xcb_connection_has_error(connection_))
-            root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
-    }
-    ~Display() { xcb_disconnect(connection_); }
-    Display(const Display&) = delete;
-    Display& operator=(const Display&) = delete;
-
-    bool connected() const { return root_ != 0; }
-
     /// Waits until a window manager has taken over the display and shows a window mapped
     /// through it. openbox names itself on the root window before it is ready: a window mapped
     /// in between is never shown, so a probe window is mapped until it is.
     bool waitForWindowManager() {
         const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
-        xcb_change_window_attributes(connection_, root_, XCB_CW_EVENT_MASK, &mask);
+        xcb_change_window_attributes(connection(), root(), XCB_CW_EVENT_MASK, &mask);
         const QDeadlineTimer deadline(20000);
         if (!waitUntil(deadline, [&] { return windowManagerRunning(); }))
             return false;
-        const xcb_window_t probe = xcb_generate_id(connection_);
+        const xcb_window_t probe = xcb_generate_id(connection());
         const std::uint32_t probeMask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-        xcb_create_window(connection_, XCB_COPY_FROM_PARENT, probe, root_, 0, 0, 10, 10, 0,
+        xcb_create_window(connection(), XCB_COPY_FROM_PARENT, probe, root(), 0, 0, 10, 10, 0,
                           XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK,
                           &probeMask);
         bool shown = false;
         while (!shown && !deadline.hasExpired()) {
-            xcb_map_window(connection_, probe);
+            xcb_map_window(connection(), probe);
             QDeadlineTimer retry(std::min<qint64>(500, deadline.remainingTime()));
             shown = waitUntil(retry, [&] { return viewable(probe); });
         }
-        xcb_destroy_window(connection_, probe);
-        xcb_flush(connection_);
+        xcb_destroy_window(connection(), probe);
+        xcb_flush(connection());
         return shown;
     }
 
     bool windowManagerRunning() {
-        const xcb_get_property_cookie_t cookie = xcb_get_property(
-            connection_, 0, root_, atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW, 0, 1);
-        xcb_get_property_reply_t* reply = xcb_get_property_reply(connection_, cookie, nullptr);
-        const bool running = reply && xcb_get_property_value_length(reply) == 4;
-        std::free(reply);
-        return running;
+        return xcb::getProperty(connection(), root(), atom("_NET_SUPPORTING_WM_CHECK"),
+                                XCB_ATOM_WINDOW, 1)
+            .single32(XCB_ATOM_WINDOW)
+            .has_value();
     }
 
     /// Asks the window manager to maximise the window, as its maximise button does.
@@ -95,10 +79,10 @@ public:
         event.data.data32[1] = atom("_NET_WM_STATE_MAXIMIZED_VERT");
         event.data.data32[2] = atom("_NET_WM_STATE_MAXIMIZED_HORZ");
         event.data.data32[3] = 2;  // asked for by the user
-        xcb_send_event(connection_, 0, root_,
+        xcb_send_event(connection(), 0, root(),
                        XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                        reinterpret_cast<const char*>(&event));
-        xcb_flush(connection_);
+        xcb_flush(connection());
     }
 
     /// The window manager's frame around the window, as the server has it: the window's
@@ -107,70 +91,43 @@ public:
     QRect frame(WId window) {
         xcb_window_t top = static_cast<xcb_window_t>(window);
         for (;;) {
-            xcb_query_tree_reply_t* tree =
-                xcb_query_tree_reply(connection_, xcb_query_tree(connection_, top), nullptr);
-            const xcb_window_t parent = tree ? tree->parent : root_;
-            std::free(tree);
-            if (parent == root_ || parent == XCB_WINDOW_NONE)
+            const auto tree =
+                xcb::reply(connection(), xcb_query_tree(connection(), top), xcb_query_tree_reply);
+            const xcb_window_t parent = tree ? tree->parent : root();
+            if (parent == root() || parent == XCB_WINDOW_NONE)
                 break;
             top = parent;
         }
-        xcb_get_geometry_reply_t* g =
-            xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, top), nullptr);
-        QRect r;
-        if (g) {
-            const int border = g->border_width;
-            r = QRect(g->x, g->y, g->width + 2 * border, g->height + 2 * border);
-            std::free(g);
-        }
-        return r;
+        const auto g =
+            xcb::reply(connection(), xcb_get_geometry(connection(), top), xcb_get_geometry_reply);
+        if (!g)
+            return {};
+        const int border = g->border_width;
+        return QRect(g->x, g->y, g->width + 2 * border, g->height + 2 * border);
     }
 
     /// Whether the window manager has put a frame around the window.
     bool reparented(WId window) {
-        xcb_query_tree_reply_t* tree = xcb_query_tree_reply(
-            connection_, xcb_query_tree(connection_, static_cast<xcb_window_t>(window)), nullptr);
-        const bool framed = tree && tree->parent != root_;
-        std::free(tree);
-        return framed;
+        const auto tree = xcb::reply(
+            connection(), xcb_query_tree(connection(), static_cast<xcb_window_t>(window)),
+            xcb_query_tree_reply);
+        return tree && tree->parent != root();
     }
 
 private:
     /// Handles the connection's events until done() holds or the deadline passes.
     bool waitUntil(const QDeadlineTimer& deadline, const std::function<bool()>& done) {
-        xcb_flush(connection_);
+        xcb_flush(connection());
         while (!done()) {
             if (deadline.hasExpired())
                 return false;
-            if (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
-                std::free(event);
+            if (xcb::own(xcb_poll_for_event(connection())))
                 continue;
-            }
-            pollfd readable{xcb_get_file_descriptor(connection_), POLLIN, 0};
+            pollfd readable{xcb_get_file_descriptor(connection()), POLLIN, 0};
             ::poll(&readable, 1, static_cast<int>(deadline.remainingTime()));
         }
         return true;
     }
-
-    bool viewable(xcb_window_t window) {
-        xcb_get_window_attributes_reply_t* reply = xcb_get_window_attributes_reply(
-            connection_, xcb_get_window_attributes(connection_, window), nullptr);
-        const bool mapped = reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
-        std::free(reply);
-        return mapped;
-    }
-
-    xcb_atom_t atom(const char* name) {
-        const xcb_intern_atom_cookie_t cookie =
-            xcb_intern_atom(connection_, 0, std::strlen(name), name);
-        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection_, cookie, nullptr);
-        const xcb_atom_t a = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-        std::free(reply);
-        return a;
-    }
-
-    xcb_connection_t* connection_;
-    xcb_window_t root_ = 0;
 };
 
 /// Why the tests cannot run here; empty once openbox manages the display.
@@ -188,7 +145,7 @@ struct X11Case {
 const QRect kFirst(130, 90, 500, 300);      // the client area the user left the window at
 const QRect kDesigned(300, 200, 400, 260);  // where a new window would open by itself
 
-class PlacementX11Test : public testing::TestWithParam<X11Case>, protected test::TempRegistry {
+class PlacementX11Test : public testing::TestWithParam<X11Case>, protected test::TempHive {
 protected:
     void SetUp() override {
         if (!gSkipReason.empty())
@@ -244,8 +201,6 @@ protected:
     }
 
     Display display;
-    test::FakeMessageBoxes boxes;
-    settings::RegistryTools tools{registry, boxes};
 };
 
 TEST_P(PlacementX11Test, TheFrameStaysPutRunAfterRun) {
@@ -291,30 +246,28 @@ INSTANTIATE_TEST_SUITE_P(Endings, PlacementX11Test,
                          test::byName);
 
 /// Starts openbox on the display and waits until it manages it; sets gSkipReason otherwise.
-/// Returns the window manager's process id, or 0.
-pid_t startWindowManager() {
+/// Returns the window manager's process, if it was started.
+std::optional<test::ChildProcess> startWindowManager() {
     Display display;
     if (!display.connected()) {
         gSkipReason = "needs an X server";
-        return 0;
+        return std::nullopt;
     }
     const QString program = QStandardPaths::findExecutable("openbox");
     if (program.isEmpty()) {
         gSkipReason = "openbox is not installed";
-        return 0;
+        return std::nullopt;
     }
-    const std::string path = program.toStdString();
-    char* const argv[] = {const_cast<char*>("openbox"), const_cast<char*>("--sm-disable"), nullptr};
-    pid_t pid = 0;
-    if (posix_spawn(&pid, path.c_str(), nullptr, nullptr, argv, environ) != 0) {
+    auto openbox = test::ChildProcess::run({program.toStdString(), "--sm-disable"}, false);
+    if (openbox.pid() <= 0) {
         gSkipReason = "openbox could not be started";
-        return 0;
+        return std::nullopt;
     }
     if (display.waitForWindowManager())
         gSkipReason.clear();
     else
         gSkipReason = "openbox did not take over the display";
-    return pid;
+    return openbox;
 }
 
 }  // namespace
@@ -322,7 +275,7 @@ pid_t startWindowManager() {
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
-    const pid_t openbox = muralto::ui::startWindowManager();
+    auto openbox = muralto::ui::startWindowManager();
     // Without a display (listing the tests), the tests skip on the offscreen platform.
     qputenv("QT_QPA_PLATFORM", openbox ? "xcb" : "offscreen");
     int result = 0;
@@ -330,9 +283,7 @@ int main(int argc, char** argv) {
         QApplication app(argc, argv);
         result = RUN_ALL_TESTS();
     }
-    if (openbox) {
-        kill(openbox, SIGTERM);
-        waitpid(openbox, nullptr, 0);
-    }
+    if (openbox)
+        openbox->stop(SIGTERM);
     return result;
 }

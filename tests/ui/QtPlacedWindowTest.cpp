@@ -4,8 +4,7 @@
 #include <QDeadlineTimer>
 #include <QWidget>
 
-#include "platform/ProgramIdentity.h"
-#include "tests/support/Fakes.h"
+#include "tests/support/TempHive.h"
 #include "tests/support/TestSupport.h"
 #include "ui/QtPlacedWindow.h"
 
@@ -15,7 +14,7 @@ namespace {
 using settings::PixelRect;
 using settings::PlacedWindow;
 
-class QtPlacedWindowTest : public testing::Test, protected test::TempRegistry {
+class QtPlacedWindowTest : public testing::Test, protected test::TempHive {
 protected:
     QtPlacedWindowTest() {
         window.setObjectName("frmMuralto");
@@ -23,13 +22,11 @@ protected:
     }
 
     void store(std::string_view name, std::string_view value) {
-        tools.PutINIValue(platform::kProgramTitle, "Windows\\frmMuralto", name, value);
+        TempHive::store("Windows\\frmMuralto", name, value);
     }
 
     QWidget window;
     QtPlacedWindow placed{window, true};
-    test::FakeMessageBoxes boxes;
-    settings::RegistryTools tools{registry, boxes};
 };
 
 TEST_F(QtPlacedWindowTest, DescribesTheWindowAndItsScreen) {

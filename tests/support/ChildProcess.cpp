@@ -1,0 +1,174 @@
+#include "tests/support/ChildProcess.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <utility>
+
+namespace muralto::test {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+/// Milliseconds left until deadline, for poll().
+int remaining(Clock::time_point deadline) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+struct Pipe {
+    int read = -1;
+    int write = -1;
+    Pipe() {
+        int fds[2];
+        if (::pipe2(fds, O_CLOEXEC) == 0) {
+            read = fds[0];
+            write = fds[1];
+        }
+    }
+};
+
+void closeFd(int& fd) {
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+}
+
+}  // namespace
+
+ChildProcess ChildProcess::run(const std::vector<std::string>& command, bool captureOutput) {
+    ChildProcess child;
+    Pipe input, output;
+    // Closed by the exec: until then the child holds copies of every file the test has open.
+    Pipe started;
+    child.pid_ = ::fork();
+    if (child.pid_ == 0) {
+        ::dup2(input.read, STDIN_FILENO);
+        if (captureOutput)
+            ::dup2(output.write, STDOUT_FILENO);
+        std::vector<char*> argv;
+        for (const std::string& word : command)
+            argv.push_back(const_cast<char*>(word.c_str()));
+        argv.push_back(nullptr);
+        ::execvp(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ::close(started.write);
+    char ignored;
+    while (child.pid_ > 0 && ::read(started.read, &ignored, 1) < 0 && errno == EINTR)
+        continue;
+    ::close(started.read);
+    ::close(input.read);
+    ::close(output.write);
+    child.input_ = input.write;
+    child.output_ = output.read;
+    return child;
+}
+
+ChildProcess ChildProcess::fork(const std::function<int()>& body) {
+    ChildProcess child;
+    Pipe input, output;
+    child.pid_ = ::fork();
+    if (child.pid_ == 0) {
+        ::dup2(input.read, STDIN_FILENO);
+        ::dup2(output.write, STDOUT_FILENO);
+        // Keep no other child's pipe open, or that child would never see its end.
+        for (int fd = 3; fd < 1024; ++fd)
+            ::close(fd);
+        ::_exit(body());
+    }
+    ::close(input.read);
+    ::close(output.write);
+    child.input_ = input.write;
+    child.output_ = output.read;
+    return child;
+}
+
+ChildProcess::ChildProcess(ChildProcess&& other) noexcept
+    : pid_(std::exchange(other.pid_, -1)),
+      input_(std::exchange(other.input_, -1)),
+      output_(std::exchange(other.output_, -1)),
+      status_(other.status_),
+      reaped_(other.reaped_) {}
+
+ChildProcess::~ChildProcess() {
+    if (pid_ > 0) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    closeFd(input_);
+    closeFd(output_);
+}
+
+std::string ChildProcess::readLine(std::chrono::milliseconds limit) {
+    const auto deadline = Clock::now() + limit;
+    std::string line;
+    pollfd readable{output_, POLLIN, 0};
+    while (output_ >= 0 && ::poll(&readable, 1, remaining(deadline)) > 0) {
+        char c = 0;
+        if (::read(output_, &c, 1) != 1)
+            return {};
+        if (c == '\n')
+            return line;
+        line += c;
+    }
+    return {};
+}
+
+std::string ChildProcess::readAll(std::chrono::milliseconds limit) {
+    const auto deadline = Clock::now() + limit;
+    std::string all;
+    pollfd readable{output_, POLLIN, 0};
+    while (output_ >= 0 && ::poll(&readable, 1, remaining(deadline)) > 0) {
+        char buffer[4096];
+        const ssize_t got = ::read(output_, buffer, sizeof buffer);
+        if (got <= 0)
+            break;
+        all.append(buffer, static_cast<std::size_t>(got));
+    }
+    return all;
+}
+
+void ChildProcess::closeInput() {
+    closeFd(input_);
+}
+
+bool ChildProcess::reap(std::chrono::milliseconds limit) {
+    const auto deadline = Clock::now() + limit;
+    while (pid_ > 0) {
+        if (::waitpid(pid_, &status_, WNOHANG) == pid_) {
+            pid_ = -1;
+            reaped_ = true;
+        } else if (Clock::now() > deadline) {
+            return false;
+        } else {
+            ::poll(nullptr, 0, 10);
+        }
+    }
+    return reaped_;
+}
+
+int ChildProcess::exitCode(std::chrono::milliseconds limit) {
+    if (!reap(limit))
+        return -1;
+    return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
+}
+
+void ChildProcess::stop(int signal, std::chrono::milliseconds limit) {
+    if (pid_ <= 0)
+        return;
+    ::kill(pid_, signal);
+    if (!reap(limit)) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+}
+
+}  // namespace muralto::test
