@@ -12,6 +12,15 @@
 namespace muralto::app {
 namespace {
 
+/// A program on fake services with its real windows.
+struct ProgramWithWindows {
+    test::TestServices host;
+    Program program{host.services()};
+    i18n::StringTable strings{i18n::Language::EnUS};
+    QtWindows windows{program,  strings, host.boxes, host.temp.registry, host.system.directory,
+                      {1, 0, 0}};
+};
+
 struct StateCase {
     const char* name;
     Qt::WindowStates before;  ///< the state the window was minimised from
@@ -39,10 +48,8 @@ TEST_P(WindowStateTest, TheIconsDoubleClickBringsTheWindowBackNormal) {
 }
 
 TEST_P(WindowStateTest, TheStartUpStepShowsAMinimisedWindowNormal) {
-    test::TestServices host;
-    Program program(host.services());
-    QtWindows windows(program, strings, host.boxes, host.temp.registry, host.system.directory,
-                      {1, 0, 0});
+    ProgramWithWindows run;
+    QtWindows& windows = run.windows;
     windows.options().setWindowState(GetParam().before | Qt::WindowMinimized);
 
     windows.restoreOptionsWindowIfMinimised();
@@ -62,11 +69,8 @@ class TrayClickTest : public testing::TestWithParam<ClickCase> {};
 // A StatusNotifier host sends a plain click where a tray sends a double click: both bring the
 // window back.
 TEST_P(TrayClickTest, EachClickDoesItsOneThing) {
-    test::TestServices host;
-    Program program(host.services());
-    i18n::StringTable strings{i18n::Language::EnUS};
-    QtWindows windows(program, strings, host.boxes, host.temp.registry, host.system.directory,
-                      {1, 0, 0});
+    ProgramWithWindows run;
+    QtWindows& windows = run.windows;
     ui::frmMuralto& form = windows.options();
     ASSERT_FALSE(form.isVisible());
 
@@ -88,11 +92,8 @@ INSTANTIATE_TEST_SUITE_P(
 // An end asked for before the event loop runs (a signal while a start-up question is shown)
 // still ends the loop once it runs, instead of leaving a process that nothing can end.
 TEST(EndProcessTest, AnEndBeforeTheEventLoopRunsStillEndsIt) {
-    test::TestServices host;
-    Program program(host.services());
-    i18n::StringTable strings{i18n::Language::EnUS};
-    QtWindows windows(program, strings, host.boxes, host.temp.registry, host.system.directory,
-                      {1, 0, 0});
+    ProgramWithWindows run;
+    QtWindows& windows = run.windows;
     windows.endProcess();
     QTimer guard;  // without the fix the loop would not end: this ends it with another code
     guard.setSingleShot(true);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ProgramIdentity.h"
 #include "tests/support/TempHive.h"
 
 namespace muralto::newsgroups::test {

@@ -1,23 +1,27 @@
 #include <gtest/gtest.h>
 
 #include "platform/HiveFile.h"
+#include "platform/ProgramIdentity.h"
 #include "settings/ProgramSettings.h"
 #include "tests/support/TempHive.h"
 #include "tests/support/TestSupport.h"
 
 namespace muralto::settings {
+
+using platform::kProgramTitle;
+
 namespace {
 
 class RecordingHost : public SettingsHost {
 public:
-    std::int32_t runMode() const override { return mode; }
+    RunMode runMode() const override { return mode; }
     bool timerEnabled() const override { return enabled; }
     void StartTimer() override { calls += "start;"; }
     void StopTimer() override { calls += "stop;"; }
     void resetImageList() override { calls += "reset;"; }
     void settingsSaved() override {}
 
-    std::int32_t mode = 0;
+    RunMode mode = RunMode::Wallpaper;
     bool enabled = false;
     std::string calls;
 };
@@ -85,9 +89,9 @@ TEST_F(ProgramSettingsTest, SavedSettingsLoadBackAsTheyWere) {
     EXPECT_EQ(loaded.WallpaperSettings, s.WallpaperSettings);
     EXPECT_EQ(loaded.SaverSettings, s.SaverSettings);
     EXPECT_TRUE(loaded.ScanNews);
-    EXPECT_EQ(tools.GetINIValue(platform::kProgramTitle, kSettingsSection, "ReScan", ""), "-1");
-    EXPECT_EQ(tools.GetINIValue(platform::kProgramTitle, kSettingsSection, "SSReScan", ""), "0");
-    EXPECT_EQ(tools.GetINIValue(platform::kProgramTitle, kSettingsSection, "ScaleFactor", ""), "2");
+    EXPECT_EQ(tools.GetINIValue(kProgramTitle, kSettingsSection, "ReScan", ""), "-1");
+    EXPECT_EQ(tools.GetINIValue(kProgramTitle, kSettingsSection, "SSReScan", ""), "0");
+    EXPECT_EQ(tools.GetINIValue(kProgramTitle, kSettingsSection, "ScaleFactor", ""), "2");
 }
 
 TEST_F(ProgramSettingsTest, SavingAnotherFolderEmptiesTheImageList) {
@@ -108,13 +112,15 @@ TEST_F(ProgramSettingsTest, SavingAnotherFolderEmptiesTheImageList) {
 
 TEST_F(ProgramSettingsTest, SavingMatchesTheWallpaperTimerToStartupOnly) {
     struct Case {
-        std::int32_t mode;
+        RunMode mode;
         bool startupOnly, enabled;
         std::string calls;
     };
     for (const Case& c :
-         {Case{0, true, true, "stop;"}, Case{0, false, false, "start;"}, Case{0, false, true, ""},
-          Case{1, true, true, ""}, Case{2, false, false, ""}, Case{3, false, false, ""}}) {
+         {Case{RunMode::Wallpaper, true, true, "stop;"},
+          Case{RunMode::Wallpaper, false, false, "start;"},
+          Case{RunMode::Wallpaper, false, true, ""}, Case{RunMode::Saver, true, true, ""},
+          Case{RunMode::Options, false, false, ""}, Case{RunMode::Preview, false, false, ""}}) {
         ProgramSettings s = load();
         store("Path", s.WallpaperSettings.Path);
         s.WallpaperSettings.StartupOnly = c.startupOnly;
@@ -122,7 +128,8 @@ TEST_F(ProgramSettingsTest, SavingMatchesTheWallpaperTimerToStartupOnly) {
         host.mode = c.mode;
         host.enabled = c.enabled;
         s.SaveSettings(host);
-        EXPECT_EQ(host.calls, c.calls) << "mode " << c.mode << " startup " << c.startupOnly;
+        EXPECT_EQ(host.calls, c.calls)
+            << "mode " << static_cast<int>(c.mode) << " startup " << c.startupOnly;
     }
 }
 
