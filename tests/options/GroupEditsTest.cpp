@@ -68,13 +68,5 @@ TEST(GroupEdits, TheEntryOnShowFollowsItsItemWhenARowIsRemoved) {
     }
 }
 
-TEST(GroupEdits, TheExtentOnlyGrows) {
-    GroupEdits edits;
-    EXPECT_TRUE(edits.widen(120));
-    EXPECT_FALSE(edits.widen(120));
-    EXPECT_FALSE(edits.widen(80));
-    EXPECT_EQ(edits.mlMaxGroupWidth, 120);
-}
-
 }  // namespace
 }  // namespace muralto::options
