@@ -40,12 +40,19 @@ TEST(CaptionRules, MarkersSeparatorNamesAndWidths) {
     EXPECT_DOUBLE_EQ(checkBoxWidth(500), 800);
 }
 
-TEST(CaptionForm, MarkedTextsTakeTheTableString) {
+TEST(CaptionForm, MarkedTextsTakeTheTableStringAndSeparatorNamesBecomeLines) {
     QWidget form;
     auto* tool = new QToolButton(&form);
     tool->setText("#4");
+    auto* label = new QLabel("lblDelay#6", &form);
+    label->resize(5, 5);
+    auto* menu = new QMenu(&form);
+    QAction* line = menu->addAction("mnuSep#21");
+    line->setObjectName("mnuPopupSep1");
+    QAction* item = menu->addAction("mnuSep01#21");
+    item->setObjectName("mnuSep01");
     const std::pair<QObject*, QString> rows[] = {
-        {new QLabel("lblDelay#6", &form), "Update &Delay"},
+        {label, "Update &Delay"},
         {new QPushButton("btnNone#99", &form), "btnNone#99"},
         {new QCheckBox("chkReScan#2", &form), "&Re-Scan Directory"},
         {new QRadioButton("#3", &form), "&Add Path to Image"},
@@ -53,40 +60,29 @@ TEST(CaptionForm, MarkedTextsTakeTheTableString) {
         {new QLineEdit("tbx#17", &form), "Save Files of &Type"},
         {new QLineEdit("tbx#99", &form), "tbx#99"},
         {tool, "&Update Wallpaper"},
-        {(new QMenu(&form))->addAction("mnuExit#20"), "&Exit Muralto"}};
+        {menu->addAction("mnuExit#20"), "&Exit Muralto"},
+        {line, "-"},
+        {item, "&Cancel"}};
     auto* group = new QGroupBox("grp#8", &form);
+    auto* tabs = new QTabWidget(&form);
+    tabs->addTab(new QWidget, "tbNewsgroups#9");
+    tabs->setTabToolTip(0, "tbNewsgroupsTooltip#10");
+    tabs->addTab(new QWidget, "tbNone#99");
     CaptionForm(form, kUs);
     for (const auto& [control, expected] : rows)
         EXPECT_EQ(control->property("text").toString(), expected) << expected.toStdString();
+    EXPECT_TRUE(line->isSeparator() && !item->isSeparator());
+    EXPECT_EQ(label->size(), label->sizeHint());  // a marked label sizes itself
+    EXPECT_EQ(label->property(kAutoSizeProperty), QVariant(true));
     EXPECT_EQ(group->title(), "Wallpaper Options");
+    EXPECT_EQ(tabs->tabText(0), "&Newsgroups");
+    EXPECT_EQ(tabs->tabToolTip(0), "Newsgroup Options");
+    EXPECT_EQ(tabs->tabText(1), "tbNone#99");
 
     QWidget british;
     auto* save = new QPushButton("btnSave#5", &british);
     CaptionForm(british, kGb);
     EXPECT_EQ(save->text(), "Ave&say");
-}
-
-TEST(CaptionForm, SeparatorNamesBecomeLinesAndTabsTakeCaptionsAndTips) {
-    QWidget form;
-    auto* menu = new QMenu(&form);
-    QAction* line = menu->addAction("mnuSep#21");
-    line->setObjectName("mnuPopupSep1");
-    QAction* item = menu->addAction("mnuSep01#21");
-    item->setObjectName("mnuSep01");
-    auto* tabs = new QTabWidget(&form);
-    tabs->addTab(new QWidget, "tbNewsgroups#9");
-    tabs->setTabToolTip(0, "tbNewsgroupsTooltip#10");
-    tabs->addTab(new QWidget, "tbNone#99");
-    tabs->setTabToolTip(1, "Plain tip");
-    CaptionForm(form, kUs);
-    EXPECT_TRUE(line->isSeparator());
-    EXPECT_EQ(line->text(), "-");
-    EXPECT_FALSE(item->isSeparator());
-    EXPECT_EQ(item->text(), "&Cancel");
-    EXPECT_EQ(tabs->tabText(0), "&Newsgroups");
-    EXPECT_EQ(tabs->tabToolTip(0), "Newsgroup Options");
-    EXPECT_EQ(tabs->tabText(1), "tbNone#99");
-    EXPECT_EQ(tabs->tabToolTip(1), "Plain tip");
 }
 
 /// A measurement that knows only one caption: measuring anything else gives 0.
@@ -118,24 +114,19 @@ TEST(CaptionForm, MarkedButtonsFollowTheNewCaptionInThePixelsOfTheFormsDpi) {
     }
 }
 
-TEST(CaptionForm, TheFormsFontMeasuresAndAMarkedLabelSizesItself) {
+// The form's own font measures, not the control's, and the caption counts with its "&".
+TEST(CaptionForm, TheFormsFontMeasures) {
     QWidget form;
     QFont font = form.font();
     font.setPixelSize(40);
     form.setFont(font);
     auto* button = new QPushButton("#4", &form);
-    QFont small = font;
-    small.setPixelSize(6);
-    button->setFont(small);
-    auto* label = new QLabel("lblMaxFiles#22", &form);
-    label->resize(5, 5);
+    font.setPixelSize(6);
+    button->setFont(font);
     CaptionForm(form, kUs);
-    // 120 twips are 8 pixels at 96 DPI; the caption counts with its "&".
+    // 120 twips are 8 pixels at 96 DPI.
     EXPECT_EQ(button->width(),
-              QFontMetrics(font, &form).horizontalAdvance("&Update Wallpaper") + 8);
-    EXPECT_EQ(label->size(), label->sizeHint());
-    EXPECT_GT(label->width(), 5);
-    EXPECT_EQ(label->property(kAutoSizeProperty), QVariant(true));
+              QFontMetrics(form.font(), &form).horizontalAdvance("&Update Wallpaper") + 8);
 }
 
 TEST(CaptionForm, AFailingControlKeepsWhatItHadAndTheWalkGoesOnIntoNestedControls) {
