@@ -107,21 +107,6 @@ TEST(Closing, YesSavesBothTabsOnceAndTheUnloadedWindowAsksNoMore) {
     EXPECT_EQ(window.host.messageBoxes.asked.size(), 1u);
 }
 
-TEST(Closing, ExitFromTheIconsMenuAsksAndCancelKeepsTheProgram) {
-    ShownWindow window;
-    window.page().chkReScan->toggle();
-    QAction* exit = window.form->mnuPopup().findChild<QAction*>("mnuExit");
-    ASSERT_TRUE(exit);
-    window.host.messageBoxes.answers = {Answer::Cancel, Answer::No};
-    exit->trigger();
-    EXPECT_EQ(window.host.ends, 0);
-    EXPECT_TRUE(window.form->isVisible());
-    exit->trigger();
-    EXPECT_EQ(window.host.ends, 1);
-    EXPECT_EQ(window.host.messageBoxes.asked.size(), 2u);
-    EXPECT_EQ(window.host.stored("ReScan"), "<missing>");
-}
-
 TEST(PathBox, EnterMovesTheListsOrFallsBackAndSwallowsTheKey) {
     const struct {
         const char* typed;  ///< below the test's folder, unless relative
