@@ -38,7 +38,12 @@ inline std::string colourRef(QColor colour) {
 class WmfWriter {
 public:
     /// Starts with a placeable header of the given bounds and units per inch.
+    /// Empty bounds leave the header out.
     WmfWriter& placeable(QRect bounds, int unitsPerInch) {
+        if (bounds.isEmpty()) {
+            placeable_.clear();
+            return *this;
+        }
         placeable_ = dword(0x9AC6CDD7) + words({0}) +
                      words({bounds.left(), bounds.top(), bounds.left() + bounds.width(),
                             bounds.top() + bounds.height(), unitsPerInch}) +
@@ -56,6 +61,11 @@ public:
     }
     WmfWriter& record(std::uint16_t function, std::initializer_list<int> params) {
         return record(function, words(params));
+    }
+    /// Records written by another writer.
+    WmfWriter& append(const std::string& records) {
+        records_ += records;
+        return *this;
     }
     /// A record whose size field says sizeWords, whatever its parameters hold.
     WmfWriter& rawRecord(std::uint32_t sizeWords, std::uint16_t function,
