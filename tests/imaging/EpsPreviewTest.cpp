@@ -112,7 +112,7 @@ std::string tiffOf(QSize size, QColor colour) {
 
 const Load kLoads[] = {
     {"Metafile", filledWmf(40, 30, Qt::red), {1024, 768}, {40, 30}, Qt::red},
-    {"MetafileCutShort", "\xD7\xCD\xC6\x9A\x2E", {64, 64}, {}, {}, "picture.eps"},
+    {"MetafileCutShort", "\xD7\xCD\xC6\x9A\x2E", {64, 64}, {0, 0}, {}, "picture.eps"},
     {"EpsWithWmf", epsFile(filledWmf(40, 30, Qt::red), ""), {1024, 768}, {40, 30}, Qt::red},
     {"EpsWithTiffFitted",
      epsFile("", tiffOf({400, 300}, Qt::green)),
@@ -121,8 +121,8 @@ const Load kLoads[] = {
      Qt::green,
      "",
      true},
-    {"EpsWithoutPreview", epsFile("", ""), {1024, 768}, {}, {}, "no preview"},
-    {"EpsWithBrokenTiff", epsFile("", "II*\0broken"), {1024, 768}, {}, {}, "eps"},
+    {"EpsWithoutPreview", epsFile("", ""), {1024, 768}, {0, 0}, {}, "no preview"},
+    {"EpsWithBrokenTiff", epsFile("", "II*\0broken"), {1024, 768}, {0, 0}, {}, "eps"},
 };
 
 class PreviewLoads : public testing::TestWithParam<Load> {};

@@ -112,37 +112,24 @@ TEST_F(ImageUpdaterTest, AnUpdateDuringAnUpdateReturnsAtOnce) {
     EXPECT_EQ(output.wallpapers.size(), 1u);
 }
 
-struct PendingCase {
-    std::string name;
-    WallpaperShown outcome;
-    UpdateResult finished;
-};
-
-class PendingWallpapers : public ImageUpdaterFixture, public testing::TestWithParam<PendingCase> {};
-
 /// While the desktop takes the wallpaper, the update is still running: a timer tick or an
 /// "Update" meanwhile is Busy and composes nothing; the outcome comes to the finished handler.
-TEST_P(PendingWallpapers, KeepTheUpdateBusyUntilTheirOutcomeComes) {
+TEST_F(ImageUpdaterTest, PendingWallpapersKeepTheUpdateBusyUntilTheirOutcomeComes) {
     picture("a.bmp", QSize(100, 100));
     output.holdWallpapers = true;
     std::vector<UpdateResult> finished;
     updater.setFinishedHandler([&](UpdateResult result) { finished.push_back(result); });
-    ASSERT_EQ(updater.UpdateImage(request()), UpdateResult::Pending) << updater.lastError();
-    EXPECT_EQ(updater.UpdateImage(request()), UpdateResult::Busy);
-    EXPECT_EQ(output.wallpapers.size(), 1u);
-    ASSERT_EQ(output.held.size(), 1u);
-    output.held.front()(GetParam().outcome);
-    EXPECT_EQ(finished, std::vector<UpdateResult>{GetParam().finished});
-    EXPECT_EQ(updater.lastError(), GetParam().outcome.error);
-    EXPECT_EQ(updater.lastNotice(), GetParam().outcome.notice);
-    EXPECT_EQ(updater.UpdateImage(request()), UpdateResult::Pending);  // not left busy
+    for (const WallpaperShown& outcome :
+         {WallpaperShown{true, "", ""}, WallpaperShown{false, "no desktop", "told"}}) {
+        ASSERT_EQ(updater.UpdateImage(request()), UpdateResult::Pending) << updater.lastError();
+        EXPECT_EQ(updater.UpdateImage(request()), UpdateResult::Busy);
+        ASSERT_EQ(output.wallpapers.size(), output.held.size());
+        output.held.back()(outcome);
+        EXPECT_EQ(updater.lastError(), outcome.error);
+        EXPECT_EQ(updater.lastNotice(), outcome.notice);
+    }
+    EXPECT_EQ(finished, (std::vector<UpdateResult>{UpdateResult::Shown, UpdateResult::Failed}));
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Outcomes, PendingWallpapers,
-    testing::Values(PendingCase{"Shown", {true, "", ""}, UpdateResult::Shown},
-                    PendingCase{"Failed", {false, "no desktop", "told"}, UpdateResult::Failed}),
-    test::byName);
 
 /// The saver modes get a frame and write no bitmap; the preview never draws a caption
 /// (600 + 1.5 * 13 + 1 = 620.5, rounded half to even, with one).

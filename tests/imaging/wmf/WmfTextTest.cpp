@@ -6,7 +6,6 @@
 
 #include <optional>
 
-#include "tests/imaging/wmf/WmfDrawing.h"
 #include "tests/imaging/wmf/WmfWriter.h"
 #include "tests/support/TestSupport.h"
 
