@@ -2,12 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QBuffer>
-
 #include <algorithm>
-#include <cstring>
 #include <functional>
-#include <ostream>
 
 #include "tests/imaging/PictureFiles.h"
 #include "tests/support/TestSupport.h"

@@ -77,25 +77,13 @@ std::string halvesWithOrientation(QSize size, int orientation,
     return jpeg.substr(0, 2) + segments + jpeg.substr(2);
 }
 
-/// The BMP file of a picture with its rows stored top-down, as a negative height declares.
+/// The BMP file of a picture of one colour declaring its rows top-down: a negative height.
 std::string topDownBmp(const QImage& picture) {
-    std::string bmp = encode(picture.convertToFormat(QImage::Format_RGB888), "bmp");
-    const auto word = [&](int at) {
-        return int(std::uint32_t(std::uint8_t(bmp[at])) |
-                   std::uint32_t(std::uint8_t(bmp[at + 1])) << 8 |
-                   std::uint32_t(std::uint8_t(bmp[at + 2])) << 16 |
-                   std::uint32_t(std::uint8_t(bmp[at + 3])) << 24);
-    };
-    const int data = word(10);
-    const int height = word(22);
-    const std::size_t stride = (std::size_t(picture.width()) * 3 + 3) & ~std::size_t(3);
-    std::string rows;
-    for (int row = height - 1; row >= 0; --row)
-        rows += bmp.substr(data + row * stride, stride);
-    const std::uint32_t negative = std::uint32_t(-height);
+    std::string bmp = encode(picture, "bmp");
+    const std::uint32_t negative = std::uint32_t(-picture.height());
     for (int i = 0; i < 4; ++i)
         bmp[22 + i] = char(negative >> (8 * i));
-    return bmp.substr(0, data) + rows;
+    return bmp;
 }
 
 /// A CMYK JPEG with count comment segments before its frame.
