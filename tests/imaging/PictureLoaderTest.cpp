@@ -38,23 +38,22 @@ enum class Metadata {
     CameraTagsThenXmp,  ///< the same, then an XMP block
 };
 
+using namespace std::string_literals;
+
+/// APP1 segments: big-endian TIFF with one entry, or little-endian with Make (its text at 50),
+/// Model and the orientation, each a tag, type, count and value.
 std::string exifSegment(int orientation, Metadata metadata) {
-    if (metadata == Metadata::OrientationOnly) {
-        return bytes({0xFF, 0xE1, 0x00, 34,   'E', 'x', 'i', 'f', 0, 0,  // APP1, length, identifier
-                      'M',  'M',  0,    0x2A, 0,   0,   0,   8,  // big-endian TIFF, IFD at 8
-                      0,    1,                                   // one entry
-                      0x01, 0x12, 0,    3,    0,   0,   0,   1,   0, orientation, 0, 0,  // SHORT
-                      0,    0,    0,    0});  // no next IFD
-    }
-    return bytes(
-        {0xFF, 0xE1, 0x00, 64,  'E', 'x', 'i', 'f', 0,           0,  // APP1, length, identifier
-         'I',  'I',  0x2A, 0,   8,   0,   0,   0,                    // little-endian TIFF, IFD at 8
-         3,    0,                                                    // three entries
-         0x0F, 0x01, 2,    0,   6,   0,   0,   0,   50,          0,   0,   0,  // Make, at 50
-         0x10, 0x01, 2,    0,   4,   0,   0,   0,   'E',         'O', 'S', 0,  // Model
-         0x12, 0x01, 3,    0,   1,   0,   0,   0,   orientation, 0,   0,   0,
-         0,    0,    0,    0,  // no next IFD
-         'C',  'a',  'n',  'o', 'n', 0});
+    const char turn = char(orientation);
+    if (metadata == Metadata::OrientationOnly)
+        return "\xFF\xE1\0\x22"
+               "Exif\0\0MM\0\x2A\0\0\0\x08\0\x01"
+               "\x01\x12\0\x03\0\0\0\x01\0"s +
+               turn + "\0\0\0\0\0\0"s;
+    return "\xFF\xE1\0\x40"
+           "Exif\0\0II\x2A\0\x08\0\0\0\x03\0"
+           "\x0F\x01\x02\0\x06\0\0\0\x32\0\0\0\x10\x01\x02\0\x04\0\0\0EOS\0"
+           "\x12\x01\x03\0\x01\0\0\0"s +
+           turn + "\0\0\0\0\0\0\0Canon\0"s;
 }
 
 std::string xmpSegment() {
