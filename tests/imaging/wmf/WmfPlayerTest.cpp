@@ -38,7 +38,7 @@ WmfWriter& fillWith(WmfWriter& writer, QColor colour) {
 
 struct Family {
     const char* name;
-    std::function<void(WmfWriter&)> records;
+    std::string records;
     std::function<void(QPainter&)> reference;
 };
 
@@ -66,61 +66,47 @@ QPainterPath ring() {
 
 constexpr QRectF kOval(4, 4, 56, 40);
 
+std::string star(std::uint16_t function) {
+    return W().record(function, words({5}) + pointWords(kStar)).records();
+}
+
+const std::string kWinding = W().record(f::SetPolyFillMode, {2}).records();
+
 // The reference draws with the red pen and blue brush unless it sets its own.
 const Family kFamilies[] = {
-    {"Rectangle", [](W& w) { w.rectangle(8, 6, 40, 30); },
+    {"Rectangle", W().rectangle(8, 6, 40, 30).records(),
      [](QPainter& p) { p.drawRect(QRectF(8, 6, 32, 24)); }},
-    {"RoundRect",
-     [](W& w) {
-         w.record(f::RoundRect, {12, 16, 40, 56, 4, 6});
-     },
+    {"RoundRect", W().record(f::RoundRect, {12, 16, 40, 56, 4, 6}).records(),
      [](QPainter& p) { p.drawRoundedRect(QRectF(6, 4, 50, 36), 8, 6); }},
-    {"Ellipse",
-     [](W& w) {
-         w.record(f::Ellipse, {44, 60, 4, 4});
-     },
+    {"Ellipse", W().record(f::Ellipse, {44, 60, 4, 4}).records(),
      [](QPainter& p) { p.drawEllipse(kOval); }},
     {"MoveToLineTo",
-     [](W& w) {
-         w.record(f::MoveTo, {5, 3}).record(f::LineTo, {40, 60}).record(f::LineTo, {40, 10});
-     },
+     W().record(f::MoveTo, {5, 3})
+         .record(f::LineTo, {40, 60})
+         .record(f::LineTo, {40, 10})
+         .records(),
      [](QPainter& p) {
          p.drawLine(QPointF(3, 5), QPointF(60, 40));
          p.drawLine(QPointF(60, 40), QPointF(10, 40));
      }},
-    {"Polyline", [](W& w) { w.record(f::Polyline, words({5}) + pointWords(kStar)); },
-     [](QPainter& p) { p.drawPolyline(kStar); }},
-    {"PolygonAlternate", [](W& w) { w.record(f::Polygon, words({5}) + pointWords(kStar)); },
+    {"Polyline", star(f::Polyline), [](QPainter& p) { p.drawPolyline(kStar); }},
+    {"PolygonAlternate", star(f::Polygon),
      [](QPainter& p) { p.drawPolygon(kStar, Qt::OddEvenFill); }},
-    {"PolygonWinding",
-     [](W& w) {
-         w.record(f::SetPolyFillMode, {2}).record(f::Polygon, words({5}) + pointWords(kStar));
-     },
+    {"PolygonWinding", kWinding + star(f::Polygon),
      [](QPainter& p) { p.drawPolygon(kStar, Qt::WindingFill); }},
-    {"PolyPolygon", [](W& w) { w.record(f::PolyPolygon, kRing); },
+    {"PolyPolygon", W().record(f::PolyPolygon, kRing).records(),
      [](QPainter& p) { p.drawPath(ring()); }},
     // Arcs run counter-clockwise from the start's radial (3 o'clock) to the end's (12).
-    {"Arc",
-     [](W& w) {
-         w.record(f::Arc, {0, 32, 24, 60, 44, 60, 4, 4});
-     },
+    {"Arc", W().record(f::Arc, {0, 32, 24, 60, 44, 60, 4, 4}).records(),
      [](QPainter& p) { p.drawArc(kOval, 0, 90 * 16); }},
-    {"Pie",
-     [](W& w) {
-         w.record(f::Pie, {24, 0, 0, 32, 44, 60, 4, 4});
-     },
+    {"Pie", W().record(f::Pie, {24, 0, 0, 32, 44, 60, 4, 4}).records(),
      [](QPainter& p) { p.drawPie(kOval, 90 * 16, 90 * 16); }},
     // From 6 o'clock round to 3 o'clock: the lower right quarter.
-    {"Chord",
-     [](W& w) {
-         w.record(f::Chord, {24, 64, 48, 32, 44, 60, 4, 4});
-     },
+    {"Chord", W().record(f::Chord, {24, 64, 48, 32, 44, 60, 4, 4}).records(),
      [](QPainter& p) { p.drawChord(kOval, 270 * 16, 90 * 16); }},
     {"DashedPenAndHatchOnOpaqueBackground",
-     [](W& w) {
-         w.pen(1, 1, Qt::green).select(2).brush(2, Qt::yellow, 4).select(3);
-         w.record(f::SetBkColor, test::colourRef(Qt::darkBlue)).rectangle(4, 4, 60, 44);
-     },
+     W().pen(1, 1, Qt::green).select(2).brush(2, Qt::yellow, 4).select(3).records() +
+         W().record(f::SetBkColor, test::colourRef(Qt::darkBlue)).rectangle(4, 4, 60, 44).records(),
      [](QPainter& p) {
          p.fillRect(kOval, Qt::darkBlue);
          p.setPen(QPen(Qt::green, 1, Qt::DashLine, Qt::RoundCap, Qt::RoundJoin));
@@ -128,48 +114,38 @@ const Family kFamilies[] = {
          p.drawRect(kOval);
      }},
     {"HatchOnTransparentBackgroundAndNullPen",
-     [](W& w) {
-         w.pen(5, 1, Qt::green)
-             .select(2)
-             .brush(2, Qt::yellow, 2)
-             .select(3)
-             .backgroundMode(1)
-             .rectangle(4, 4, 60, 44);
-     },
+     W().pen(5, 1, Qt::green).select(2).brush(2, Qt::yellow, 2).select(3).records() +
+         W().backgroundMode(1).rectangle(4, 4, 60, 44).records(),
      [](QPainter& p) { p.fillRect(kOval, QBrush(Qt::yellow, Qt::FDiagPattern)); }},
-    {"NullBrush",
-     [](W& w) {
-         w.brush(1, Qt::yellow).select(2).record(f::Ellipse, {44, 60, 4, 4});
-     },
+    {"NullBrush", W().brush(1, Qt::yellow).select(2).record(f::Ellipse, {44, 60, 4, 4}).records(),
      [](QPainter& p) {
          p.setBrush(Qt::NoBrush);
          p.drawEllipse(kOval);
      }},
     {"PatBltWithBrushAndWhiteness",
-     [](W& w) {
-         w.record(f::PatBlt, test::dword(0xF00021) + words({20, 30, 4, 2}));
-         w.record(f::PatBlt, test::dword(0xFF0062) + words({10, 10, 30, 40}));
-     },
+     W().record(f::PatBlt, test::dword(0xF00021) + words({20, 30, 4, 2})).records() +
+         W().record(f::PatBlt, test::dword(0xFF0062) + words({10, 10, 30, 40})).records(),
      [](QPainter& p) {
          p.fillRect(QRectF(2, 4, 30, 20), Qt::blue);
          p.fillRect(QRectF(40, 30, 10, 10), Qt::white);
      }},
     {"IntersectAndExcludeClip",
-     [](W& w) {
-         w.record(f::IntersectClipRect, {40, 50, 10, 10});
-         w.record(f::ExcludeClipRect, {30, 30, 20, 20}).rectangle(0, 0, 64, 48);
-     },
+     W().record(f::IntersectClipRect, {40, 50, 10, 10})
+             .record(f::ExcludeClipRect, {30, 30, 20, 20})
+             .records() +
+         W().rectangle(0, 0, 64, 48).records(),
      [](QPainter& p) {
          p.setClipRegion(QRegion(10, 10, 40, 30).subtracted(QRegion(20, 20, 10, 10)));
          p.drawRect(QRectF(0, 0, 64, 48));
      }},
     // The brush selected after SaveDC goes with RestoreDC, and so does the clip.
     {"SaveAndRestoreDc",
-     [](W& w) {
-         w.record(f::SaveDC, {}).brush(0, Qt::green).select(2);
-         w.record(f::IntersectClipRect, {10, 10, 0, 0}).record(f::RestoreDC, {0xFFFF});
-         w.rectangle(8, 6, 40, 30);
-     },
+     W().record(f::SaveDC, {})
+             .brush(0, Qt::green)
+             .select(2)
+             .record(f::IntersectClipRect, {10, 10, 0, 0})
+             .records() +
+         W().record(f::RestoreDC, {0xFFFF}).rectangle(8, 6, 40, 30).records(),
      [](QPainter& p) { p.drawRect(QRectF(8, 6, 32, 24)); }},
 };
 
@@ -178,7 +154,7 @@ class WmfShapes : public testing::TestWithParam<Family> {};
 TEST_P(WmfShapes, DrawLikeQPainter) {
     const Family& family = GetParam();
     WmfWriter writer = canvasWriter();
-    family.records(writer.pen(0, 3, Qt::red).select(0).brush(0, Qt::blue).select(1));
+    writer.pen(0, 3, Qt::red).select(0).brush(0, Qt::blue).select(1).append(family.records);
     const QImage played = test::renderBytes(writer.bytes(), kCanvas);
     const QImage expected = test::drawReference(kCanvas, [&](QPainter& p) {
         p.setPen(QPen(Qt::red, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
