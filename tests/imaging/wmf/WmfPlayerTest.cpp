@@ -362,7 +362,6 @@ const Bitmap kBitmaps[] = {
     {"StretchDib16Bits", f::StretchDib, 16, false, kWhole, kDoubled},
     {"StretchDib24Bits", f::StretchDib, 24, false, kWhole, kDoubled},
     {"StretchDib32Bits", f::StretchDib, 32, false, kWhole, kDoubled},
-    {"StretchDibTopDown", f::StretchDib, 24, true, kWhole, kDoubled},
     {"LowerHalfOfBottomUp", f::StretchDib, 8, false, kLowerHalf, {8, 8, 32, 12}},
     {"LowerHalfOfTopDown", f::StretchDib, 8, true, kLowerHalf, {8, 8, 32, 12}},
     {"DibStretchBlt", f::DibStretchBlt, 24, false, kWhole, {4, 4, 24, 18}},

@@ -55,7 +55,6 @@ const Placement kPlacements[] = {
     // The cell's top is above the capitals by the font's internal leading.
     {"LeftAtTheBottom", 0, kLeft | kBottom, 80, {}, {}, 80 - 5, {}, false},
     {"QuarterTurnRunsUpwards", 900, kLeft | kBaseline, {}, 80, {}, 80, {}, true},
-    {"ThreeQuartersRunsDownwards", 2700, kLeft | kBaseline, 80, {}, 80, {}, {}, true},
 };
 
 class WmfTextPlacement : public testing::TestWithParam<Placement> {};
