@@ -50,13 +50,11 @@ TEST_F(CatalogueTest, ACycleShowsEveryPictureOnceBeforeANewOneStarts) {
 }
 
 TEST_F(CatalogueTest, ReScanRebuildsBothListsAtEveryUpdate) {
-    picture("a.jpg");
-    picture("b.jpg");
-    for (std::size_t count = 2; count <= 4; ++count) {
+    for (std::size_t count = 1; count <= 3; ++count) {
+        picture("new" + std::to_string(count) + ".gif");
         ASSERT_TRUE(next(true));
         EXPECT_EQ(catalogue_.imageList().size(), count + 1);
         EXPECT_EQ(catalogue_.playOrder().size(), count) << "a fresh cycle, one taken";
-        picture("new" + std::to_string(count) + ".gif");
     }
 }
 
@@ -87,33 +85,16 @@ private:
 /// home folder does, is never scanned.
 TEST(CatalogueFolderTest, AnUnusableFolderFallsBackToTheCurrentDirectoryOfItsDrive) {
     test::TempDir dir;
-    dir.write("my drive/pics/a.jpg", "x");
-    dir.write("home/private.jpg", "x");
-    dir.write("root home/private.jpg", "x");
-    dir.write("program/c.jpg", "x");
-    fs::create_directory(dir.path() / "my drivework");
-    const std::string drive = fs::canonical(dir.path() / "my drive").string();
-    const std::string pics = drive + "/pics";
-    const std::string program = fs::canonical(dir.path() / "program").string();
-    const std::string home = fs::canonical(dir.path() / "home").string();
-    const std::string rootHome = fs::canonical(dir.path() / "root home").string();
-    std::string escaped = drive;  // the kernel writes a blank in a mount point as \040
-    for (std::size_t at; (at = escaped.find(' ')) != std::string::npos;)
-        escaped.replace(at, 1, "\\040");
-    // Of two mounts on one point the later is on top: here the real one.
+    for (const char* file : {"drive/pics/a.jpg", "home/a.jpg", "roothome/a.jpg", "program/c.jpg"})
+        dir.write(file, "x");
+    fs::create_directory(dir.path() / "drivework");
+    const auto real = [&](const char* name) { return fs::canonical(dir.path() / name).string(); };
+    const std::string drive = real("drive"), pics = drive + "/pics", program = real("program");
+    const std::string home = real("home");
     const std::string table =
-        "1 0 8:1 / / rw - ext4 a rw\n"
-        "broken line\n"
-        "2 1 0:20 / /proc rw,relatime - proc proc rw\n"
-        "5 1 0:22 / /sys rw - sysfs sysfs rw\n"
-        "6 1 8:3 / " +
-        home +
-        " rw - ext4 h rw\n"
-        "3 1 0:21 / " +
-        escaped +
-        " rw - proc p rw\n"
-        "4 1 8:2 / " +
-        escaped + " rw shared:5 - tmpfs b rw\n";
+        "1 0 8:1 / / rw - ext4 a rw\n2 1 0:20 / /proc rw - proc proc rw\n"
+        "3 1 8:3 / " +
+        home + " rw - ext4 h rw\n4 1 8:2 / " + drive + " rw - tmpfs b rw\n";
     MountDirectoryLists lists(program, dir.write("mountinfo", table).string());
     // The working directory holds pictures of its own: on a drive of its own, or on "/" with
     // the program.
@@ -123,13 +104,11 @@ TEST(CatalogueFolderTest, AnUnusableFolderFallsBackToTheCurrentDirectoryOfItsDri
     for (const Case& c : {
              Case{drive + "/gone/", home, drive + "/", "pics/a.jpg"},  // the mount point
              Case{pics + "/", home, pics + "/", "a.jpg"},
-             Case{pics + "/a.jpg", home, pics + "/", "a.jpg"},  // the last shown there
-             Case{"", home, program + "/", "c.jpg"},            // the program's folder
-             Case{"../my drive", home, program + "/../my drive/", "pics/a.jpg"},  // unchecked
+             Case{pics + "/a.jpg", home, pics + "/", "a.jpg"},              // the last shown there
+             Case{"", home, program + "/", "c.jpg"},                        // the program's folder
+             Case{"../drive", home, program + "/../drive/", "pics/a.jpg"},  // unchecked
              Case{"/proc/self/", home, program + "/", "c.jpg"},  // no drive: the program's
-             Case{"/proc/self/", rootHome, program + "/", "c.jpg"},
-             Case{"/sys", rootHome, program + "/", "c.jpg"},
-             Case{drive + "work/gone/", rootHome, program + "/", "c.jpg"},  // on "/"
+             Case{drive + "work/gone/", real("roothome"), program + "/", "c.jpg"},  // on "/"
          }) {
         const WorkingDirectory started(c.workingDirectory);
         platform::SeededRandom random(3);

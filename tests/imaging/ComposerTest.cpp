@@ -52,8 +52,7 @@ TEST_F(ComposerTest, FitsAndPlacesThePictureOnABlackTile) {
              Case{{2048, 1024}, 0, {1024, 512}, {0, 0, 1024, 512}},  // 0 counts as 1
              Case{{2048, 1024}, 2, {512, 384}, {2, 65, 508, 254}},
              Case{{99, 49}, 2, {512, 384}, {206, 168, 99, 49}},  // halves: 206.5 and 167.5
-             Case{{1024, 768}, 3, {341, 256}, {2, 2, 336, 252}},
-             Case{{100000, 2}, 1, {1024, 1}, {0, 0, 1024, 1}},  // a side never vanishes
+             Case{{100000, 2}, 1, {1024, 1}, {0, 0, 1024, 1}},   // a side never vanishes
          }) {
         SCOPED_TRACE(std::to_string(c.picture.width()) + " at " + std::to_string(c.scaleFactor));
         const Composition result = compose("picture.png", c.picture, c.scaleFactor, false);

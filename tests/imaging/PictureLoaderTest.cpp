@@ -3,15 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <QPainter>
 
 #include <chrono>
-#include <cstring>
 #include <filesystem>
 #include <future>
 #include <initializer_list>
@@ -41,23 +38,22 @@ enum class Metadata {
     CameraTagsThenXmp,  ///< the same, then an XMP block
 };
 
+using namespace std::string_literals;
+
+/// APP1 segments: big-endian TIFF with one entry, or little-endian with Make (its text at 50),
+/// Model and the orientation, each a tag, type, count and value.
 std::string exifSegment(int orientation, Metadata metadata) {
-    if (metadata == Metadata::OrientationOnly) {
-        return bytes({0xFF, 0xE1, 0x00, 34,   'E', 'x', 'i', 'f', 0, 0,  // APP1, length, identifier
-                      'M',  'M',  0,    0x2A, 0,   0,   0,   8,  // big-endian TIFF, IFD at 8
-                      0,    1,                                   // one entry
-                      0x01, 0x12, 0,    3,    0,   0,   0,   1,   0, orientation, 0, 0,  // SHORT
-                      0,    0,    0,    0});  // no next IFD
-    }
-    return bytes(
-        {0xFF, 0xE1, 0x00, 64,  'E', 'x', 'i', 'f', 0,           0,  // APP1, length, identifier
-         'I',  'I',  0x2A, 0,   8,   0,   0,   0,                    // little-endian TIFF, IFD at 8
-         3,    0,                                                    // three entries
-         0x0F, 0x01, 2,    0,   6,   0,   0,   0,   50,          0,   0,   0,  // Make, at 50
-         0x10, 0x01, 2,    0,   4,   0,   0,   0,   'E',         'O', 'S', 0,  // Model
-         0x12, 0x01, 3,    0,   1,   0,   0,   0,   orientation, 0,   0,   0,
-         0,    0,    0,    0,  // no next IFD
-         'C',  'a',  'n',  'o', 'n', 0});
+    const char turn = char(orientation);
+    if (metadata == Metadata::OrientationOnly)
+        return "\xFF\xE1\0\x22"
+               "Exif\0\0MM\0\x2A\0\0\0\x08\0\x01"
+               "\x01\x12\0\x03\0\0\0\x01\0"s +
+               turn + "\0\0\0\0\0\0"s;
+    return "\xFF\xE1\0\x40"
+           "Exif\0\0II\x2A\0\x08\0\0\0\x03\0"
+           "\x0F\x01\x02\0\x06\0\0\0\x32\0\0\0\x10\x01\x02\0\x04\0\0\0EOS\0"
+           "\x12\x01\x03\0\x01\0\0\0"s +
+           turn + "\0\0\0\0\0\0\0Canon\0"s;
 }
 
 std::string xmpSegment() {
@@ -80,25 +76,13 @@ std::string halvesWithOrientation(QSize size, int orientation,
     return jpeg.substr(0, 2) + segments + jpeg.substr(2);
 }
 
-/// The BMP file of a picture with its rows stored top-down, as a negative height declares.
+/// The BMP file of a picture of one colour declaring its rows top-down: a negative height.
 std::string topDownBmp(const QImage& picture) {
-    std::string bmp = encode(picture.convertToFormat(QImage::Format_RGB888), "bmp");
-    const auto word = [&](int at) {
-        return int(std::uint32_t(std::uint8_t(bmp[at])) |
-                   std::uint32_t(std::uint8_t(bmp[at + 1])) << 8 |
-                   std::uint32_t(std::uint8_t(bmp[at + 2])) << 16 |
-                   std::uint32_t(std::uint8_t(bmp[at + 3])) << 24);
-    };
-    const int data = word(10);
-    const int height = word(22);
-    const std::size_t stride = (std::size_t(picture.width()) * 3 + 3) & ~std::size_t(3);
-    std::string rows;
-    for (int row = height - 1; row >= 0; --row)
-        rows += bmp.substr(data + row * stride, stride);
-    const std::uint32_t negative = std::uint32_t(-height);
+    std::string bmp = encode(picture, "bmp");
+    const std::uint32_t negative = std::uint32_t(-picture.height());
     for (int i = 0; i < 4; ++i)
         bmp[22 + i] = char(negative >> (8 * i));
-    return bmp.substr(0, data) + rows;
+    return bmp;
 }
 
 /// A CMYK JPEG with count comment segments before its frame.
@@ -132,24 +116,6 @@ std::string hostileGif() {
                              2,    2,    0x4C, 0x01, 0,    0x3B});
 }
 
-/// A Unix socket bound at a path while it lives.
-class UnixSocket {
-public:
-    explicit UnixSocket(const std::string& path)
-        : fd_(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-        EXPECT_EQ(::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address), 0) << path;
-    }
-    ~UnixSocket() { ::close(fd_); }
-    UnixSocket(const UnixSocket&) = delete;
-    UnixSocket& operator=(const UnixSocket&) = delete;
-
-private:
-    int fd_;
-};
-
 class PictureLoaderTest : public ::testing::Test {
 protected:
     std::string write(const std::string& name, const std::string& content) {
@@ -171,9 +137,7 @@ TEST_F(PictureLoaderTest, FitsEachFormatToExactlyTheComputedSizeUnderNamesThatAr
     const TargetSize screen{1024, 768};
     for (const Case& c :
          {Case{"jpeg", false, {2000, 1000}, {1024, 512}, screen},
-          Case{"jpeg", false, {3000, 2000}, {508, 339}, {508, 380}},
           Case{"jpeg", true, {300, 200}, {150, 100}, {150, 150}},
-          Case{"png", false, {2048, 1024}, {1024, 512}, screen},
           Case{"png", false, {600, 300}, {300, 150}, {300, 300}, QImage::Format_RGBA64},
           Case{"bmp", false, {1000, 1536}, {500, 768}, screen},
           Case{"bmp", false, {64, 32}, {64, 32}, screen, QImage::Format_RGB32, true}}) {
@@ -201,14 +165,11 @@ TEST_F(PictureLoaderTest, TurnsPicturesUprightByTheirExifOrientationBeforeFittin
         QPoint red, blue;  // points inside the red and the blue half, in upright coordinates
         Metadata metadata = OrientationOnly;
     };
+    // Fitting the stored size instead would keep the second unscaled. The XMP block after the
+    // EXIF one leaves the orientation as EXIF gave it.
     for (const Case& c :
          {Case{3, {40, 20}, {40, 20}, {1024, 768}, {35, 10}, {5, 10}},
-          Case{6, {40, 20}, {20, 40}, {1024, 768}, {10, 5}, {10, 35}},
-          Case{8, {40, 20}, {20, 40}, {1024, 768}, {10, 35}, {10, 5}},
-          // Fitting the stored size instead would keep it unscaled.
-          Case{6, {800, 400}, {200, 400}, {1024, 400}, {100, 50}, {100, 350}},
-          Case{6, {40, 20}, {20, 40}, {1024, 768}, {10, 5}, {10, 35}, CameraTags},
-          // The XMP block after the EXIF one leaves the orientation as EXIF gave it.
+          Case{6, {800, 400}, {200, 400}, {1024, 400}, {100, 50}, {100, 350}, CameraTags},
           Case{8, {40, 20}, {20, 40}, {1024, 768}, {10, 35}, {10, 5}, CameraTagsThenXmp}}) {
         SCOPED_TRACE(c.orientation);
         const std::string path =
@@ -227,9 +188,7 @@ TEST_F(PictureLoaderTest, RefusesHostileAndBrokenPicturesWithAMessage) {
     const std::string folder = dir.write("folder.jpg/inner", "x").parent_path().string();
     const std::string zeros = write("zeros.jpg", bytes({0xFF, 0xD8}));
     std::filesystem::resize_file(zeros, 2 * kMaxJpegHeaderBytes);  // sparse: no disk taken
-    const std::string socket = (dir.path() / "socket.jpg").string();
-    const UnixSocket listening(socket);
-    QImage deep(1000, 1000, QImage::Format_RGBA64);  // 8 bytes a pixel when decoded
+    QImage deep(1000, 1000, QImage::Format_RGBA64);                // 8 bytes a pixel when decoded
     deep.fill(Qt::green);
     struct Case {
         std::string path, message;  // the message names the path, or the declared size
@@ -241,7 +200,6 @@ TEST_F(PictureLoaderTest, RefusesHostileAndBrokenPicturesWithAMessage) {
              Case{zeros, "24 MB"},
              Case{write("cmyk.jpg", cmykWithComments(5000)), "segments"},
              Case{"/dev/null", "/dev/null"},
-             Case{socket, socket},
              Case{write("bomb.gif", hostileGif()), "65535 x 65535"},
              Case{gone, gone},
              Case{folder, folder},
@@ -272,9 +230,8 @@ TEST_F(PictureLoaderTest, AFifoFailsAtOnceWithoutWaitingForAWriter) {
 }
 
 TEST_F(PictureLoaderTest, TransparentAreasBecomeBlack) {
-    QImage picture(20, 20, QImage::Format_ARGB32);
-    picture.fill(QColor(255, 255, 255, 0));  // white, but wholly transparent
-    picture.setPixel(10, 10, qRgb(255, 255, 255));
+    QImage picture = solid({20, 20}, Qt::white).convertToFormat(QImage::Format_ARGB32);
+    picture.setPixel(1, 1, qRgba(255, 255, 255, 0));
     const LoadedPicture loaded = loadPicture(write("clear.png", encode(picture, "png")), {64, 64});
     ASSERT_TRUE(loaded.ok()) << loaded.error;
     EXPECT_FALSE(loaded.image.hasAlphaChannel());
