@@ -42,10 +42,6 @@ INSTANTIATE_TEST_SUITE_P(
                    "programs:\t\\\n  maze -root \\n\\\n     \"Muralto\" muralto -root \\n\n"
                    "selected:\t\t1\nmode:\t\tone\n"},
         // The app defaults spell "*programs:"; the daemon reads only "programs:" from this file.
-        ConfigCase{"app_defaults_spelling_with_our_entry",
-                   "mode:\tone\n*programs:\t\\\n  maze -root \\n\\\n -  muralto -root \\n\n",
-                   "mode:\t\tone\nprograms:\t\\\n  maze -root \\n\\\n    muralto -root \\n\n"
-                   "selected:\t\t1\n"},
         ConfigCase{"first_entry_on_header", "*programs:\tmaze -root \\n\\\n\txjack -root \\n\n",
                    "programs:\t\t\\\n" + kOurs +
                        "\\\n\t\t\t\tmaze -root \\n\\\n\txjack -root \\n\n"
@@ -87,60 +83,37 @@ TEST_P(SaverCommand, TheDaemonRunsTheProgramAndInstallingAgainFindsTheEntry) {
 
 INSTANTIATE_TEST_SUITE_P(
     Paths, SaverCommand,
-    testing::Values(
-        CommandCase{"plain", "/opt/muralto-1.2/bin/muralto", "/opt/muralto-1.2/bin/muralto -root"},
-        CommandCase{"blank", "/home/jo/My Programs/muralto",
-                    "\"muralto\" '/home/jo/My Programs/muralto' -root"},
-        CommandCase{"colon", "/srv/a:b/muralto", "\"muralto\" '/srv/a:b/muralto' -root"},
-        CommandCase{"shell_characters", "/tmp/$HOME;x&y/muralto",
-                    "\"muralto\" '/tmp/$HOME;x&y/muralto' -root"},
-        CommandCase{"single_quote", "/home/jo/it's/muralto",
-                    "\"muralto\" '/home/jo/it'\"'\"'s/muralto' -root"},
-        CommandCase{"double_quote_in_name", "/opt/x/mur\"alto",
-                    "\"muralto\" '/opt/x/mur\"alto' -root"},
-        CommandCase{"utf8", "/home/j\xC3\xB6/muralto",
-                    "\"muralto\" '/home/j\xC3\xB6/muralto' -root"},
-        CommandCase{"backslash", "/home/jo/a\\nb/muralto", std::nullopt},
-        CommandCase{"line_break", "/home/jo/a\nb/muralto", std::nullopt},
-        CommandCase{"empty", "", std::nullopt}),
+    testing::Values(CommandCase{"plain", "/opt/muralto-1.2/bin/muralto",
+                                "/opt/muralto-1.2/bin/muralto -root"},
+                    CommandCase{"colon_and_blank", "/srv/a:b c/muralto",
+                                "\"muralto\" '/srv/a:b c/muralto' -root"},
+                    CommandCase{"single_quote", "/home/jo/it's/muralto",
+                                "\"muralto\" '/home/jo/it'\"'\"'s/muralto' -root"},
+                    CommandCase{"backslash", "/home/jo/a\\nb/muralto", std::nullopt},
+                    CommandCase{"empty", "", std::nullopt}),
     test::byName);
 
-TEST(XScreenSaverInstallerTest, ChangesNothingWhereXScreenSaverIsNotInUse) {
+/// Where xscreensaver is not in use nothing is written; a configuration linked in from
+/// elsewhere is changed where it lives, keeping its mode.
+TEST(XScreenSaverInstallerTest, WritesOnlyWhereXScreenSaverIsInUseAndKeepsALink) {
     test::TempDir dir;
-    std::vector<std::string> launched;
-    auto launcher = [&](const std::string& p, const std::vector<std::string>&) {
-        launched.push_back(p);
-        return true;
-    };
+    const auto launcher = [](const std::string&, const std::vector<std::string>&) { return true; };
     const XScreenSaverInstaller::Paths paths{dir.path() / ".xscreensaver", dir.path() / "defaults"};
-    XScreenSaverInstaller absent(
-        paths, [](const std::string&) { return std::string(); }, launcher);
-    absent.install(kProgram);
+    XScreenSaverInstaller(
+        paths, [](const std::string&) { return std::string(); }, launcher)
+        .install(kProgram);
     EXPECT_FALSE(std::filesystem::exists(paths.userFile));
 
-    dir.write("defaults", "*programs:\t\\\n\tmaze -root \\n\n");
-    XScreenSaverInstaller present(
-        paths,
-        [](const std::string& p) {
-            return p == "xscreensaver-demo" || p == "xscreensaver" ? "/usr/bin/" + p : "";
-        },
-        launcher);
-    present.install(kProgram);
-    EXPECT_NE(test::readFile(paths.userFile).find("/opt/muralto/muralto -root"), std::string::npos);
-    EXPECT_NE(test::readFile(paths.userFile).find("\tmaze -root"), std::string::npos);
-    EXPECT_EQ(launched, std::vector<std::string>{"/usr/bin/xscreensaver-demo"});
-
-    // A configuration linked in from elsewhere is changed where it lives, keeping its mode.
+    using enum std::filesystem::perms;
     const auto kept = dir.write("dotfiles/xscreensaver", "programs:\t\\\n\tmaze -root \\n\n");
-    std::filesystem::permissions(
-        kept, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
-    std::filesystem::remove(paths.userFile);
+    std::filesystem::permissions(kept, owner_read | owner_write);
     std::filesystem::create_symlink(kept, paths.userFile);
-    present.install(kProgram);
+    XScreenSaverInstaller(
+        paths, [](const std::string& p) { return "/usr/bin/" + p; }, launcher)
+        .install(kProgram);
     EXPECT_TRUE(std::filesystem::is_symlink(paths.userFile));
     EXPECT_NE(test::readFile(kept).find("/opt/muralto/muralto -root"), std::string::npos);
-    EXPECT_EQ(std::filesystem::status(kept).permissions() & std::filesystem::perms::all,
-              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_EQ(std::filesystem::status(kept).permissions() & all, owner_read | owner_write);
 }
 
 }  // namespace
