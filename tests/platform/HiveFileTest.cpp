@@ -197,26 +197,15 @@ TEST_F(HiveFileTest, AWriteGoesWhereTheLinkLeadsAndKeepsTheLink) {
 
 using test::ChildProcess;
 
-/// Holds the hive's write lock while it lives, as another process would: flock locks belong to
-/// an open file, so the hive's own open of the lock file conflicts with this one.
-class LockHolder {
-public:
-    explicit LockHolder(const std::filesystem::path& hive)
-        : fd_(::open((hive.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
-        EXPECT_EQ(::flock(fd_, LOCK_EX), 0);
-    }
-    ~LockHolder() { ::close(fd_); }
-
-private:
-    int fd_;
-};
-
 TEST_F(HiveFileTest, WhileAnotherProcessKeepsTheLockReadsGoOnAndAWriteGivesUp) {
     HiveFile hive(file, kRoot);
     ASSERT_EQ(setValue(hive, "Delay", "60"), 0);
     const std::string before = test::readFile(file);
     {
-        LockHolder held(file);
+        // Held as another process would: flock locks belong to an open file, so the hive's own
+        // open of the lock file conflicts with this one.
+        const int held = ::open((file.string() + ".lock").c_str(), O_RDWR | O_CLOEXEC);
+        ASSERT_EQ(::flock(held, LOCK_EX), 0);
         // In a child, so that a write waiting for ever ends with the alarm instead of the test.
         auto writer = ChildProcess::fork([&] {
             ::alarm(10);
@@ -230,6 +219,7 @@ TEST_F(HiveFileTest, WhileAnotherProcessKeepsTheLockReadsGoOnAndAWriteGivesUp) {
         ASSERT_NE(code, -1) << "the write waited for the lock";
         EXPECT_EQ(code, EWOULDBLOCK);
         EXPECT_EQ(test::readFile(file), before);
+        ::close(held);
     }
     EXPECT_EQ(setValue(hive, "Delay", "90"), 0);
 }
