@@ -33,33 +33,20 @@ struct Folders {
     fs::path fallbackLock() const { return fallback / "muralto-instances.lock"; }
 };
 
-/// Another process running `body` until release(); body reports one byte back first.
-class Child {
-public:
-    explicit Child(const std::function<char()>& body)
-        : process_(test::ChildProcess::fork([&body] {
-              const char answer[] = {body(), '\n'};
-              [[maybe_unused]] auto written = ::write(STDOUT_FILENO, answer, sizeof answer);
-              char ignored;
-              // Until the parent lets go.
-              [[maybe_unused]] auto got = ::read(STDIN_FILENO, &ignored, 1);
-              return 0;
-          })) {
-        const std::string line = process_.readLine();
-        answer_ = line.size() == 1 ? line[0] : 'x';  // 'x': the child died before answering
-    }
-    ~Child() { release(); }
-    char answer() const { return answer_; }
-    /// Lets the child end and waits for it.
-    void release() {
-        process_.closeInput();
-        process_.exitCode();
-    }
+/// Another process: runs body, prints the letter it returns and lives until its input ends.
+test::ChildProcess child(const std::function<char()>& body) {
+    return test::ChildProcess::fork([&body] {
+        const char answer[] = {body(), '\n'};
+        char end;
+        return ::write(STDOUT_FILENO, answer, 2) == 2 && ::read(STDIN_FILENO, &end, 1) >= 0 ? 0 : 1;
+    });
+}
 
-private:
-    test::ChildProcess process_;
-    char answer_ = 'x';
-};
+/// Lets a child end and waits for it.
+void release(test::ChildProcess& process) {
+    process.closeInput();
+    process.exitCode();
+}
 
 /// A child holding its instance's share: answers 'a' when it saw another instance, 'n' if not.
 std::function<char()> instance(const Folders& folders) {
@@ -77,13 +64,13 @@ TEST(InstanceLock, EachRunningInstanceHoldsAShareUntilItEnds) {
             .anotherInstanceRunning();
     };
     EXPECT_FALSE(seen());
-    Child first(instance(folders));
-    Child second(instance(folders));
-    ASSERT_EQ(first.answer(), 'n');
-    ASSERT_EQ(second.answer(), 'a');
-    first.release();
+    auto first = child(instance(folders));
+    ASSERT_EQ(first.readLine(), "n");
+    auto second = child(instance(folders));
+    ASSERT_EQ(second.readLine(), "a");
+    release(first);
     EXPECT_TRUE(seen()) << "the second instance holds its share too";
-    second.release();
+    release(second);
     EXPECT_FALSE(seen());
 }
 
@@ -104,11 +91,11 @@ TEST(InstanceLock, ProgramsItStartsDoNotKeepIt) {
 
 TEST(InstanceLock, AProcessHoldingItExclusivelyDoesNotHangTheStart) {
     Folders folders;
-    Child holder([&folders] {
+    auto holder = child([&folders] {
         const int fd = ::open(folders.runtimeLock().c_str(), O_RDWR | O_CREAT, 0600);
         return fd >= 0 && ::flock(fd, LOCK_EX) == 0 ? 'h' : 'f';
     });
-    ASSERT_EQ(holder.answer(), 'h');
+    ASSERT_EQ(holder.readLine(), "h");
     const InstanceLock lock(folders.runtime.string(), folders.fallback.string());
     EXPECT_TRUE(lock.anotherInstanceRunning());
     EXPECT_EQ(lock.lockFile(), "") << "no share while someone holds the lock exclusively";
