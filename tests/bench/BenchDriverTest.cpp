@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
-
 #include <filesystem>
 
 #include "bench/BenchInputs.h"
@@ -81,10 +79,3 @@ TEST(BenchDriver, UpdateGivesUpOnTheHostileJpeg) {
 
 }  // namespace
 }  // namespace muralto::bench
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -132,10 +132,14 @@ TEST(WallpaperWorker, RunsTheChangeBesideTheEventLoop) {
 TEST(SwayPathArgument, EveryShellCharacterIsEscaped) {
     const std::pair<std::string, std::optional<std::string>> cases[] = {
         {"/home/j/Az09-b_c.d,e:f@g%h+i.bmp", "\"/home/j/Az09-b_c.d,e:f@g%h+i.bmp\""},
-        {"/it's \"x\".bmp", R"("/it\'s\ \"x\".bmp")"},
-        {"/sub $(echo X)/$HOME.bmp", R"("/sub\ \$\(echo\ X\)/\$HOME.bmp")"},
-        {"/a\\b`id`;\t", "\"/a\\\\b\\`id\\`\\;\\\t\""},
-        {"/~{a,b}*?[x]", R"("/\~\{a,b\}\*\?\[x\]")"},
+        {R"(/a'b "$(x)\`;)"
+         "\t"
+         R"(~{c,d}*?[e])",
+         "\""
+         R"(/a\'b\ \"\$\(x\)\\\`\;\)"
+         "\t"
+         R"(\~\{c,d\}\*\?\[e\])"
+         "\""},
         {"/\xC3\xA9t\xC3\xA9\xFF", "\"/\xC3\xA9t\xC3\xA9\xFF\""},
         {"/new\nline", std::nullopt},
         {"/a\rb", std::nullopt},
