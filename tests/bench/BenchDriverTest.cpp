@@ -1,22 +1,15 @@
-// The benchmark drivers run as bench/run runs them, on small inputs: what they scan, shuffle,
-// compose and refuse must be what the program itself does.
+// The benchmark drivers run as bench/run runs them, on small inputs: what they scan, shuffle
+// and refuse must be what the program itself does.
 
 #include <gtest/gtest.h>
-
-#include <QGuiApplication>
 
 #include <filesystem>
 
 #include "bench/BenchInputs.h"
-#include "bench/PhotoJpeg.h"
 #include "bench/PoolShuffle.h"
-#include "folders/DirectoryLists.h"
 #include "folders/DirectoryScan.h"
-#include "imaging/Catalogue.h"
-#include "imaging/ImageUpdater.h"
 #include "imaging/PlayOrder.h"
 #include "tests/support/ChildProcess.h"
-#include "tests/support/RecordingOutput.h"
 #include "tests/support/TestSupport.h"
 
 namespace muralto::bench {
@@ -55,7 +48,7 @@ TEST(BenchDriver, ScansTheTreeAsTheCatalogueDoes) {
 }
 
 TEST(BenchDriver, ShufflesAsThePlayOrderAndThePoolReferenceDo) {
-    for (const std::size_t n : {0, 1, 65, 1000}) {
+    for (const std::size_t n : {0, 65}) {
         SCOPED_TRACE(n);
         const auto [exitCode, out] =
             run(MURALTO_BENCH_DRIVER,
@@ -68,34 +61,6 @@ TEST(BenchDriver, ShufflesAsThePlayOrderAndThePoolReferenceDo) {
             expected += std::to_string(order[i]) + '\n';
         EXPECT_EQ(out.substr(out.find('\n') + 1), expected);  // after the time it took
     }
-}
-
-TEST(BenchDriver, ComposesTheBitmapThatAnUpdateWrites) {
-    const test::TempDir dir;
-    const fs::path folder = dir.path() / "pictures", picture = folder / "photo.jpg";
-    fs::create_directories(folder);
-    ASSERT_EQ(writePhotoJpeg(picture.string(), 900, 600, 3), "");
-    const fs::path composed = dir.path() / "composed.bmp", updated = dir.path() / "update.bmp";
-    const auto [exitCode, out] = run(
-        MURALTO_BENCH_GUI_DRIVER, {"compose", picture.string(), composed.string(), "200", "400"});
-    ASSERT_EQ(exitCode, 0);
-
-    SeededRandom random(5);
-    imaging::MountDirectoryLists lists(dir.path().string());
-    imaging::Catalogue catalogue(random, lists);
-    test::RecordingOutput output;
-    imaging::ImageUpdater updater(catalogue, output, updated.string());
-    imaging::UpdateRequest request;
-    request.settings.Valid = true;
-    request.settings.Path = folder.string() + "/";
-    request.settings.AddPath = true;
-    request.area = QSize(200, 400);
-    request.chars = imaging::measureCharMetrics(imaging::canvasFont());
-    request.programDirectory = dir.path().string();
-    ASSERT_EQ(updater.UpdateImage(request), imaging::UpdateResult::Shown) << updater.lastError();
-    const std::string bitmap = test::readFile(composed);
-    EXPECT_EQ(bitmap.substr(0, 2), "BM");
-    EXPECT_EQ(bitmap, test::readFile(updated));
 }
 
 TEST(BenchDriver, UpdateGivesUpOnTheHostileJpeg) {
@@ -114,10 +79,3 @@ TEST(BenchDriver, UpdateGivesUpOnTheHostileJpeg) {
 
 }  // namespace
 }  // namespace muralto::bench
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

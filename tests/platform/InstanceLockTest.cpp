@@ -33,33 +33,20 @@ struct Folders {
     fs::path fallbackLock() const { return fallback / "muralto-instances.lock"; }
 };
 
-/// Another process running `body` until release(); body reports one byte back first.
-class Child {
-public:
-    explicit Child(const std::function<char()>& body)
-        : process_(test::ChildProcess::fork([&body] {
-              const char answer[] = {body(), '\n'};
-              [[maybe_unused]] auto written = ::write(STDOUT_FILENO, answer, sizeof answer);
-              char ignored;
-              // Until the parent lets go.
-              [[maybe_unused]] auto got = ::read(STDIN_FILENO, &ignored, 1);
-              return 0;
-          })) {
-        const std::string line = process_.readLine();
-        answer_ = line.size() == 1 ? line[0] : 'x';  // 'x': the child died before answering
-    }
-    ~Child() { release(); }
-    char answer() const { return answer_; }
-    /// Lets the child end and waits for it.
-    void release() {
-        process_.closeInput();
-        process_.exitCode();
-    }
+/// Another process: runs body, prints the letter it returns and lives until its input ends.
+test::ChildProcess child(const std::function<char()>& body) {
+    return test::ChildProcess::fork([&body] {
+        const char answer[] = {body(), '\n'};
+        char end;
+        return ::write(STDOUT_FILENO, answer, 2) == 2 && ::read(STDIN_FILENO, &end, 1) >= 0 ? 0 : 1;
+    });
+}
 
-private:
-    test::ChildProcess process_;
-    char answer_ = 'x';
-};
+/// Lets a child end and waits for it.
+void release(test::ChildProcess& process) {
+    process.closeInput();
+    process.exitCode();
+}
 
 /// A child holding its instance's share: answers 'a' when it saw another instance, 'n' if not.
 std::function<char()> instance(const Folders& folders) {
@@ -70,36 +57,21 @@ std::function<char()> instance(const Folders& folders) {
     };
 }
 
-TEST(InstanceLock, AloneWhenNoOtherProcessHoldsIt) {
+TEST(InstanceLock, EachRunningInstanceHoldsAShareUntilItEnds) {
     Folders folders;
-    const InstanceLock lock(folders.runtime.string(), folders.fallback.string());
-    EXPECT_FALSE(lock.anotherInstanceRunning());
-    EXPECT_EQ(lock.lockFile(), folders.runtimeLock().string());
-    struct stat st {};
-    ASSERT_EQ(::stat(lock.lockFile().c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0600u);
-}
-
-TEST(InstanceLock, SeesARunningInstanceUntilItEnds) {
-    Folders folders;
-    Child running(instance(folders));
-    ASSERT_EQ(running.answer(), 'n');
-    EXPECT_TRUE(
-        InstanceLock(folders.runtime.string(), folders.fallback.string()).anotherInstanceRunning());
-    running.release();
-    EXPECT_FALSE(
-        InstanceLock(folders.runtime.string(), folders.fallback.string()).anotherInstanceRunning());
-}
-
-TEST(InstanceLock, AnInstanceThatFoundAnotherHoldsItsShareToo) {
-    Folders folders;
-    Child first(instance(folders));
-    Child second(instance(folders));
-    ASSERT_EQ(first.answer(), 'n');
-    ASSERT_EQ(second.answer(), 'a');
-    first.release();
-    EXPECT_TRUE(
-        InstanceLock(folders.runtime.string(), folders.fallback.string()).anotherInstanceRunning());
+    const auto seen = [&] {
+        return InstanceLock(folders.runtime.string(), folders.fallback.string())
+            .anotherInstanceRunning();
+    };
+    EXPECT_FALSE(seen());
+    auto first = child(instance(folders));
+    ASSERT_EQ(first.readLine(), "n");
+    auto second = child(instance(folders));
+    ASSERT_EQ(second.readLine(), "a");
+    release(first);
+    EXPECT_TRUE(seen()) << "the second instance holds its share too";
+    release(second);
+    EXPECT_FALSE(seen());
 }
 
 TEST(InstanceLock, ProgramsItStartsDoNotKeepIt) {
@@ -119,118 +91,86 @@ TEST(InstanceLock, ProgramsItStartsDoNotKeepIt) {
 
 TEST(InstanceLock, AProcessHoldingItExclusivelyDoesNotHangTheStart) {
     Folders folders;
-    Child holder([&folders] {
+    auto holder = child([&folders] {
         const int fd = ::open(folders.runtimeLock().c_str(), O_RDWR | O_CREAT, 0600);
         return fd >= 0 && ::flock(fd, LOCK_EX) == 0 ? 'h' : 'f';
     });
-    ASSERT_EQ(holder.answer(), 'h');
+    ASSERT_EQ(holder.readLine(), "h");
     const InstanceLock lock(folders.runtime.string(), folders.fallback.string());
     EXPECT_TRUE(lock.anotherInstanceRunning());
     EXPECT_EQ(lock.lockFile(), "") << "no share while someone holds the lock exclusively";
 }
 
-// --- lock paths that cannot be used ---
-
-enum class Where { Runtime, Fallback, Nowhere };
-/// Root passes every permission check but alone can give a file to another user.
-enum class Privilege { Any, RootOnly, NotRoot };
-
-struct PathCase {
-    const char* name;
-    std::function<void(Folders&)> plant;
-    Where where;          ///< where the share is taken
-    Privilege privilege;  ///< who can run the case
-    std::string runtime;  ///< the runtime folder's name when not the prepared one
-};
-
-class LockPathTest : public testing::TestWithParam<PathCase> {};
-
-TEST_P(LockPathTest, EndsWithAClearOutcome) {
-    const PathCase& c = GetParam();
-    if (c.privilege == Privilege::NotRoot && ::geteuid() == 0)
-        GTEST_SKIP() << "root writes to any folder";
-    if (c.privilege == Privilege::RootOnly && ::geteuid() != 0)
-        GTEST_SKIP() << "only root can give a file to another user";
-    Folders folders;
-    c.plant(folders);
-    const std::string runtime = c.runtime == "prepared" ? folders.runtime.string() : c.runtime;
-    const InstanceLock lock(runtime, folders.fallback.string());
-    EXPECT_FALSE(lock.anotherInstanceRunning());
-    const std::string expected = c.where == Where::Runtime    ? folders.runtimeLock().string()
-                                 : c.where == Where::Fallback ? folders.fallbackLock().string()
-                                                              : "";
-    EXPECT_EQ(lock.lockFile(), expected);
-    EXPECT_FALSE(fs::exists(folders.dir.path() / "target")) << "followed a planted link";
-    fs::permissions(folders.runtime, fs::perms::owner_all, fs::perm_options::replace);
-}
-
-void nothing(Folders&) {}
-void linkAtRuntimeLock(Folders& f) {
-    fs::create_symlink(f.dir.path() / "target", f.runtimeLock());
-}
-void fifoAtRuntimeLock(Folders& f) {
-    ::mkfifo(f.runtimeLock().c_str(), 0600);
-}
-void foreignRuntimeLock(Folders& f) {
-    ::close(::open(f.runtimeLock().c_str(), O_RDWR | O_CREAT, 0600));
-    [[maybe_unused]] const int changed = ::chown(f.runtimeLock().c_str(), 65534, 65534);
-}
-void runtimeOpenToOthers(Folders& f) {
-    fs::permissions(f.runtime, fs::perms::all, fs::perm_options::replace);
-}
-void runtimeReadOnly(Folders& f) {
-    fs::permissions(f.runtime, fs::perms::owner_read | fs::perms::owner_exec,
-                    fs::perm_options::replace);
-}
-void linksInBoth(Folders& f) {
-    linkAtRuntimeLock(f);
-    fs::create_directory(f.fallback);
-    fs::permissions(f.fallback, fs::perms::owner_all, fs::perm_options::replace);
-    fs::create_symlink(f.dir.path() / "target", f.fallbackLock());
-}
-void fallbackIsALink(Folders& f) {
-    fs::create_directory(f.dir.path() / "elsewhere");
-    fs::permissions(f.dir.path() / "elsewhere", fs::perms::owner_all, fs::perm_options::replace);
-    fs::create_directory_symlink(f.dir.path() / "elsewhere", f.fallback);
-}
-void fallbackOpenToGroup(Folders& f) {
-    fs::create_directory(f.fallback);
-    fs::permissions(f.fallback,
-                    fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec,
-                    fs::perm_options::replace);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Paths, LockPathTest,
-    testing::Values(
-        PathCase{"LinkAtTheLockPath", linkAtRuntimeLock, Where::Fallback, Privilege::Any,
-                 "prepared"},
-        PathCase{"FifoAtTheLockPath", fifoAtRuntimeLock, Where::Fallback, Privilege::Any,
-                 "prepared"},
-        PathCase{"LockFileOfAnotherUser", foreignRuntimeLock, Where::Fallback, Privilege::RootOnly,
-                 "prepared"},
-        PathCase{"RuntimeWritableByOthers", runtimeOpenToOthers, Where::Fallback, Privilege::Any,
-                 "prepared"},
-        PathCase{"RuntimeNotWritable", runtimeReadOnly, Where::Fallback, Privilege::NotRoot,
-                 "prepared"},
-        PathCase{"NoRuntimeFolder", nothing, Where::Fallback, Privilege::Any, ""},
-        PathCase{"RelativeRuntimeFolder", nothing, Where::Fallback, Privilege::Any, "runtime"},
-        PathCase{"MissingRuntimeFolder", nothing, Where::Fallback, Privilege::Any,
-                 "/nonexistent/run"},
-        PathCase{"RuntimeIsAFile", nothing, Where::Fallback, Privilege::Any, "/dev/null"},
-        PathCase{"LinksInBothFolders", linksInBoth, Where::Nowhere, Privilege::Any, "prepared"},
-        PathCase{"FallbackIsALink", fallbackIsALink, Where::Nowhere, Privilege::Any, ""},
-        PathCase{"FallbackOpenToGroup", fallbackOpenToGroup, Where::Nowhere, Privilege::Any, ""},
-        PathCase{"UsableRuntimeFolder", nothing, Where::Runtime, Privilege::Any, "prepared"}),
-    muralto::test::byName);
-
-TEST(InstanceLock, MakesAMissingFallbackFolderPrivate) {
-    Folders folders;
-    const InstanceLock lock("", folders.fallback.string());
-    ASSERT_EQ(lock.lockFile(), folders.fallbackLock().string());
-    struct stat st {};
-    ASSERT_EQ(::lstat(folders.fallback.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0700u);
+/// Where the share is taken when the runtime folder or its lock file cannot be trusted: the
+/// fallback folder, or nowhere (then no other instance is seen).
+TEST(InstanceLock, TakesItsShareOnlyInAPrivateFolderAndNeverThroughALink) {
+    enum Where { Runtime, Fallback, Nowhere };
+    const auto link = [](Folders& f) {
+        fs::create_symlink(f.dir.path() / "target", f.runtimeLock());
+    };
+    const auto mode = [](fs::perms perms) {
+        return
+            [perms](Folders& f) { fs::permissions(f.runtime, perms, fs::perm_options::replace); };
+    };
+    const auto fallback = [](fs::perms perms) {
+        return [perms](Folders& f) {
+            fs::create_directory(f.fallback);
+            fs::permissions(f.fallback, perms, fs::perm_options::replace);
+        };
+    };
+    const auto nothing = [](Folders&) {};
+    const std::tuple<const char*, std::function<void(Folders&)>, std::string, Where> cases[] = {
+        {"usable", nothing, "prepared", Runtime},
+        {"link at the lock", link, "prepared", Fallback},
+        {"fifo at the lock", [](Folders& f) { ::mkfifo(f.runtimeLock().c_str(), 0600); },
+         "prepared", Fallback},
+        {"runtime writable by others", mode(fs::perms::all), "prepared", Fallback},
+        {"runtime ReadOnly", mode(fs::perms::owner_read | fs::perms::owner_exec), "prepared",
+         Fallback},
+        {"relative runtime", nothing, "runtime", Fallback},
+        {"no runtime folder", nothing, "", Fallback},  // the fallback folder is made private
+        {"runtime is a file", nothing, "/dev/null", Fallback},
+        {"links in both",
+         [&](Folders& f) {
+             link(f);
+             fallback(fs::perms::owner_all)(f);
+             fs::create_symlink(f.dir.path() / "target", f.fallbackLock());
+         },
+         "prepared", Nowhere},
+        {"fallback is a link",
+         [](Folders& f) {
+             fs::create_directory(f.dir.path() / "elsewhere");
+             fs::permissions(f.dir.path() / "elsewhere", fs::perms::owner_all,
+                             fs::perm_options::replace);
+             fs::create_directory_symlink(f.dir.path() / "elsewhere", f.fallback);
+         },
+         "", Nowhere},
+        {"fallback open to the group",
+         fallback(fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec), "",
+         Nowhere},
+    };
+    for (const auto& [name, plant, runtime, where] : cases) {
+        if (std::string(name).find("ReadOnly") != std::string::npos && ::geteuid() == 0)
+            continue;  // root writes to any folder
+        Folders folders;
+        plant(folders);
+        const InstanceLock lock(runtime == "prepared" ? folders.runtime.string() : runtime,
+                                folders.fallback.string());
+        EXPECT_FALSE(lock.anotherInstanceRunning()) << name;
+        EXPECT_EQ(lock.lockFile(), where == Runtime    ? folders.runtimeLock().string()
+                                   : where == Fallback ? folders.fallbackLock().string()
+                                                       : "")
+            << name;
+        EXPECT_FALSE(fs::exists(folders.dir.path() / "target")) << "followed a planted link";
+        struct stat st {};
+        if (where != Nowhere && ::stat(lock.lockFile().c_str(), &st) == 0) {
+            EXPECT_EQ(st.st_mode & 07777, 0600u) << name;
+        }
+        if (where == Fallback && runtime.empty()) {
+            EXPECT_EQ(fs::status(folders.fallback).permissions(), fs::perms::owner_all);
+        }
+        fs::permissions(folders.runtime, fs::perms::owner_all, fs::perm_options::replace);
+    }
 }
 
 }  // namespace

@@ -32,98 +32,63 @@ struct ScriptedSetter : WallpaperSetter {
     std::atomic<bool> hold = false;
 };
 
-struct ChainCase {
-    const char* name;
-    std::optional<std::string> desktopFailure;
-    bool hasFallback;
-    std::optional<std::string> fallbackFailure;
-    WallpaperOutcome expected;
-    int fallbackCalls;
-};
-
-class WallpaperChainTest : public testing::TestWithParam<ChainCase> {};
-
-TEST_P(WallpaperChainTest, FallsBackAndSaysWhatFailedAndWhatItDoesInstead) {
-    const ChainCase& c = GetParam();
-    auto fallback = std::make_unique<ScriptedSetter>(c.fallbackFailure);
-    ScriptedSetter* fallbackSetter = fallback.get();
-    WallpaperChain chain(std::make_unique<ScriptedSetter>(c.desktopFailure),
-                         c.hasFallback ? std::move(fallback) : nullptr);
-    const WallpaperOutcome outcome = chain.set({"/tmp/jdoe.bmp", Placement::Centred, {}});
-    EXPECT_EQ(outcome.shown, c.expected.shown);
-    EXPECT_EQ(outcome.error, c.expected.error);
-    EXPECT_EQ(outcome.notice, c.expected.notice);
-    EXPECT_EQ(fallbackSetter->calls, c.fallbackCalls);
-}
-
 const std::string kNoManager = "pcmanfm's desktop manager is not running";
-const ChainCase kChains[] = {
-    {"DesktopTakesIt", std::nullopt, true, std::nullopt, {true, "", ""}, 0},
-    {"RootWindowInstead",
-     kNoManager,
-     true,
-     std::nullopt,
-     {true, "",
-      "The desktop did not take the wallpaper: " + kNoManager +
-          ". Muralto sets it on the X11 root window instead."},
-     1},
-    {"NoOtherWay",
-     kNoManager,
-     false,
-     std::nullopt,
-     {false, kNoManager,
-      "The wallpaper cannot be changed: " + kNoManager + ". Muralto tries again at each change."},
-     0},
-    {"BothFail",
-     kNoManager,
-     true,
-     "cannot open the X display :9",
-     {false,
-      "the desktop did not take the wallpaper: " + kNoManager +
-          "; setting it on the X11 root window failed too: cannot open the X display :9",
-      "The wallpaper cannot be changed: the desktop did not take the wallpaper: " + kNoManager +
-          "; setting it on the X11 root window failed too: cannot open the X display :9. "
-          "Muralto tries again at each change."},
-     1},
-};
 
-INSTANTIATE_TEST_SUITE_P(Outcomes, WallpaperChainTest, testing::ValuesIn(kChains), test::byName);
-
-struct SessionCase {
-    const char* name;
-    std::map<std::string, std::string> variables;
-    std::string desktop;
-    bool fallsBackToX11;
-};
-
-class ChooseWallpaperChainTest : public testing::TestWithParam<SessionCase> {};
-
-TEST_P(ChooseWallpaperChainTest, TheRootWindowBacksUpDesktopsOfX11SessionsOnly) {
-    const auto chain = chooseWallpaperChain({GetParam().variables});
-    EXPECT_EQ(chain->desktop().name(), GetParam().desktop);
-    ASSERT_EQ(chain->fallback() != nullptr, GetParam().fallsBackToX11);
-    if (chain->fallback()) {
-        EXPECT_EQ(chain->fallback()->name(), "x11");
+TEST(WallpaperChain, FallsBackAndSaysWhatFailedAndWhatItDoesInstead) {
+    const std::string both = "the desktop did not take the wallpaper: " + kNoManager +
+                             "; setting it on the X11 root window failed too: cannot open the X "
+                             "display :9";
+    struct Case {
+        std::optional<std::string> desktopFailure;
+        bool hasFallback;
+        std::optional<std::string> fallbackFailure;
+        WallpaperOutcome expected;
+        int fallbackCalls;
+    };
+    const Case cases[] = {
+        {std::nullopt, true, std::nullopt, {true, "", ""}, 0},
+        {kNoManager,
+         false,
+         std::nullopt,
+         {false, kNoManager,
+          "The wallpaper cannot be changed: " + kNoManager +
+              ". Muralto tries again at each change."},
+         0},
+        {kNoManager,
+         true,
+         "cannot open the X display :9",
+         {false, both,
+          "The wallpaper cannot be changed: " + both + ". Muralto tries again at each change."},
+         1},
+    };
+    for (const Case& c : cases) {
+        auto fallback = std::make_unique<ScriptedSetter>(c.fallbackFailure);
+        ScriptedSetter* fallbackSetter = fallback.get();
+        WallpaperChain chain(std::make_unique<ScriptedSetter>(c.desktopFailure),
+                             c.hasFallback ? std::move(fallback) : nullptr);
+        const WallpaperOutcome outcome = chain.set({"/tmp/jdoe.bmp", Placement::Centred, {}});
+        EXPECT_EQ(outcome.shown, c.expected.shown);
+        EXPECT_EQ(outcome.error, c.expected.error);
+        EXPECT_EQ(outcome.notice, c.expected.notice);
+        EXPECT_EQ(fallbackSetter->calls, c.fallbackCalls);
     }
 }
 
-const SessionCase kSessions[] = {
-    {"LxdeOnX11", {{"XDG_CURRENT_DESKTOP", "LXDE"}, {"DISPLAY", ":0"}}, "lxde", true},
-    {"XfceOnX11",
-     {{"XDG_CURRENT_DESKTOP", "XFCE"}, {"DISPLAY", ":0"}, {"XDG_SESSION_TYPE", "x11"}},
-     "xfce",
-     true},
-    {"GnomeOnWaylandWithXwayland",
-     {{"XDG_CURRENT_DESKTOP", "GNOME"}, {"DISPLAY", ":0"}, {"XDG_SESSION_TYPE", "wayland"}},
-     "gnome",
-     false},
-    {"GnomeWithoutDisplay", {{"XDG_CURRENT_DESKTOP", "GNOME"}}, "gnome", false},
-    {"PlainX11IsTheRootWindowAlready", {{"DISPLAY", ":0"}}, "x11", false},
-    {"Unsupported", {{"XDG_SESSION_TYPE", "wayland"}, {"DISPLAY", ":0"}}, "none", false},
-};
-
-INSTANTIATE_TEST_SUITE_P(Sessions, ChooseWallpaperChainTest, testing::ValuesIn(kSessions),
-                         test::byName);
+// The root window backs up the desktops of X11 sessions only; end to end, an LXDE desktop on
+// X11 falls back to it.
+TEST(ChooseWallpaperChain, NoFallbackOutsideAnX11SessionOrOnTheRootWindowItself) {
+    const std::pair<std::map<std::string, std::string>, std::string> cases[] = {
+        {{{"XDG_CURRENT_DESKTOP", "GNOME"}, {"DISPLAY", ":0"}, {"XDG_SESSION_TYPE", "wayland"}},
+         "gnome"},
+        {{{"XDG_CURRENT_DESKTOP", "GNOME"}}, "gnome"},
+        {{{"DISPLAY", ":0"}}, "x11"},
+    };
+    for (const auto& [variables, desktop] : cases) {
+        const auto chain = chooseWallpaperChain({variables});
+        EXPECT_EQ(chain->desktop().name(), desktop);
+        EXPECT_EQ(chain->fallback(), nullptr) << desktop;
+    }
+}
 
 /// A desktop that takes its time holds up nobody: start returns at once, a second change
 /// meanwhile is refused, and the outcome comes through the event loop.
@@ -138,11 +103,10 @@ TEST(WallpaperWorker, RunsTheChangeBesideTheEventLoop) {
     WallpaperWorker worker(
         std::make_shared<WallpaperChain>(std::move(slow), std::make_unique<ScriptedSetter>()));
     std::optional<WallpaperOutcome> first, second;
-    worker.start({"/tmp/jdoe.bmp", Placement::Centred, {}},
-                 [&](const WallpaperOutcome& outcome) { first = outcome; });
+    const WallpaperJob job{"/tmp/jdoe.bmp", Placement::Centred, {}};
+    worker.start(job, [&](const WallpaperOutcome& outcome) { first = outcome; });
     EXPECT_TRUE(worker.busy());
-    worker.start({"/tmp/jdoe.bmp", Placement::Centred, {}},
-                 [&](const WallpaperOutcome& outcome) { second = outcome; });
+    worker.start(job, [&](const WallpaperOutcome& outcome) { second = outcome; });
     ASSERT_TRUE(second);
     EXPECT_FALSE(second->shown);
     EXPECT_FALSE(first);
@@ -153,60 +117,42 @@ TEST(WallpaperWorker, RunsTheChangeBesideTheEventLoop) {
     EXPECT_FALSE(worker.busy());
 }
 
-struct SwayPathCase {
-    const char* name;
-    std::string path;
-    std::optional<std::string> argument;
-};
-
-class SwayPathArgumentTest : public testing::TestWithParam<SwayPathCase> {};
-
 /// sway takes the argument out of its double quotes unchanged and expands it as a shell word:
 /// each of these came through a headless sway as the path itself.
-TEST_P(SwayPathArgumentTest, EveryShellCharacterIsEscaped) {
-    const Result<std::string> argument = swayPathArgument(GetParam().path);
-    EXPECT_EQ(argument ? std::optional(*argument) : std::nullopt, GetParam().argument);
+TEST(SwayPathArgument, EveryShellCharacterIsEscaped) {
+    const std::pair<std::string, std::optional<std::string>> cases[] = {
+        {"/home/j/Az09-b_c.d,e:f@g%h+i.bmp", "\"/home/j/Az09-b_c.d,e:f@g%h+i.bmp\""},
+        {R"(/a'b "$(x)\`;)"
+         "\t"
+         R"(~{c,d}*?[e])",
+         "\""
+         R"(/a\'b\ \"\$\(x\)\\\`\;\)"
+         "\t"
+         R"(\~\{c,d\}\*\?\[e\])"
+         "\""},
+        {"/\xC3\xA9t\xC3\xA9\xFF", "\"/\xC3\xA9t\xC3\xA9\xFF\""},
+        {"/new\nline", std::nullopt},
+        {"/a\rb", std::nullopt},
+    };
+    for (const auto& [path, expected] : cases) {
+        const Result<std::string> argument = swayPathArgument(path);
+        EXPECT_EQ(argument ? std::optional(*argument) : std::nullopt, expected) << path;
+    }
 }
 
-const SwayPathCase kSwayPaths[] = {
-    {"Plain", "/home/j/a-b_c.d,e:f@g%h+i.bmp", "\"/home/j/a-b_c.d,e:f@g%h+i.bmp\""},
-    {"Apostrophe", "/it's.bmp", R"("/it\'s.bmp")"},
-    {"DoubleQuote", "/a\"b.bmp", R"("/a\"b.bmp")"},
-    {"DollarAndCommand", "/sub $(echo X)/$HOME.bmp", R"("/sub\ \$\(echo\ X\)/\$HOME.bmp")"},
-    {"BackslashAndBacktick", "/a\\b`id`", R"("/a\\b\`id\`")"},
-    {"BlanksAndTab", "/two  b\tt", "\"/two\\ \\ b\\\tt\""},
-    {"GlobBracesTilde", "/~{a,b}*?[x]", R"("/\~\{a,b\}\*\?\[x\]")"},
-    {"SeparatorsOfSwayCommands", "/a;b", R"("/a\;b")"},
-    {"NonAsciiBytesStay", "/\xC3\xA9t\xC3\xA9\xFF", "\"/\xC3\xA9t\xC3\xA9\xFF\""},
-    {"LineBreakRefused", "/new\nline", std::nullopt},
-    {"CarriageReturnRefused", "/a\rb", std::nullopt},
-};
-
-INSTANTIATE_TEST_SUITE_P(Paths, SwayPathArgumentTest, testing::ValuesIn(kSwayPaths), test::byName);
-
-struct ProfileCase {
-    const char* name;
-    std::vector<std::vector<std::string>> processes;
-    std::optional<std::string> profile;  // of pcmanfm's desktop manager
-};
-
-class DesktopManagerProfileTest : public testing::TestWithParam<ProfileCase> {};
-
-TEST_P(DesktopManagerProfileTest, FindsTheRunningDesktopManager) {
-    EXPECT_EQ(desktopManagerProfile(GetParam().processes, "pcmanfm"), GetParam().profile);
+TEST(DesktopManagerProfile, FindsTheRunningDesktopManager) {
+    using Processes = std::vector<std::vector<std::string>>;
+    const std::pair<Processes, std::optional<std::string>> cases[] = {
+        {{{"bash"}, {"pcmanfm"}, {"pcmanfm", "--desktop-off"}}, std::nullopt},
+        {{{"pcmanfm-qt", "--desktop"}}, std::nullopt},
+        {{{"/usr/bin/pcmanfm", "--desktop"}}, "default"},
+        {{{"pcmanfm", "--desktop", "--profile", "LXDE"}}, "LXDE"},
+        {{{"pcmanfm", "--profile=LXDE", "--desktop"}}, "LXDE"},
+        {{{"pcmanfm", "-p", "lubuntu", "--desktop"}}, "lubuntu"},
+    };
+    for (const auto& [processes, profile] : cases)
+        EXPECT_EQ(desktopManagerProfile(processes, "pcmanfm"), profile);
 }
-
-const ProfileCase kProcesses[] = {
-    {"NoneRuns", {{"bash"}, {"pcmanfm"}, {"pcmanfm", "--desktop-off"}}, std::nullopt},
-    {"AnotherProgramsDesktop", {{"pcmanfm-qt", "--desktop"}}, std::nullopt},
-    {"DefaultProfile", {{"/usr/bin/pcmanfm", "--desktop"}}, "default"},
-    {"ProfileAfterASpace", {{"pcmanfm", "--desktop", "--profile", "LXDE"}}, "LXDE"},
-    {"ProfileWithEquals", {{"pcmanfm", "--profile=LXDE", "--desktop"}}, "LXDE"},
-    {"ShortProfile", {{"pcmanfm", "-p", "lubuntu", "--desktop"}}, "lubuntu"},
-};
-
-INSTANTIATE_TEST_SUITE_P(Processes, DesktopManagerProfileTest, testing::ValuesIn(kProcesses),
-                         test::byName);
 
 }  // namespace
 }  // namespace muralto::platform
