@@ -9,7 +9,6 @@
 
 #include "app/CommandLine.h"
 #include "app/frmImage.h"
-#include "imaging/SaverFrame.h"
 #include "tests/support/TestSupport.h"
 
 namespace muralto::app {
@@ -63,58 +62,20 @@ INSTANTIATE_TEST_SUITE_P(
                     MoveCase{"PictureBoxInPreview", RunMode::Preview, true, {10, 20}, {}}),
     muralto::test::byName);
 
-TEST(ImageWindowTest, ListensToMovesWithoutAButtonOnABlackBackground) {
-    RecordingHost host;
-    frmImage window(host);
-    EXPECT_TRUE(window.hasMouseTracking());
-    EXPECT_TRUE(window.picStorage->hasMouseTracking());
-    EXPECT_TRUE(window.windowTitle().isEmpty());
-    EXPECT_EQ(window.palette().color(QPalette::Window), QColor(Qt::black));
-    EXPECT_TRUE(window.autoFillBackground());
-}
-
-TEST(ImageWindowTest, ClosingItByAnyMeansEndsTheProgram) {
+// Closing the window by any means ends the program; keys and clicks do nothing.
+TEST(ImageWindowTest, OnlyClosingItEndsTheProgram) {
     RecordingHost host;
     frmImage window(host);
     window.show();
-    window.close();
-    EXPECT_EQ(host.unloads, 1);
-}
-
-TEST(ImageWindowTest, KeysAndClicksDoNothing) {
-    RecordingHost host;
-    frmImage window(host);
-    window.show();
-    for (const int key : {Qt::Key_Escape, Qt::Key_Space, Qt::Key_Return}) {
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-        QApplication::sendEvent(&window, &press);
-    }
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&window, &press);
     QMouseEvent click(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
                       Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&window, &click);
-    EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(host.unloads, 0);
     EXPECT_TRUE(host.moves.empty());
-}
-
-TEST(ImageWindowTest, TheCursorIsBlankOnlyWhileHidden) {
-    RecordingHost host;
-    frmImage window(host);
-    window.setCursorHidden(true);
-    EXPECT_EQ(window.cursor().shape(), Qt::BlankCursor);
-    window.setCursorHidden(false);
-    EXPECT_EQ(window.cursor().shape(), Qt::ArrowCursor);
-}
-
-TEST(ImageWindowTest, AFramePutsThePictureWhereItBelongs) {
-    RecordingHost host;
-    frmImage window(host);
-    window.resize(1024, 768);
-    QImage picture(640, 480, QImage::Format_RGB32);
-    picture.fill(Qt::red);
-    window.showFrame({QPoint(192, 144), picture});
-    EXPECT_EQ(window.picStorage->geometry(), QRect(192, 144, 640, 480));
-    EXPECT_EQ(window.picStorage->picture().pixel(0, 0), QColor(Qt::red).rgb());
+    window.close();
+    EXPECT_EQ(host.unloads, 1);
 }
 
 }  // namespace
