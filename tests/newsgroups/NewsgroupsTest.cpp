@@ -1,22 +1,60 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "newsgroups/clsNewsgroups.h"
-#include "tests/newsgroups/NewsgroupFixture.h"
+#include "tests/support/TempHive.h"
 
 namespace muralto::newsgroups {
 namespace {
 
+using Filters = std::vector<std::string>;
 using Names = std::vector<std::string>;
+using Use = std::function<void(clsNewsgroup&)>;
 
-class NewsgroupsTest : public testing::Test, protected test::NewsgroupFixture {
+const std::string kDefaultTypes = "*.jpg;*.jpe;*.jpeg;*.gif;*.wmf;*.bmp;*.eps;";
+
+Filters filtersOf(clsNewsgroup& group) {
+    Filters all;
+    for (std::int32_t i = 1; i <= group.FilterCount(); ++i)
+        all.push_back(group.Filter(i));
+    return all;
+}
+
+/// The kind of the error that use throws, if any.
+std::optional<NewsgroupError::Kind> errorOf(const std::function<void()>& use) {
+    try {
+        use();
+    } catch (const NewsgroupError& e) {
+        return e.kind();
+    }
+    return std::nullopt;
+}
+
+/// Entries on a real hive in a temporary folder.
+class NewsgroupsTest : public testing::Test, protected muralto::test::TempHive {
 protected:
-    clsNewsgroups groups{tools, test::kDefaultTypes};
+    clsNewsgroup group{tools, kDefaultTypes};
+    clsNewsgroups groups{tools, kDefaultTypes};
 
+    void store(const std::string& name, const std::string& value, const std::string& text) {
+        TempHive::store("Settings\\Newsgroups\\" + name, value, text);
+    }
+    /// The stored text whatever its length, or "<none>".
+    std::string stored(const std::string& name, const std::string& value) {
+        return tools.GetINIValue(platform::kProgramTitle, "Settings\\Newsgroups\\" + name, value,
+                                 "<none>", std::numeric_limits<long>::max());
+    }
+    Names storedGroups() {
+        Names names;
+        tools.EnumKeys(platform::kProgramTitle, "Settings\\Newsgroups", names);
+        names.erase(names.begin());
+        return names;
+    }
     Names names() const {
         Names all;
         for (const auto& entry : groups)
@@ -29,20 +67,107 @@ protected:
     }
 };
 
+TEST_F(NewsgroupsTest, FilterOperationsLeaveTheFiltersInOrder) {
+    struct Case {
+        std::string start;  // given to SetAllFilters
+        Use change;
+        Filters filters;
+    };
+    const Case cases[] = {
+        {"a\r\n\r\nb", nullptr, {"a", "", "b"}},
+        {"x\r\n", [](clsNewsgroup& g) { g.SetAllFilters("y\r\nz"); }, {"y", "z"}},
+        {"a\r\nb\r\nc", [](clsNewsgroup& g) { g.RemoveFilter(1); }, {"b", "c"}},
+        {"a\r\nb", [](clsNewsgroup& g) { g.Filter(2, "B"); }, {"a", "B"}},
+        {"a", [](clsNewsgroup& g) { g.Filter(0, "zero"); }, {"a"}},  // slot 0 is no filter
+        {"a", [](clsNewsgroup& g) { EXPECT_EQ(g.AddFilter("b"), 2); }, {"a", "b"}},
+    };
+    for (const Case& c : cases) {
+        group.SetAllFilters(c.start);
+        if (c.change)
+            c.change(group);
+        EXPECT_EQ(filtersOf(group), c.filters) << c.start;
+        std::string joined;
+        for (const auto& f : c.filters)
+            joined += f + "\r\n";
+        EXPECT_EQ(group.GetAllFilters(), joined);
+    }
+}
+
+TEST_F(NewsgroupsTest, AFilterOutOfRangeIsRefusedAndChangesNothing) {
+    group.SetAllFilters("a\r\nb");
+    for (const auto& use : {std::function<void()>([&] { group.Filter(3); }),
+                            std::function<void()>([&] { group.Filter(-1, "x"); }),
+                            std::function<void()>([&] { group.RemoveFilter(0); })}) {
+        EXPECT_EQ(errorOf(use), NewsgroupError::Kind::OutOfRange);
+        EXPECT_EQ(filtersOf(group), (Filters{"a", "b"}));
+    }
+}
+
+TEST_F(NewsgroupsTest, LoadTakesStoredValuesOrDefaults) {
+    struct Case {
+        std::vector<std::pair<std::string, std::string>> values;  // stored before the load
+        std::int32_t maxFiles, minFileSize;
+        std::string fileTypes;
+        Filters filters;
+    };
+    const Case cases[] = {
+        {{}, -1, 0, kDefaultTypes, {}},
+        {{{"MaxFiles", "1e12"}, {"MinFileSize", "-3000000000"}}, -1, 0, kDefaultTypes, {}},
+        // Too long to read: no filters, but the text is kept (see below).
+        {{{"SubjectFilters", std::string(253, 'f') + "\r\n"}}, -1, 0, kDefaultTypes, {}},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove(hivePath);
+        store("alt.test", "Other", "keeps the key present");
+        for (const auto& [value, text] : c.values)
+            store("alt.test", value, text);
+        group.SetAllFilters("stale");
+        group.Name("alt.test");
+        group.Load();
+        EXPECT_EQ(group.MaxFiles(), c.maxFiles);
+        EXPECT_EQ(group.MinFileSize(), c.minFileSize);
+        EXPECT_EQ(group.FileTypes(), c.fileTypes);
+        EXPECT_EQ(filtersOf(group), c.filters);
+    }
+}
+
+// A filter text too long to read is saved back as it was, unless the filters were used.
+TEST_F(NewsgroupsTest, LongFiltersSurviveALoadAndSaveUnlessUsed) {
+    const std::string longText = std::string(200, 'a') + "\r\n" + std::string(100, 'b') + "\r\n";
+    struct Case {
+        Use use;  // between the load and the save
+        std::string saved;
+    };
+    for (const Case& c : {Case{[](clsNewsgroup& g) { g.MaxFiles(3); }, longText},
+                          Case{[](clsNewsgroup& g) { g.FilterCount(); }, ""},
+                          Case{[](clsNewsgroup& g) { g.GetAllFilters(); }, ""},
+                          Case{[](clsNewsgroup& g) { g.AddFilter("new"); }, "new\r\n"}}) {
+        store("alt.long", "SubjectFilters", longText);
+        group.Name("alt.long");
+        group.Load();
+        c.use(group);
+        group.Save();
+        EXPECT_EQ(stored("alt.long", "SubjectFilters"), c.saved);
+    }
+    // A later load of readable filters forgets the long text.
+    store("alt.long", "SubjectFilters", longText);
+    store("alt.short", "SubjectFilters", "s\r\n");
+    group.Load();
+    group.Name("alt.short");
+    group.Load();
+    group.Save();
+    EXPECT_EQ(stored("alt.short", "SubjectFilters"), "s\r\n");
+}
+
 TEST_F(NewsgroupsTest, AddKeepsInsertionOrderGivesDefaultsAndRefusesADuplicate) {
     addAll({"zeta", "alpha", "Mid"});
     EXPECT_EQ(names(), (Names{"zeta", "alpha", "Mid"}));
     const auto second = groups.Item(2);
-    EXPECT_EQ(second->FileTypes(), test::kDefaultTypes);
+    EXPECT_EQ(second->FileTypes(), kDefaultTypes);
     EXPECT_EQ(second->MaxFiles(), 0);
     EXPECT_EQ(second->Parent(), &groups);
     EXPECT_TRUE(storedGroups().empty());  // nothing is stored before a save
-    try {
-        groups.Add("ALPHA");
-        ADD_FAILURE() << "a duplicate was added";
-    } catch (const NewsgroupError& e) {
-        EXPECT_EQ(e.kind(), NewsgroupError::Kind::Duplicate);
-    }
+    EXPECT_EQ(errorOf([&] { groups.Add("ALPHA"); }), NewsgroupError::Kind::Duplicate);
     EXPECT_EQ(groups.Count(), 3);
 }
 
@@ -75,12 +200,7 @@ TEST_F(NewsgroupsTest, RemoveDeletesTheStoredKeysAtOnce) {
         groups.Clear();
         addAll(all);
         groups.SaveGroups();
-        try {
-            c.remove(groups);
-            EXPECT_FALSE(c.error.has_value()) << "no error";
-        } catch (const NewsgroupError& e) {
-            EXPECT_EQ(std::optional(e.kind()), c.error);
-        }
+        EXPECT_EQ(errorOf([&] { c.remove(groups); }), c.error);
         EXPECT_EQ(names(), c.left);
         EXPECT_EQ(storedGroups(), c.left);  // before any further save
     }
@@ -94,7 +214,7 @@ TEST_F(NewsgroupsTest, EntriesLeftByTheirCollectionHaveNoOwner) {
     EXPECT_EQ(groups.Count(), 0);
     std::shared_ptr<clsNewsgroup> kept;
     {
-        clsNewsgroups shortLived(tools, test::kDefaultTypes);
+        clsNewsgroups shortLived(tools, kDefaultTypes);
         kept = shortLived.Add("alt.a");
     }
     EXPECT_EQ(kept->Parent(), nullptr);
@@ -109,10 +229,16 @@ TEST_F(NewsgroupsTest, LoadAndSaveGroupsTakeEveryStoredKeyInListingOrder) {
     EXPECT_EQ(names(), (Names{"Alt.First", "b.second", "c.third"}));
     EXPECT_EQ(groups.Item(1)->MaxFiles(), 1);
 
-    groups.Add("d.new")->AddFilter("f");
+    const auto added = groups.Add("d.new");
+    added->MaxFiles(7);
+    added->MinFileSize(-2);
+    added->FileTypes("*.bmp;");
+    added->AddFilter("f");
     groups.SaveGroups();
     EXPECT_EQ(storedGroups(), (Names{"Alt.First", "b.second", "c.third", "d.new"}));
-    EXPECT_EQ(stored("d.new", "SubjectFilters"), "f\r\n");
+    EXPECT_EQ(stored("d.new", "MaxFiles") + " " + stored("d.new", "MinFileSize") + " " +
+                  stored("d.new", "FileTypes") + " " + stored("d.new", "SubjectFilters"),
+              "7 -2 *.bmp; f\r\n");
     EXPECT_TRUE(boxes.shown.empty());
 
     std::filesystem::remove(hivePath);
