@@ -1,15 +1,11 @@
-// The image window as a widget: where its mouse movements are judged, how it ends, and what it
-// leaves alone.
-
+// The image window as a widget: where its mouse movements are judged and how it ends.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-#include "app/CommandLine.h"
 #include "app/frmImage.h"
-#include "tests/support/TestSupport.h"
 
 namespace muralto::app {
 namespace {
@@ -26,41 +22,30 @@ struct RecordingHost : ImageWindowHost {
     int unloads = 0;
 };
 
-void moveOver(QWidget* widget, QPointF at) {
-    QMouseEvent event(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
-                      Qt::NoModifier);
-    QApplication::sendEvent(widget, &event);
-}
-
-struct MoveCase {
-    std::string name;
-    RunMode mode;
-    bool overPicture;  // over the picture box, else over the window itself
-    QPointF at;
-    std::vector<QPointF> judged;  // what reaches the program
-};
-
-class ImageWindowMoves : public testing::TestWithParam<MoveCase> {};
-
 // The picture box stands at (100, 50): movements over it are judged where they lie in the
 // window, and only the "/s" saver passes them on.
-TEST_P(ImageWindowMoves, ReachTheProgramInWindowPixels) {
-    RecordingHost host;
-    host.mode = GetParam().mode;
-    frmImage window(host);
-    window.resize(640, 480);
-    window.picStorage->setGeometry(100, 50, 200, 100);
-    moveOver(GetParam().overPicture ? static_cast<QWidget*>(window.picStorage) : &window,
-             GetParam().at);
-    EXPECT_EQ(host.moves, GetParam().judged);
+TEST(ImageWindowTest, MovesReachTheProgramInWindowPixels) {
+    struct Case {
+        RunMode mode;
+        bool overPicture;  // over the picture box, else over the window itself
+        QPointF at;
+        std::vector<QPointF> judged;  // what reaches the program
+    };
+    for (const Case& c : {Case{RunMode::Saver, true, {10, 20}, {{110, 70}}},
+                          Case{RunMode::Saver, false, {7, 8}, {{7, 8}}},
+                          Case{RunMode::Preview, true, {10, 20}, {}}}) {
+        RecordingHost host;
+        host.mode = c.mode;
+        frmImage window(host);
+        window.resize(640, 480);
+        window.picStorage->setGeometry(100, 50, 200, 100);
+        QWidget* over = c.overPicture ? static_cast<QWidget*>(window.picStorage) : &window;
+        QMouseEvent event(QEvent::MouseMove, c.at, over->mapToGlobal(c.at), Qt::NoButton,
+                          Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(over, &event);
+        EXPECT_EQ(host.moves, c.judged) << c.at.x();
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ImageWindowMoves,
-    testing::Values(MoveCase{"PictureBoxOffset", RunMode::Saver, true, {10, 20}, {{110, 70}}},
-                    MoveCase{"Window", RunMode::Saver, false, {7, 8}, {{7, 8}}},
-                    MoveCase{"PictureBoxInPreview", RunMode::Preview, true, {10, 20}, {}}),
-    muralto::test::byName);
 
 // Closing the window by any means ends the program; keys and clicks do nothing.
 TEST(ImageWindowTest, OnlyClosingItEndsTheProgram) {

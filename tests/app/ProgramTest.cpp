@@ -1,19 +1,137 @@
-// The program's rules in each mode on recorded windows; the end-to-end tests show the wiring.
+// The program's rules in each mode on fake services and recorded windows, and the options
+// window's and the icon's own steps on real windows; the end-to-end tests show the wiring.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QImage>
+#include <QTimer>
 
+#include <functional>
+#include <map>
 #include <ranges>
 
-#include "tests/app/RecordingWindows.h"
-#include "tests/app/TestServices.h"
+#include "app/Program.h"
+#include "app/QtWindows.h"
+#include "tests/support/Fakes.h"
 #include "tests/support/RecordingOutput.h"
+#include "tests/support/TempHive.h"
 
 namespace muralto::app {
 namespace {
 
-using Calls = std::vector<std::string>;
 using muralto::test::readFile;
+
+/// The host services of a program under test: a registry of its own, recorded boxes and
+/// installs, a fixed system and random source, the American strings.
+struct TestServices {
+    struct CountingRandom : platform::RandomSource {
+        double next() override { return 0.5; }
+        void seedFromTimeOfDay() override { ++seeds; }
+        int seeds = 0;
+    };
+    struct RecordingInstaller : platform::ScreenSaverInstaller {
+        void install(const std::string& path) override { installed.push_back(path); }
+        std::vector<std::string> installed;
+    };
+
+    /// Windows of other programs, by id, and what was asked of them.
+    struct FakeWindowSystem : platform::SaverWindowSystem {
+        std::optional<QSize> windowSize(std::uint32_t window) override {
+            const auto found = sizes.find(window);
+            return found == sizes.end() ? std::nullopt : std::optional(found->second);
+        }
+        std::uint32_t rootWindow() override { return 1; }
+        void setWindowPid(std::uint32_t window) override {
+            calls += "setWindowPid " + std::to_string(window) + ";";
+        }
+        bool closeEarlierPreview(std::uint32_t window) override {
+            calls += "closeEarlierPreview " + std::to_string(window) + ";";
+            return true;
+        }
+        std::map<std::uint32_t, QSize> sizes;
+        std::string calls;
+    };
+
+    Services services() {
+        return {temp.registry, boxes,   system,  random,
+                installer,     strings, windows, [this] { return anotherInstance; }};
+    }
+    /// The value stored under the program's settings, or "<missing>".
+    std::string stored(std::string_view name) { return temp.stored("Settings", name); }
+    void store(std::string_view name, std::string_view value) {
+        temp.store("Settings", name, value);
+    }
+
+    muralto::test::TempHive temp;
+    muralto::test::FakeMessageBoxes& boxes = temp.boxes;
+    muralto::test::FakeSystemInfo system;
+    CountingRandom random;
+    RecordingInstaller installer;
+    FakeWindowSystem windows;
+    bool anotherInstance = false;  ///< whether another instance of the program runs
+    i18n::StringTable strings{i18n::Language::EnUS};
+};
+
+/// Records the program's window steps in order, with the cursor counted as the system counts
+/// it. The image window's id is 777; it is the screen's size full screen and the given size
+/// inside another window.
+class RecordingWindows : public ProgramWindows {
+public:
+    imaging::CharMetrics measureCanvasFont() override { return {13, 11}; }
+    void restoreOptionsWindowPlacement() override { step("restorePlacement"); }
+    void addTrayIcon() override { step("addTrayIcon"); }
+    void showOptionsWindow() override { step("showOptions"); }
+    void restoreOptionsWindowIfMinimised() override { step("restoreIfMinimised"); }
+    QSize screenSize() override { return {1024, 768}; }
+    void notify(const std::string& text) override { notices.push_back(text); }
+    void showSaverWindow() override {
+        step("showSaverWindow");
+        imageSize = screenSize();
+    }
+    void embedImageWindow(std::uint32_t host, QSize size) override {
+        step("embed " + std::to_string(host) + " " + std::to_string(size.width()) + "x" +
+             std::to_string(size.height()));
+        imageSize = size;
+    }
+    std::uint32_t imageWindowId() override { return 777; }
+    QSize imageWindowSize() override { return imageSize; }
+
+    void removeTrayIcon() override { step("removeTrayIcon"); }
+    void saveOptionsWindowPlacement() override { step("savePlacement"); }
+    void unloadOptionsWindow() override {
+        step("unloadOptions");
+        if (onUnloadOptions)
+            onUnloadOptions();
+        if (program)
+            program->EndProgram();  // the window's unload ends the program too
+    }
+    void unloadImageWindow() override {
+        step("unloadImage");
+        if (program)
+            program->Form_Unload();
+    }
+    void showCursor(bool show) override {
+        step(show ? "showCursor" : "hideCursor");
+        cursor.ShowCursor(show);
+    }
+    void addGroups() override { step("addGroups"); }
+    void endProcess() override {
+        step("endProcess");
+        if (onEndProcess)
+            onEndProcess();
+    }
+
+    void step(const std::string& name) { calls += (calls.empty() ? "" : ", ") + name; }
+
+    Program* program = nullptr;
+    /// Run when the options window unloads and when the process ends.
+    std::function<void()> onUnloadOptions;
+    std::function<void()> onEndProcess;
+    std::string calls;  ///< the steps, in order
+    std::vector<std::string> notices;
+    CursorCounter cursor;
+    QSize imageSize;  ///< empty until the window is shown
+};
 
 TEST(WakeRuleTest, JudgesEveryMoveFromTheRecordedPosition) {
     struct Case {
@@ -48,7 +166,7 @@ TEST(DefaultSaverQuestion, TheWallpaperModeAsksOnce) {
          {Case{{}, nullptr, true, true, "1"}, Case{{}, "0", false, true, "1"},
           Case{{"/S"}, "1", true, false, "1"}, Case{{"/s"}, nullptr, true, false, "<missing>"}}) {
         SCOPED_TRACE((c.args.empty() ? "" : c.args[0]) + " " + (c.before ? c.before : "-"));
-        test::TestServices host;
+        TestServices host;
         if (c.before)
             host.store("AskDefSS", c.before);
         host.boxes.answers = {c.yes ? platform::MessageBoxes::Answer::Yes
@@ -88,16 +206,11 @@ protected:
         return program->Main(parseCommandLine(arguments, xscreensaverWindow), &windows, &output);
     }
     /// The window steps taken since the last look, in order.
-    std::string taken() {
-        std::string all;
-        for (const auto& call : std::exchange(windows.calls, {}))
-            all += (all.empty() ? "" : ", ") + call;
-        return all;
-    }
+    std::string taken() { return std::exchange(windows.calls, {}); }
 
-    test::TestServices host;
+    TestServices host;
     muralto::test::TempDir& dir = host.temp.dir;
-    test::RecordingWindows windows;
+    RecordingWindows windows;
     muralto::test::RecordingOutput output;
     std::unique_ptr<Program> program;
 };
@@ -211,8 +324,8 @@ TEST_F(ProgramRun, APreviewClosesTheEarlierOneOnly) {
         host.windows.calls.clear();
         host.store("Preview hWnd", earlier);
         ASSERT_EQ(start("/p 42"), Program::Outcome::Running);
-        const Calls closed{std::string("closeEarlierPreview ") + earlier, "setWindowPid 777"};
-        EXPECT_EQ(host.windows.calls, *earlier == '5' ? closed : Calls{"setWindowPid 777"});
+        EXPECT_EQ(host.windows.calls, *earlier == '5' ? "closeEarlierPreview 555;setWindowPid 777;"
+                                                      : "setWindowPid 777;");
         EXPECT_EQ(host.stored("Preview hWnd"), "777");
     }
 }
@@ -239,26 +352,6 @@ TEST_F(ProgramRun, APreviewWithoutItsHostSaysSoAndTouchesNothing) {
     EXPECT_TRUE(host.windows.calls.empty());
 }
 
-/// A backend's notice (the desktop's way failed, another was taken) is told once per text, on
-/// standard error and from the icon, whether the outcome came at once or later.
-TEST_F(ProgramRun, ABackendsNoticeIsToldOncePerCause) {
-    const std::string rootWindow = "The desktop did not take it. Muralto sets it on the root.";
-    const std::string noWay = "The wallpaper cannot be changed: no desktop.";
-    testing::internal::CaptureStderr();
-    output.answer = {true, "", rootWindow};
-    start("");
-    EXPECT_EQ(program->UpdateImage(), imaging::UpdateResult::Shown);
-    output.holdWallpapers = true;
-    EXPECT_EQ(program->UpdateImage(), imaging::UpdateResult::Pending);
-    EXPECT_EQ(program->UpdateImage(), imaging::UpdateResult::Busy);
-    output.held.back()({false, "no desktop", noWay});
-    EXPECT_EQ(program->UpdateImage(), imaging::UpdateResult::Pending);
-    output.held.back()({false, "no desktop", noWay});
-    EXPECT_EQ(windows.notices, (std::vector<std::string>{rootWindow, noWay}));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "muralto: " + rootWindow + "\nmuralto: " + noWay + "\n");
-}
-
 // An unsupported session is told once and costs nothing until a save asks again.
 TEST_F(ProgramRun, AnUnsupportedSessionIsAskedAgainAtEachSave) {
     output.unsupportedReason = "no way is known here";
@@ -266,29 +359,58 @@ TEST_F(ProgramRun, AnUnsupportedSessionIsAskedAgainAtEachSave) {
     start("");
     EXPECT_EQ(program->UpdateImage(), imaging::UpdateResult::Unsupported);
     EXPECT_TRUE(windows.notices.size() == 1u && output.asked == 1);
-    EXPECT_FALSE(std::filesystem::exists(dir.path() / "bin" / "jdoe.bmp"));  // nothing composed
-    program->settings().SaveSettings(*program);
-    EXPECT_EQ(program->UpdateImage(), imaging::UpdateResult::Unsupported);
-    EXPECT_EQ(windows.notices.size(), 2u);
     program->settings().SaveSettings(*program);
     output.unsupportedReason.clear();
     EXPECT_EQ(program->UpdateImage(), imaging::UpdateResult::Shown);
-    EXPECT_TRUE(windows.notices.size() == 2u && output.asked == 3);
+    EXPECT_TRUE(windows.notices.size() == 1u && output.asked == 2);
     testing::internal::GetCapturedStderr();
 }
 
-TEST_F(ProgramRun, AHiveThatRefusesTheSaveAtTheEndIsReportedAndTheProgramStillEnds) {
-    host.temp.store("Settings\\Newsgroups\\alt.a", "MaxFiles", "3");
-    start("");
-    host.boxes.shown.clear();
-    windows.onUnloadOptions = [&] {
-        program->Newsgroups->Add("alt.b");
-        std::filesystem::remove(host.temp.hivePath);
-        std::filesystem::create_directories(host.temp.hivePath);
+/// A program on fake services with its real windows.
+struct ProgramWithWindows {
+    TestServices host;
+    Program program{host.services()};
+    i18n::StringTable strings{i18n::Language::EnUS};
+    QtWindows windows{program,  strings, host.boxes, host.temp.registry, host.system.directory,
+                      {1, 0, 0}};
+};
+
+// A StatusNotifier host sends a plain click where a tray sends a double click: both bring the
+// window back; the context click shows the menu.
+TEST(WindowStateTest, EachClickOfTheIconDoesItsOneThing) {
+    struct Case {
+        QSystemTrayIcon::ActivationReason reason;
+        bool windowShown, menuShown;
     };
-    program->EndProgram();
-    ASSERT_EQ(host.boxes.shown.size(), 1u);
-    EXPECT_EQ(windows.calls.back(), "endProcess");
+    for (const Case& c :
+         {Case{QSystemTrayIcon::Trigger, true, false}, Case{QSystemTrayIcon::Context, false, true},
+          Case{QSystemTrayIcon::MiddleClick, false, false}}) {
+        ProgramWithWindows run;
+        ui::frmMuralto& form = run.windows.options();
+        run.windows.tray().activated(c.reason);
+        EXPECT_EQ(form.isVisible(), c.windowShown) << c.reason;
+        EXPECT_EQ(form.mnuPopup().isVisible(), c.menuShown) << c.reason;
+        form.mnuPopup().hide();
+    }
+}
+
+TEST(WindowStateTest, TheStartUpStepShowsAMinimisedWindowNormal) {
+    ProgramWithWindows run;
+    run.windows.options().setWindowState(Qt::WindowMaximized | Qt::WindowMinimized);
+    run.windows.restoreOptionsWindowIfMinimised();
+    EXPECT_TRUE(run.windows.options().isVisible());
+    EXPECT_EQ(run.windows.options().windowState(), Qt::WindowNoState);
+}
+
+// An end asked for before the event loop runs (a signal while a start-up question is shown)
+// still ends the loop once it runs, instead of leaving a process that nothing can end.
+TEST(WindowStateTest, AnEndBeforeTheEventLoopRunsStillEndsIt) {
+    ProgramWithWindows run;
+    run.windows.endProcess();
+    QTimer guard;  // ends a loop that the end did not end, with another code
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(2); });
+    guard.start(5000);
+    EXPECT_EQ(QCoreApplication::exec(), 0);
 }
 
 }  // namespace
