@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "settings/ProgramSettings.h"
 #include "tests/support/TempHive.h"
 
@@ -31,40 +33,32 @@ protected:
 
 TEST_F(ProgramSettingsTest, StoredValuesAreCorrectedAndSaverValuesFollowTheWallpaper) {
     struct Case {
-        std::vector<std::pair<std::string, std::string>> stored;
+        const char* stored;  ///< name=value;...
         ImageSettings wallpaper, saver;
     };
-    const std::vector<Case> cases = {
-        {{},  // a fresh user gets the installation's defaults
+    const Case cases[] = {
+        {"",  // a fresh user gets the installation's defaults
          {true, "/opt/muralto/", 60, false, false, 1, false},
          {true, "/opt/muralto/", 60, false, false, 1, false}},
-        {{{"ScaleFactor", "0"},
-          {"Path", "/pics"},
-          {"Delay", "90"},
-          {"AddPath", "True"},
-          {"ReScan", "-1"}},
+        {"ScaleFactor=0;Path=/pics;Delay=90;AddPath=True;ReScan=-1",
          {true, "/pics/", 90, true, true, 1, false},
          {true, "/pics/", 90, true, true, 1, false}},
         // Unreadable values take their defaults; an empty folder is the program's.
-        {{{"ScaleFactor", "-3"},
-          {"SSScaleFactor", "3"},
-          {"Path", "/pics/"},
-          {"SSPath", ""},
-          {"StartupOnly", "-1"},
-          {"Delay", "99999999999"},
-          {"SSDelay", "5"},
-          {"ReScan", "yes"},
-          {"SSReScan", "1"}},
+        {"ScaleFactor=-3;SSScaleFactor=3;Path=/pics/;SSPath=;StartupOnly=-1;Delay=99999999999;"
+         "SSDelay=5;ReScan=yes;SSReScan=1",
          {true, "/pics/", 60, false, false, 1, true},
          {true, "/opt/muralto/", 5, true, false, 3, false}},
     };
-    for (std::size_t i = 0; i < cases.size(); ++i) {
+    for (const Case& c : cases) {
         std::filesystem::remove(hivePath);
-        for (const auto& [name, value] : cases[i].stored)
-            store(kSettingsSection, name, value);
+        std::istringstream values(c.stored);
+        for (std::string value; std::getline(values, value, ';');) {
+            const std::size_t eq = value.find('=');
+            store(kSettingsSection, value.substr(0, eq), value.substr(eq + 1));
+        }
         const ProgramSettings s = load();
-        EXPECT_EQ(s.WallpaperSettings, cases[i].wallpaper) << "case " << i;
-        EXPECT_EQ(s.SaverSettings, cases[i].saver) << "case " << i;
+        EXPECT_EQ(s.WallpaperSettings, c.wallpaper) << c.stored;
+        EXPECT_EQ(s.SaverSettings, c.saver) << c.stored;
         EXPECT_FALSE(s.ScanNews);
     }
 }

@@ -30,19 +30,6 @@ protected:
     }
 };
 
-TEST(TakeTokenTest, SplitsAtTheFirstDelimiter) {
-    struct Case {
-        std::string source, delimiter, token, rest;
-    };
-    for (const Case& c :
-         {Case{"a\r\nb", "\r\n", "a", "b"}, Case{"abc", "\r\n", "abc", ""},
-          Case{"a;b;c", ";", "a", "b;c"}, Case{std::string("v\0w", 3), {"\0", 1}, "v", "w"}}) {
-        std::string source = c.source;
-        EXPECT_EQ(TakeToken(source, c.delimiter), c.token);
-        EXPECT_EQ(source, c.rest);
-    }
-}
-
 TEST_F(RegistryToolsTest, BuildKeyPathAddsCompanyAndApplication) {
     struct Case {
         std::string app, section, path;

@@ -47,10 +47,12 @@ struct RestoreCase {
     const char* stored;  ///< state, left, top, width and height in twips; "" stores nothing
     PixelRect rect;      ///< the window's normal rectangle afterwards
     std::int32_t state;  ///< its state afterwards: 0 normal, 2 maximised
+    std::vector<PixelRect> screens{kScreen};
     bool sizable = true;
     double perX = 15, perY = 15;
-    std::vector<PixelRect> screens{kScreen};
 };
+
+const std::vector<PixelRect> kTwoScreens{kScreen, kSecondScreen};
 
 class RestorePlacement : public testing::TestWithParam<RestoreCase>, protected test::TempHive {};
 
@@ -81,49 +83,27 @@ const RestoreCase kRestoreCases[] = {
     {"Normal", "0 1500 750 9600 7200", kStoredRect, 0},
     {"Maximised", "2 1500 750 9600 7200", kStoredRect, 2},
     {"MinimisedOpensNormal", "1 1500 750 9600 7200", kStoredRect, 0},
-    {"FixedBorderKeepsItsSize", "0 1500 750 9600 7200", {100, 50, 480, 360}, 0, false},
+    {"FixedBorderKeepsItsSize", "0 1500 750 9600 7200", {100, 50, 480, 360}, 0, {kScreen}, false},
     {"NoKey", "", kDesigned, 0},
     {"WidthNegative", "2 1500 750 -9600 7200", kDesigned, 0},
     {"WidthBelowOnePixelKeepsDesignedWidth", "0 1500 750 7 7200", {100, 50, 480, 480}, 0},
-    {"HugeSizeCutToTheLargestScreen",
-     "0 0 0 2147483647 2147483647",
-     {0, 0, 1280, 1024},
-     0,
-     true,
-     15,
-     15,
-     {kScreen, kSecondScreen}},
+    {"HugeCutToLargestScreen", "0 0 0 2147483647 2147483647", {0, 0, 1280, 1024}, 0, kTwoScreens},
     // A rectangle that only touches the screen's edge cannot be reached.
     {"LeftOfTheScreenKeepsDesign", "2 -9600 750 9600 7200", kDesigned, 0},
     {"RightOfTheScreenKeepsDesign", "2 15360 750 9600 7200", kDesigned, 0},
     {"BelowTheScreenKeepsDesign", "2 1500 11520 9600 7200", kDesigned, 0},
-    {"FixedBorderAboveTheScreenKeepsDesign", "0 1500 -5400 99999 99999", kDesigned, 0, false},
+    {"FixedAboveTheScreenKeepsDesign", "0 1500 -5400 99999 99999", kDesigned, 0, {kScreen}, false},
     {"PartlyLeftOfTheScreen", "2 -9585 750 9600 7200", {-639, 50, 640, 480}, 2},
-    {"SecondMonitor",
-     "2 19200 750 9600 7200",
-     {1280, 50, 640, 480},
-     2,
-     true,
-     15,
-     15,
-     {kScreen, kSecondScreen}},
-    {"AxesApart", "0 1500 500 9600 4800", kStoredRect, 0, true, 15, 10},
-    {"HalvesToEven", "0 1005 1015 6405 4815", {100, 102, 640, 482}, 0, true, 10, 10},
+    {"SecondMonitor", "2 19200 750 9600 7200", {1280, 50, 640, 480}, 2, kTwoScreens},
+    {"AxesApart", "0 1500 500 9600 4800", kStoredRect, 0, {kScreen}, true, 15, 10},
+    {"HalvesToEven", "0 1005 1015 6405 4815", {100, 102, 640, 482}, 0, {kScreen}, true, 10, 10},
 };
 
 INSTANTIATE_TEST_SUITE_P(Stored, RestorePlacement, testing::ValuesIn(kRestoreCases), test::byName);
 
-class PlacementStore : public testing::Test, protected test::TempHive {
-protected:
-    std::string storedValues() {
-        std::string all;
-        for (const char* name : kValues)
-            all += (all.empty() ? "" : " ") + stored(kSection, name);
-        return all;
-    }
-};
+class SavePlacement : public testing::Test, protected test::TempHive {};
 
-TEST_F(PlacementStore, SaveStoresTheStateAndTheNormalRectangleInTwips) {
+TEST_F(SavePlacement, StoresTheStateAndTheNormalRectangleInTwips) {
     struct Case {
         PixelRect rect;
         std::int32_t state;
@@ -140,27 +120,12 @@ TEST_F(PlacementStore, SaveStoresTheStateAndTheNormalRectangleInTwips) {
         form.perX = c.perX;
         form.perY = c.perY;
         SaveWindowPlacement(form, tools);
-        EXPECT_EQ(storedValues(), c.stored);
+        std::string all;
+        for (const char* name : kValues)
+            all += (all.empty() ? "" : " ") + stored(kSection, name);
+        EXPECT_EQ(all, c.stored);
     }
     EXPECT_TRUE(boxes.shown.empty());
-}
-
-TEST_F(PlacementStore, GivesTheSameRectangleRunAfterRun) {
-    for (const double perPixel : {15.0, 12.0, 7.5}) {
-        FakeWindow first;
-        first.perX = first.perY = perPixel;
-        first.rect = {101, 37, 643, 479};
-        first.state = PlacedWindow::kMaximised;
-        SaveWindowPlacement(first, tools);
-        for (int run = 0; run < 3; ++run) {
-            FakeWindow next;
-            next.perX = next.perY = perPixel;
-            RestoreWindowPlacement(next, tools);
-            EXPECT_EQ(next.rect, first.rect) << perPixel << " run " << run;
-            EXPECT_EQ(next.state, PlacedWindow::kMaximised);
-            SaveWindowPlacement(next, tools);
-        }
-    }
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <QWidget>
 
-#include "tests/support/TempHive.h"
 #include "tests/support/TestSupport.h"
 #include "ui/QtPlacedWindow.h"
 
@@ -12,7 +11,7 @@ namespace {
 using settings::PixelRect;
 using settings::PlacedWindow;
 
-class QtPlacedWindowTest : public testing::Test, protected test::TempHive {
+class QtPlacedWindowTest : public testing::Test {
 protected:
     QtPlacedWindowTest() {
         window.setObjectName("frmMuralto");
@@ -63,15 +62,10 @@ INSTANTIATE_TEST_SUITE_P(
                     StateCase{"FullScreen", Qt::WindowFullScreen, PlacedWindow::kNormal}),
     test::byName);
 
-TEST_F(QtPlacedWindowTest, ARestoredMaximisedWindowOpensMaximisedOverItsNormalRectangle) {
-    const char* values[][2] = {{"WindowState", "2"},
-                               {"WindowLeft", "1500"},
-                               {"WindowTop", "750"},
-                               {"WindowWidth", "9600"},
-                               {"WindowHeight", "7200"}};
-    for (const auto& [name, value] : values)
-        store("Windows\\frmMuralto", name, value);
-    RestoreWindowPlacement(placed, tools);
+// As the stored placement is put back: the normal rectangle first, then the state.
+TEST_F(QtPlacedWindowTest, AWindowMaximisedBeforeItIsShownKeepsItsNormalRectangle) {
+    placed.move(100, 50, settings::PixelSize{640, 480});
+    placed.setWindowState(PlacedWindow::kMaximised);
     window.show();
     ASSERT_TRUE(muralto::test::processUntil([&] { return window.isMaximized(); }));
     EXPECT_EQ(placed.normalRect(), (PixelRect{100, 50, 640, 480}));
