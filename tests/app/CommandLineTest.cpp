@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "app/CommandLine.h"
-#include "tests/support/TestSupport.h"
 
 namespace muralto::app {
 namespace {
@@ -34,45 +33,27 @@ TEST(CommandLineTest, FindsTheFirstSwitchInFixedOrderAndItsHandles) {
     EXPECT_FALSE(parseCommandLine({"/s", "-root"}, "0x2a").xscreensaver);
 }
 
-struct EmbedCase {
-    std::string name;
-    std::vector<std::string> args;
-    const char* environment;  // $XSCREENSAVER_WINDOW
-    std::optional<std::uint32_t> window;
-    bool root;
-    bool fullScreenFrames;
-};
-
-class XScreenSaverSwitches : public testing::TestWithParam<EmbedCase> {};
-
-TEST_P(XScreenSaverSwitches, EmbedAsAPreview) {
-    const EmbedCase& c = GetParam();
-    const CommandLine cl = parseCommandLine(c.args, c.environment);
-    EXPECT_EQ(cl.runMode, RunMode::Preview);
-    EXPECT_TRUE(cl.xscreensaver);
-    EXPECT_EQ(cl.embedWindow, c.window);
-    EXPECT_EQ(cl.embedInRoot, c.root);
-    EXPECT_EQ(cl.fullScreenFrames, c.fullScreenFrames);
-}
-
 // -root draws the full-screen saver's frames; a window given with -window-id is a preview and
 // wins over $XSCREENSAVER_WINDOW wherever the switches stand.
-INSTANTIATE_TEST_SUITE_P(
-    Arguments, XScreenSaverSwitches,
-    testing::Values(
-        EmbedCase{"RootHex", {"-root"}, "0x2a", 42u, false, true},
-        EmbedCase{"RootDecimal", {"--root"}, "42", 42u, false, true},
-        EmbedCase{"RootBogusWindow", {"-root"}, "bogus", std::nullopt, true, true},
-        EmbedCase{"WindowIdDecimal", {"--window-id", "300"}, nullptr, 300u, false, false},
-        EmbedCase{"WindowIdMissing", {"-window-id"}, nullptr, 0u, false, false},
-        EmbedCase{
-            "WindowIdBeforeRoot", {"-window-id", "0x10", "-root"}, "0x2a", 16u, false, false}),
-    muralto::test::byName);
-
-TEST(CommandLineTest, HelpAndVersionAreRecognisedAnywhere) {
-    EXPECT_TRUE(parseCommandLine({"/s", "--help"}, nullptr).help);
-    EXPECT_TRUE(parseCommandLine({"--version"}, nullptr).version);
-    EXPECT_FALSE(parseCommandLine({"-help"}, nullptr).help);
+TEST(CommandLineTest, XScreenSaversSwitchesEmbedAsAPreview) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* environment;  // $XSCREENSAVER_WINDOW
+        std::optional<std::uint32_t> window;
+        bool fullScreenFrames;
+    };
+    for (const Case& c : {Case{{"-root"}, "0x2a", 42u, true}, Case{{"--root"}, "42", 42u, true},
+                          Case{{"-root"}, "bogus", std::nullopt, true},
+                          Case{{"--window-id", "300"}, nullptr, 300u, false},
+                          Case{{"-window-id"}, nullptr, 0u, false},
+                          Case{{"-window-id", "0x10", "-root"}, "0x2a", 16u, false}}) {
+        const CommandLine cl = parseCommandLine(c.args, c.environment);
+        EXPECT_EQ(cl.runMode, RunMode::Preview) << cl.text;
+        EXPECT_TRUE(cl.xscreensaver) << cl.text;
+        EXPECT_EQ(cl.embedWindow, c.window) << cl.text;
+        EXPECT_EQ(cl.embedInRoot, !c.window) << cl.text;
+        EXPECT_EQ(cl.fullScreenFrames, c.fullScreenFrames) << cl.text;
+    }
 }
 
 }  // namespace

@@ -33,34 +33,25 @@ TEST_F(QtPlacedWindowTest, MovesTheClientAreaOfTheScreensWindowWithOrWithoutItsS
     EXPECT_EQ(placed.normalRect(), (PixelRect{-20, 30, 640, 480}));
 }
 
-struct StateCase {
-    const char* name;
-    Qt::WindowStates qt;  ///< the window's own state
-    std::int32_t stored;  ///< the state saved for it
-};
-
-class QtWindowStates : public QtPlacedWindowTest, public testing::WithParamInterface<StateCase> {};
-
-TEST_P(QtWindowStates, KeepTheNormalRectangle) {
-    window.show();
-    placed.move(100, 50, settings::PixelSize{640, 480});
-    window.setWindowState(GetParam().qt);
-    if (GetParam().qt == Qt::WindowMaximized || GetParam().qt == Qt::WindowFullScreen) {
-        // Only once the window covers the screen does its current rectangle differ.
-        EXPECT_TRUE(muralto::test::processUntil([&] { return window.width() > 640; }));
+TEST(QtPlacedWindowStates, EachStateKeepsTheNormalRectangle) {
+    for (const auto& [qt, stored] :
+         {std::pair{Qt::WindowStates(Qt::WindowMaximized), PlacedWindow::kMaximised},
+          {Qt::WindowMinimized, PlacedWindow::kMinimised},
+          {Qt::WindowMinimized | Qt::WindowMaximized, PlacedWindow::kMinimised},
+          {Qt::WindowFullScreen, PlacedWindow::kNormal}}) {
+        QWidget window;
+        QtPlacedWindow placed(window, true);
+        window.show();
+        placed.move(100, 50, settings::PixelSize{640, 480});
+        window.setWindowState(qt);
+        if (!(qt & Qt::WindowMinimized)) {
+            // Only once the window covers the screen does its current rectangle differ.
+            EXPECT_TRUE(muralto::test::processUntil([&] { return window.width() > 640; }));
+        }
+        EXPECT_EQ(placed.windowState(), stored) << qt;
+        EXPECT_EQ(placed.normalRect(), (PixelRect{100, 50, 640, 480})) << qt;
     }
-    EXPECT_EQ(placed.windowState(), GetParam().stored);
-    EXPECT_EQ(placed.normalRect(), (PixelRect{100, 50, 640, 480}));
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    States, QtWindowStates,
-    testing::Values(StateCase{"Maximised", Qt::WindowMaximized, PlacedWindow::kMaximised},
-                    StateCase{"Minimised", Qt::WindowMinimized, PlacedWindow::kMinimised},
-                    StateCase{"MinimisedFromMaximised", Qt::WindowMinimized | Qt::WindowMaximized,
-                              PlacedWindow::kMinimised},
-                    StateCase{"FullScreen", Qt::WindowFullScreen, PlacedWindow::kNormal}),
-    test::byName);
 
 // As the stored placement is put back: the normal rectangle first, then the state.
 TEST_F(QtPlacedWindowTest, AWindowMaximisedBeforeItIsShownKeepsItsNormalRectangle) {
