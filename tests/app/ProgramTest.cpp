@@ -153,32 +153,6 @@ TEST(WakeRuleTest, JudgesEveryMoveFromTheRecordedPosition) {
     }
 }
 
-/// Only the wallpaper mode asks whether to become the default saver, and only until it has
-/// been asked: AskDefSS "1" records it, whatever the answer; anything else asks again.
-TEST(DefaultSaverQuestion, TheWallpaperModeAsksOnce) {
-    struct Case {
-        std::vector<std::string> args;
-        const char* before;  // AskDefSS before the start, or nothing
-        bool yes, asks;
-        const char* after;
-    };
-    for (const Case& c :
-         {Case{{}, nullptr, true, true, "1"}, Case{{}, "0", false, true, "1"},
-          Case{{"/S"}, "1", true, false, "1"}, Case{{"/s"}, nullptr, true, false, "<missing>"}}) {
-        SCOPED_TRACE((c.args.empty() ? "" : c.args[0]) + " " + (c.before ? c.before : "-"));
-        TestServices host;
-        if (c.before)
-            host.store("AskDefSS", c.before);
-        host.boxes.answers = {c.yes ? platform::MessageBoxes::Answer::Yes
-                                    : platform::MessageBoxes::Answer::No};
-        Program(host.services()).Main(parseCommandLine(c.args, nullptr));
-        EXPECT_EQ(host.boxes.asked.size(), c.asks ? 1u : 0u);
-        EXPECT_EQ(host.installer.installed.size(), c.asks && c.yes ? 1u : 0u);
-        EXPECT_EQ(host.stored("AskDefSS"), c.after);
-        EXPECT_EQ(host.random.seeds, 1);
-    }
-}
-
 /// A program with a picture folder, recorded windows and output; window 42 exists.
 class ProgramRun : public testing::Test {
 protected:
@@ -189,7 +163,6 @@ protected:
         picture.fill(Qt::darkBlue);
         std::filesystem::create_directories(dir.path() / "pics");
         picture.save(QString::fromStdString((dir.path() / "pics" / "a.bmp").string()), "BMP");
-        host.store("AskDefSS", "1");
         host.store("Path", (dir.path() / "pics").string());
         host.store("SSPath", (dir.path() / "pics").string());
         host.store("SSAddPath", "-1");
@@ -241,6 +214,9 @@ TEST_P(ProgramModes, StartAndEndInOrder) {
     EXPECT_EQ(program->timerEnabled(), program->runMode() != settings::RunMode::Options);
     ASSERT_TRUE(program->Newsgroups && program->Newsgroups->Count() == 1);
     EXPECT_EQ(output.wallpapers.size(), *c.args ? 0u : 1u);
+    // Only the wallpaper mode asks whether to become the default saver (the answer is No).
+    EXPECT_EQ(host.boxes.asked.size(), *c.args ? 0u : 1u);
+    EXPECT_EQ(host.random.seeds, 1);
     if (!c.frame.isEmpty()) {
         ASSERT_EQ(output.frameRequests.size(), 1u);
         EXPECT_EQ(output.frameRequests[0].addCaption, c.caption);
@@ -316,17 +292,6 @@ TEST_F(ProgramRun, ASecondSaverEndsAtOnceOnlyWhileAnotherRuns) {
         else
             EXPECT_EQ(readFile(host.temp.hivePath), before);
         EXPECT_EQ(taken().empty(), !c.starts);
-    }
-}
-
-TEST_F(ProgramRun, APreviewClosesTheEarlierOneOnly) {
-    for (const char* earlier : {"555", "", "0"}) {
-        host.windows.calls.clear();
-        host.store("Preview hWnd", earlier);
-        ASSERT_EQ(start("/p 42"), Program::Outcome::Running);
-        EXPECT_EQ(host.windows.calls, *earlier == '5' ? "closeEarlierPreview 555;setWindowPid 777;"
-                                                      : "setWindowPid 777;");
-        EXPECT_EQ(host.stored("Preview hWnd"), "777");
     }
 }
 
