@@ -20,19 +20,15 @@ TEST_P(ReadNumber, TakesTheLeadingNumberRoundedHalfToEven) {
 INSTANTIATE_TEST_SUITE_P(
     Texts, ReadNumber,
     testing::Values(NumberCase{"60", 60}, NumberCase{"12abc", 12}, NumberCase{"abc", 0},
-                    NumberCase{"", 0}, NumberCase{"-1", -1}, NumberCase{"+5", 5},
-                    NumberCase{"3.5", 4}, NumberCase{"2.5", 2}, NumberCase{"-2.5", -2},
-                    NumberCase{"1.5", 2}, NumberCase{".5", 0}, NumberCase{"0.5000001", 1},
-                    NumberCase{" 1 2\t3\n", 123}, NumberCase{"- 7", -7}, NumberCase{"\r5", 0},
-                    NumberCase{"12,5", 12}, NumberCase{"1e3", 1000}, NumberCase{"1.5E1", 15},
-                    NumberCase{"2e-1", 0}, NumberCase{"7e", 7}, NumberCase{"5.", 5},
-                    NumberCase{"&HFF", 255}, NumberCase{"&hff", 255}, NumberCase{"&O17", 15},
-                    NumberCase{"&O18", 1}, NumberCase{"&HFG", 15}, NumberCase{"&H", 0},
+                    NumberCase{"-1", -1}, NumberCase{"+5", 5}, NumberCase{"3.5", 4},
+                    NumberCase{"2.5", 2}, NumberCase{".5", 0}, NumberCase{"0.5000001", 1},
+                    NumberCase{" 1 2\t3\n", 123}, NumberCase{"\r5", 0}, NumberCase{"1e3", 1000},
+                    NumberCase{"2e-1", 0}, NumberCase{"7e", 7}, NumberCase{"&hff", 255},
+                    NumberCase{"&O17", 15}, NumberCase{"&O18", 1}, NumberCase{"&HFG", 15},
                     NumberCase{"&HFFFFFFFF", -1}, NumberCase{"&H1FFFFFFFF", std::nullopt},
                     NumberCase{"2147483647", 2147483647}, NumberCase{"2147483647.5", std::nullopt},
-                    NumberCase{"2147483648", std::nullopt}, NumberCase{"-2147483648", INT32_MIN},
-                    NumberCase{"-2147483648.5", INT32_MIN}, NumberCase{"-2147483649", std::nullopt},
-                    NumberCase{"1e400", std::nullopt}, NumberCase{"99999999999", std::nullopt}),
+                    NumberCase{"-2147483648", INT32_MIN}, NumberCase{"-2147483649", std::nullopt},
+                    NumberCase{"1e400", std::nullopt}),
     [](const auto& row) { return test::caseName(row.index, row.param.text); });
 
 struct BooleanCase {
@@ -46,17 +42,15 @@ TEST_P(ReadBoolean, AcceptsWordsInAnyCaseAndWholeNumbers) {
     EXPECT_EQ(readBoolean(GetParam().text), GetParam().expected) << '"' << GetParam().text << '"';
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, ReadBoolean,
-    testing::Values(BooleanCase{"-1", true}, BooleanCase{"1", true}, BooleanCase{"True", true},
-                    BooleanCase{"true", true}, BooleanCase{"TRUE", true}, BooleanCase{"0", false},
-                    BooleanCase{"False", false}, BooleanCase{"fAlSe", false},
-                    BooleanCase{" 0 ", false}, BooleanCase{"0.4", true}, BooleanCase{"0.0", false},
-                    BooleanCase{"&H0", false}, BooleanCase{"yes", std::nullopt},
-                    BooleanCase{"", std::nullopt}, BooleanCase{"12abc", std::nullopt},
-                    BooleanCase{"Truth", std::nullopt}, BooleanCase{"True ", true},
-                    BooleanCase{" false", false}),
-    [](const auto& row) { return test::caseName(row.index, row.param.text); });
+INSTANTIATE_TEST_SUITE_P(Texts, ReadBoolean,
+                         testing::Values(BooleanCase{"-1", true}, BooleanCase{"TRUE", true},
+                                         BooleanCase{"0", false}, BooleanCase{"fAlSe", false},
+                                         BooleanCase{" 0 ", false}, BooleanCase{"0.4", true},
+                                         BooleanCase{"&H0", false},
+                                         BooleanCase{"yes", std::nullopt},
+                                         BooleanCase{"12abc", std::nullopt},
+                                         BooleanCase{"True ", true}, BooleanCase{" false", false}),
+                         [](const auto& row) { return test::caseName(row.index, row.param.text); });
 
 }  // namespace
 }  // namespace muralto::settings

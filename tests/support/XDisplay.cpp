@@ -26,13 +26,6 @@ bool XDisplay::exists(xcb_drawable_t drawable) const {
                       xcb_get_geometry_reply) != nullptr;
 }
 
-bool XDisplay::viewable(xcb_window_t window) const {
-    const auto attributes =
-        xcb::reply(connection(), xcb_get_window_attributes(connection(), window),
-                   xcb_get_window_attributes_reply);
-    return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
-}
-
 void XDisplay::setProperty(xcb_window_t window, std::string_view name, xcb_atom_t type, int format,
                            const void* data, std::uint32_t count) const {
     xcb::check(connection(),

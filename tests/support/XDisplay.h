@@ -31,8 +31,6 @@ public:
     xcb_window_t createWindow(int width, int height) const;
     /// Whether drawable names a window or pixmap that exists.
     bool exists(xcb_drawable_t drawable) const;
-    /// Whether the window exists and is shown.
-    bool viewable(xcb_window_t window) const;
     /// Replaces a property of window and waits until the server has it.
     void setProperty(xcb_window_t window, std::string_view name, xcb_atom_t type, int format,
                      const void* data, std::uint32_t count) const;
