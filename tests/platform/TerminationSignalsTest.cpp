@@ -8,9 +8,7 @@
 #include <QThread>
 
 #include <algorithm>
-#include <atomic>
 #include <csignal>
-#include <memory>
 #include <thread>
 
 #include "tests/support/TestSupport.h"
@@ -91,20 +89,6 @@ TEST_F(TerminationSignalsTest, ASignalDuringTheCallDoesNotReenterAndIsNotLost) {
     EXPECT_EQ(deepest, 1);
 }
 
-TEST_F(TerminationSignalsTest, AnObjectDestroyedByItsOwnCallEndsQuietly) {
-    int calls = 0;
-    TerminationSignals* catcher = nullptr;
-    catcher = new TerminationSignals([&] {
-        ++calls;
-        delete catcher;
-        catcher = nullptr;
-    });
-    std::raise(SIGTERM);
-    EXPECT_TRUE(test::processUntil([&] { return calls == 1; }));
-    EXPECT_EQ(catcher, nullptr);
-    EXPECT_EQ(handlerOf(SIGTERM), SIG_DFL);
-}
-
 void ownHandler(int) {}
 
 /// A handler that was there comes back when the object goes; a signal ignored at the start (as
@@ -121,19 +105,6 @@ TEST_F(TerminationSignalsTest, LeavesTheDispositionsThatWereThere) {
     EXPECT_EQ(handlerOf(SIGHUP), ownHandler);
     EXPECT_EQ(handlerOf(SIGTERM), SIG_DFL);
     EXPECT_EQ(handlerOf(SIGINT), SIG_IGN);
-}
-
-TEST_F(TerminationSignalsTest, ASecondObjectDoesNothingAndLeavesTheFirstWorking) {
-    int firstCalls = 0;
-    int secondCalls = 0;
-    TerminationSignals first([&] { ++firstCalls; });
-    {
-        TerminationSignals second([&] { ++secondCalls; });
-        EXPECT_FALSE(second.active());
-    }
-    std::raise(SIGINT);
-    EXPECT_TRUE(test::processUntil([&] { return firstCalls == 1; }));
-    EXPECT_EQ(secondCalls, 0);
 }
 
 }  // namespace

@@ -47,7 +47,6 @@ TEST(SaverCommand, TheDaemonRunsTheProgramAndInstallingAgainFindsTheEntry) {
         {"/srv/a:b c/muralto", "\"muralto\" '/srv/a:b c/muralto' -root"},
         {"/home/jo/it's/muralto", "\"muralto\" '/home/jo/it'\"'\"'s/muralto' -root"},
         {"/home/jo/a\\nb/muralto", std::nullopt},  // no entry can hold it
-        {"", std::nullopt},
     };
     const std::string before = "programs:\t\\\n\t\tmaze -root \\n\n";
     for (const auto& [path, command] : cases) {
