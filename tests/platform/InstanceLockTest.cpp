@@ -126,13 +126,6 @@ TEST(InstanceLock, TakesItsShareOnlyInAPrivateFolderAndNeverThroughALink) {
         {"runtime ReadOnly", mode(fs::perms::owner_read | fs::perms::owner_exec), "prepared",
          Fallback},
         {"no runtime folder", nothing, "", Fallback},  // the fallback folder is made private
-        {"links in both",
-         [&](Folders& f) {
-             link(f);
-             fallback(fs::perms::owner_all)(f);
-             fs::create_symlink(f.dir.path() / "target", f.fallbackLock());
-         },
-         "prepared", Nowhere},
         {"fallback open to the group",
          fallback(fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec), "",
          Nowhere},

@@ -129,7 +129,6 @@ TEST(DesktopManagerProfile, FindsTheRunningDesktopManager) {
     using Processes = std::vector<std::vector<std::string>>;
     const std::pair<Processes, std::optional<std::string>> cases[] = {
         {{{"bash"}, {"pcmanfm"}, {"pcmanfm", "--desktop-off"}}, std::nullopt},
-        {{{"pcmanfm-qt", "--desktop"}}, std::nullopt},
         {{{"/usr/bin/pcmanfm", "--desktop"}}, "default"},
         {{{"pcmanfm", "--desktop", "--profile", "LXDE"}}, "LXDE"},
         {{{"pcmanfm", "--profile=LXDE", "--desktop"}}, "LXDE"},

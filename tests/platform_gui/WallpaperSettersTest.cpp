@@ -70,6 +70,7 @@ TEST(ChooseWallpaperBackend, OverrideThenDesktopEntriesThenSessionVariables) {
         {{{"SWAYSOCK", "/run/sway.sock"}, {"XDG_SESSION_TYPE", "wayland"}}, "sway"},
         {{{"MURALTO_WALLPAPER_BACKEND", "X11"}, {"XDG_SESSION_TYPE", "wayland"}}, "x11"},
         {{{"MURALTO_WALLPAPER_BACKEND", "bogus"}, {"XDG_CURRENT_DESKTOP", "XFCE"}}, "xfce"},
+        {{{"MURALTO_WALLPAPER_BACKEND", "None"}, {"XDG_CURRENT_DESKTOP", "GNOME"}}, "none"},
     };
     for (const auto& [variables, expected] : cases) {
         EXPECT_EQ(backendName(chooseWallpaperBackend({variables})), expected)
@@ -111,8 +112,6 @@ protected:
 /// Failures the desktop's tools hide or report; the change stops with a reason on one line.
 TEST_F(DesktopTest, AFailureStopsTheChangeWithItsReason) {
     using enum WallpaperBackend;
-    const auto garbage = dir.write("garbage.bmp", "BM this is no bitmap").string();
-    const auto gone = folder + "gone.bmp";
     struct Case {
         std::unique_ptr<WallpaperSetter> setter;
         std::string bitmap;
@@ -120,7 +119,6 @@ TEST_F(DesktopTest, AFailureStopsTheChangeWithItsReason) {
         std::size_t calls;
         std::string error;  // how the reason begins
     };
-    const auto none = [](FakeDesktop&) {};
     const Case cases[] = {
         {make(Gnome), bitmap, [](FakeDesktop& d) { d.failing = "picture-options"; }, 1,
          "gsettings failed with exit code 1"},
@@ -135,9 +133,6 @@ TEST_F(DesktopTest, AFailureStopsTheChangeWithItsReason) {
              d.swayAnswer = exited(2, R"([{"success": false, "error": "Bad"}])");
          },
          1, "sway refused the wallpaper: Bad"},
-        {make(Lxqt), gone, none, 0, "cannot copy " + gone + " to " + folder + "gone~1.bmp: "},
-        {std::make_unique<X11WallpaperSetter>(""), garbage, none, 0,
-         "cannot read the bitmap " + garbage},
     };
     for (const auto& c : cases) {
         *runner = FakeDesktop{};
@@ -186,9 +181,8 @@ TEST(PackPixels, LaysOutPixelsAsTheServerExpects) {
 
 TEST(ComposeScreen, PutsTheBitmapOnThePrimaryMonitorOnly) {
     using enum Placement;
-    const QRect whole(0, 0, 8, 3), right(4, 0, 4, 3);
+    const QRect right(4, 0, 4, 3);
     const std::tuple<std::string, QRect, Placement, std::string> cases[] = {
-        {"ABC", whole, Centred, "........|..ABC...|........"},
         {"ABC", right, Centred, "........|....ABC.|........"},
         {"ABCDEF", right, Centred, "........|....BCDE|........"},  // cropped evenly, no spill
         {"AB|CD", QRect(3, 1, 5, 2), Tiled, "........|...ABABA|...CDCDC"},
@@ -212,17 +206,6 @@ TEST(WallpaperArea, IsThePrimaryMonitorCutToTheScreen) {
     };
     for (const auto& [monitors, expected] : cases)
         EXPECT_EQ(wallpaperArea(monitors, QSize(2048, 768)), expected) << monitors.size();
-}
-
-// End to end, a Wayland session of an unknown desktop is told its name.
-TEST(UnsupportedSession, TheBackendSwitchedOffRefusesWithTheReason) {
-    const std::map<std::string, std::string> variables{{"MURALTO_WALLPAPER_BACKEND", "None"},
-                                                       {"XDG_CURRENT_DESKTOP", "GNOME"}};
-    const std::string reason = "MURALTO_WALLPAPER_BACKEND=none turns the wallpaper backend off";
-    const auto setter = chooseWallpaperSetter({variables});
-    ASSERT_EQ(setter->name(), "none");
-    EXPECT_EQ(setter->canSetWallpaper().error(), reason);
-    EXPECT_EQ(setter->setWallpaper({"/tmp/jdoe.bmp", Placement::Centred, {}}).error(), reason);
 }
 
 }  // namespace
