@@ -27,7 +27,6 @@ TEST(InDisplayOrder, OrdersAsAUserExpects) {
         {{"img10", "img2", "img1", "img02x"}, {"img1", "img2", "img02x", "img10"}},
         {{"ezra", "\xc3\xa9lan", "eagle", "f"}, {"eagle", "\xc3\xa9lan", "ezra", "f"}},
         {{".b", "c", ".A", "a"}, {"a", "c", ".A", ".b"}},  // hidden after the others
-        {{"b", "a\xff"}, {"a\xff", "b"}},
     };
     for (const auto& [given, expected] : cases) {
         // The C locale names no language: it must still order by words and numbers.

@@ -15,17 +15,6 @@ namespace muralto::platform {
 namespace {
 
 using test::ChildProcess;
-using test::XDisplay;
-
-/// Whether event is the close request a window manager sends.
-bool isDeleteRequest(const XDisplay& x, const xcb_generic_event_t* event, xcb_window_t window) {
-    if ((event->response_type & 0x7F) != XCB_CLIENT_MESSAGE)
-        return false;
-    const auto* message = reinterpret_cast<const xcb_client_message_event_t*>(event);
-    return message->window == window && message->format == 32 &&
-           message->type == x.atom("WM_PROTOCOLS") &&
-           message->data.data32[0] == x.atom("WM_DELETE_WINDOW");
-}
 
 std::string hostName() {
     char name[HOST_NAME_MAX + 1] = {};
@@ -41,8 +30,13 @@ public:
     bool deleteRequestArrived(xcb_window_t window) {
         display_.sync();
         bool arrived = false;
-        while (const auto event = xcb::own(xcb_poll_for_event(connection_)))
-            arrived = arrived || isDeleteRequest(display_, event.get(), window);
+        while (const auto event = xcb::own(xcb_poll_for_event(connection_))) {
+            const auto* message = reinterpret_cast<const xcb_client_message_event_t*>(event.get());
+            arrived = arrived || ((event->response_type & 0x7F) == XCB_CLIENT_MESSAGE &&
+                                  message->window == window && message->format == 32 &&
+                                  message->type == display_.atom("WM_PROTOCOLS") &&
+                                  message->data.data32[0] == display_.atom("WM_DELETE_WINDOW"));
+        }
         return arrived;
     }
     xcb_pixmap_t pixmap() {
