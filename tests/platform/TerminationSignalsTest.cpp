@@ -20,18 +20,8 @@ constexpr int kCaught[] = {SIGTERM, SIGINT, SIGHUP};
 
 class TerminationSignalsTest : public testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "termination_signals_test";
-        static char* argv[] = {name, nullptr};
-        app_ = new QCoreApplication(argc, argv);
-    }
-    static void TearDownTestSuite() {
-        delete app_;
-        app_ = nullptr;
-    }
-    void SetUp() override { defaultDispositions(); }
-    void TearDown() override { defaultDispositions(); }
+    TerminationSignalsTest() { defaultDispositions(); }
+    ~TerminationSignalsTest() override { defaultDispositions(); }
 
     static void defaultDispositions() {
         for (const int signal : kCaught)
@@ -44,10 +34,11 @@ protected:
         return current.sa_handler;
     }
 
-    static QCoreApplication* app_;
+    int argc_ = 1;
+    char name_[5] = "test";
+    char* argv_[2] = {name_, nullptr};
+    QCoreApplication app_{argc_, argv_};
 };
-
-QCoreApplication* TerminationSignalsTest::app_ = nullptr;
 
 TEST_F(TerminationSignalsTest, EachSignalRunsTheCallOnceOnTheLoopsThreadOnceTheLoopRuns) {
     for (const int signal : kCaught) {
@@ -62,7 +53,7 @@ TEST_F(TerminationSignalsTest, EachSignalRunsTheCallOnceOnTheLoopsThreadOnceTheL
         std::thread([signal] { ::kill(::getpid(), signal); }).join();
         EXPECT_EQ(calls, 0) << "the handler itself must not run the call";
         EXPECT_TRUE(test::processUntil([&] { return calls == 1; })) << signal;
-        EXPECT_EQ(thread, app_->thread());
+        EXPECT_EQ(thread, app_.thread());
         for (int round = 0; round < 3; ++round)
             QCoreApplication::processEvents();
         EXPECT_EQ(calls, 1) << "one signal, one call";
