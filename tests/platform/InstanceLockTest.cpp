@@ -31,6 +31,7 @@ struct Folders {
     }
     fs::path runtimeLock() const { return runtime / "muralto-instances.lock"; }
     fs::path fallbackLock() const { return fallback / "muralto-instances.lock"; }
+    InstanceLock lock() const { return InstanceLock(runtime.string(), fallback.string()); }
 };
 
 /// Another process: runs body, prints the letter it returns and lives until its input ends.
@@ -59,10 +60,7 @@ std::function<char()> instance(const Folders& folders) {
 
 TEST(InstanceLock, EachRunningInstanceHoldsAShareUntilItEnds) {
     Folders folders;
-    const auto seen = [&] {
-        return InstanceLock(folders.runtime.string(), folders.fallback.string())
-            .anotherInstanceRunning();
-    };
+    const auto seen = [&] { return folders.lock().anotherInstanceRunning(); };
     EXPECT_FALSE(seen());
     auto first = child(instance(folders));
     ASSERT_EQ(first.readLine(), "n");
@@ -78,13 +76,12 @@ TEST(InstanceLock, ProgramsItStartsDoNotKeepIt) {
     Folders folders;
     std::optional<test::ChildProcess> sleeper;
     {
-        const InstanceLock lock(folders.runtime.string(), folders.fallback.string());
+        const InstanceLock lock = folders.lock();
         ASSERT_FALSE(lock.lockFile().empty());
         sleeper.emplace(test::ChildProcess::run({"sleep", "60"}));
         ASSERT_GT(sleeper->pid(), 0);
     }
-    const bool seen =
-        InstanceLock(folders.runtime.string(), folders.fallback.string()).anotherInstanceRunning();
+    const bool seen = folders.lock().anotherInstanceRunning();
     sleeper->stop(SIGKILL);
     EXPECT_FALSE(seen);
 }
@@ -96,7 +93,7 @@ TEST(InstanceLock, AProcessHoldingItExclusivelyDoesNotHangTheStart) {
         return fd >= 0 && ::flock(fd, LOCK_EX) == 0 ? 'h' : 'f';
     });
     ASSERT_EQ(holder.readLine(), "h");
-    const InstanceLock lock(folders.runtime.string(), folders.fallback.string());
+    const InstanceLock lock = folders.lock();
     EXPECT_TRUE(lock.anotherInstanceRunning());
     EXPECT_EQ(lock.lockFile(), "") << "no share while someone holds the lock exclusively";
 }
