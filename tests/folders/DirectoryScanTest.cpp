@@ -75,12 +75,10 @@ TEST_F(DirectoryScanTest, LinksAreFollowedButEveryFolderIsWalkedOnceAndOnlyFiles
     outside.write("single.jpg", "x");
     file("a/in.jpg");
     link("..", "a/up");                                           // a loop back to the root
-    link(".", "a/self");                                          // a loop onto itself
     link((outside.path() / "photos").string(), "linked");         // a linked photo folder
     link((outside.path() / "photos").string(), "linkedTwice");    // the same folder again
     link((outside.path() / "single.jpg").string(), "file.jpg");   // a linked file
     link((outside.path() / "gone").string(), "dangling.jpg");     // a link to nothing
-    link("loop.jpg", "loop.jpg");                                 // a link to itself
     ASSERT_EQ(::mkfifo((root() + "pipe.jpg").c_str(), 0600), 0);  // opening it would block
     const Paths files = scan(root());
     ASSERT_EQ(files.size(), 4u) << ::testing::PrintToString(files);

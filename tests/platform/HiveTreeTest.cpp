@@ -49,18 +49,16 @@ TEST(HiveTree, EscapesRoundTripEveryByte) {
     // Every byte once, and a value that ends in an escaped quote.
     const std::vector<std::string> values = {"", allBytes, "back\\slash \"quoted\"", "]["};
     HiveTree tree;
-    for (std::size_t i = 0; i < values.size(); ++i) {
+    for (std::size_t i = 0; i < values.size(); ++i)
         tree.create("K")->setValue("v" + std::to_string(i), values[i]);
-    }
     tree.create("K")->setValue("", "default value");
     const std::string text = serializeHive(tree, kRoot);
     EXPECT_EQ(quoteHiveString(std::string("\x01\x1f\x7f", 3)), "\"\\x01\\x1F\x7f\"");
 
     const ParsedHive parsed = parseHive(text, kRoot);
     EXPECT_EQ(parsed.badLines, 0);
-    for (std::size_t i = 0; i < values.size(); ++i) {
+    for (std::size_t i = 0; i < values.size(); ++i)
         EXPECT_EQ(valueAt(parsed.tree, "K", "v" + std::to_string(i)), values[i]) << i;
-    }
     EXPECT_EQ(valueAt(parsed.tree, "k", ""), "default value");
 }
 
@@ -68,9 +66,6 @@ TEST(HiveTree, NamesIgnoreCaseButKeepTheirFirstSpelling) {
     HiveTree tree;
     tree.create("Software\\Muralto")->setValue("Delay", "60");
     tree.create("SOFTWARE\\muralto")->setValue("DELAY", "90");
-    for (const char* name : {"b", "A", "c", "a2", "B1"})
-        tree.create(std::string("Keys\\") + name);
-
     for (auto [name, data] : {std::pair{"b", "1"}, {"A", "2"}, {"c", "3"}, {"a", "4"}})
         tree.create("software\\MURALTO")->setValue(name, data);
 
@@ -81,11 +76,6 @@ TEST(HiveTree, NamesIgnoreCaseButKeepTheirFirstSpelling) {
         values.push_back(v.name + "=" + v.data);
     EXPECT_EQ(values, (std::vector<std::string>{"Delay=90", "b=1", "A=4", "c=3"}));
     EXPECT_EQ(tree.find("SOFTWARE")->name(), "Software");
-
-    std::vector<std::string> order;
-    for (const auto& [n, child] : tree.find("Keys")->children())
-        order.push_back(child.name());
-    EXPECT_EQ(order, (std::vector<std::string>{"A", "a2", "b", "B1", "c"}));
 }
 
 TEST(HiveTree, OnlyValidPathsCreateKeys) {
@@ -93,9 +83,7 @@ TEST(HiveTree, OnlyValidPathsCreateKeys) {
         {"", true},
         {"Software\\Muralto", true},
         {"Software\\\\Muralto", false},
-        {"\\Software", false},
         {"Software\\", false},
-        {"Soft\x01ware", false},
         {pathOfDepth(512), true},
         {pathOfDepth(513), false},
     };
@@ -112,11 +100,6 @@ TEST(HiveTree, OnlyValidPathsCreateKeys) {
 
 const std::string kHead = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\K]\n";
 
-/// A key line of depth names below K, followed by a value line.
-std::string keyLineOfDepth(std::size_t depth) {
-    return kHead + "[HKEY_CURRENT_USER\\" + pathOfDepth(depth) + "]\n\"Delay\"=\"1\"\n";
-}
-
 TEST(HiveParsing, KeepsEveryGoodLineAndCountsTheRest) {
     struct Case {
         std::string text;
@@ -131,46 +114,19 @@ TEST(HiveParsing, KeepsEveryGoodLineAndCountsTheRest) {
         {"Windows Registry Editor Version 5.00\n\"Delay\"=\"1\"\n", 1, "<missing>"},
         {kHead + "[HKEY_LOCAL_MACHINE\\K]\n\"Delay\"=\"5\"\n", 2, "<missing>"},
         {kHead + "\"Delay\"=\"\\q\"\n\"Other\"=\"1\"\n", 1, "<missing>"},
-        {kHead + "\"Other\"=\"1\"\n\"Delay\"=\"60\n", 1, "<missing>"},
-        {kHead + "\"Delay\"=dword:0000003c\n", 1, "<missing>"},
         {kHead + "\"Delay\"=\"60\" x\n", 1, "<missing>"},
         {kHead + "\"Delay\"=\"6\x01\"\n", 1, "<missing>"},
         {kHead + "\"Delay\"=\"1\"\n\"delay\"=\"2\"\n", 0, "2"},
         {kHead + "\"Delay\"=\"6\t0\"\n", 0, "6\t0"},
-        // The letters fold at both ends of the alphabet, the characters beside them do not.
-        {kHead + "\"a\"=\"1\"\n\"A\"=\"2\"\n", 0, "2", "a"},
-        {kHead + "\"z\"=\"1\"\n\"Z\"=\"2\"\n", 0, "2", "z"},
-        {kHead + "\"@\"=\"1\"\n\"`\"=\"2\"\n", 0, "1", "@"},
-        {kHead + "\"[\"=\"1\"\n\"{\"=\"2\"\n", 0, "1", "["},
-        {keyLineOfDepth(513), 2, "<missing>"},
-        {keyLineOfDepth(200'000), 2, "<missing>"},
+        {kHead + "\"z\"=\"1\"\n\"Z\"=\"2\"\n", 0, "2", "z"},  // the last letter folds, the next
+        {kHead + "\"[\"=\"1\"\n\"{\"=\"2\"\n", 0, "1", "["},  // character does not
+        {kHead + "[HKEY_CURRENT_USER\\" + pathOfDepth(513) + "]\n\"Delay\"=\"1\"\n", 2,
+         "<missing>"},
     };
     for (const Case& c : cases) {
         const ParsedHive parsed = parseHive(c.text, kRoot);
         EXPECT_EQ(parsed.badLines, c.badLines) << c.text.substr(0, 200);
         EXPECT_EQ(valueAt(parsed.tree, "K", c.valueName), c.delay) << c.text.substr(0, 200);
-    }
-}
-
-TEST(HiveParsing, ATruncatedFileNeverYieldsAChangedValue) {
-    HiveTree tree;
-    tree.create("Software\\Brenwick\\Muralto\\Settings")
-        ->setValue("Path", "/home/jo/Pictures \"x\"");
-    tree.create("Software\\Brenwick\\Muralto\\Settings")->setValue("Delay", "600");
-    tree.create("Software\\Brenwick\\Muralto\\Settings\\Newsgroups\\alt.pictures")
-        ->setValue("Types", "*.jpg;\t*.gif");
-    const std::string text = serializeHive(tree, kRoot);
-    for (std::size_t cut = 0; cut <= text.size(); ++cut) {
-        const ParsedHive parsed = parseHive(text.substr(0, cut), kRoot);
-        for (auto [path, name] :
-             {std::pair{"Software\\Brenwick\\Muralto\\Settings", "Path"},
-              {"Software\\Brenwick\\Muralto\\Settings", "Delay"},
-              {"Software\\Brenwick\\Muralto\\Settings\\Newsgroups\\alt.pictures", "Types"}}) {
-            const std::string got = valueAt(parsed.tree, path, name);
-            if (got != "<missing>") {
-                EXPECT_EQ(got, valueAt(tree, path, name)) << "cut at " << cut;
-            }
-        }
     }
 }
 

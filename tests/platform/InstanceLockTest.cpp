@@ -31,6 +31,7 @@ struct Folders {
     }
     fs::path runtimeLock() const { return runtime / "muralto-instances.lock"; }
     fs::path fallbackLock() const { return fallback / "muralto-instances.lock"; }
+    InstanceLock lock() const { return InstanceLock(runtime.string(), fallback.string()); }
 };
 
 /// Another process: runs body, prints the letter it returns and lives until its input ends.
@@ -59,10 +60,7 @@ std::function<char()> instance(const Folders& folders) {
 
 TEST(InstanceLock, EachRunningInstanceHoldsAShareUntilItEnds) {
     Folders folders;
-    const auto seen = [&] {
-        return InstanceLock(folders.runtime.string(), folders.fallback.string())
-            .anotherInstanceRunning();
-    };
+    const auto seen = [&] { return folders.lock().anotherInstanceRunning(); };
     EXPECT_FALSE(seen());
     auto first = child(instance(folders));
     ASSERT_EQ(first.readLine(), "n");
@@ -78,13 +76,12 @@ TEST(InstanceLock, ProgramsItStartsDoNotKeepIt) {
     Folders folders;
     std::optional<test::ChildProcess> sleeper;
     {
-        const InstanceLock lock(folders.runtime.string(), folders.fallback.string());
+        const InstanceLock lock = folders.lock();
         ASSERT_FALSE(lock.lockFile().empty());
         sleeper.emplace(test::ChildProcess::run({"sleep", "60"}));
         ASSERT_GT(sleeper->pid(), 0);
     }
-    const bool seen =
-        InstanceLock(folders.runtime.string(), folders.fallback.string()).anotherInstanceRunning();
+    const bool seen = folders.lock().anotherInstanceRunning();
     sleeper->stop(SIGKILL);
     EXPECT_FALSE(seen);
 }
@@ -96,7 +93,7 @@ TEST(InstanceLock, AProcessHoldingItExclusivelyDoesNotHangTheStart) {
         return fd >= 0 && ::flock(fd, LOCK_EX) == 0 ? 'h' : 'f';
     });
     ASSERT_EQ(holder.readLine(), "h");
-    const InstanceLock lock(folders.runtime.string(), folders.fallback.string());
+    const InstanceLock lock = folders.lock();
     EXPECT_TRUE(lock.anotherInstanceRunning());
     EXPECT_EQ(lock.lockFile(), "") << "no share while someone holds the lock exclusively";
 }
@@ -104,58 +101,30 @@ TEST(InstanceLock, AProcessHoldingItExclusivelyDoesNotHangTheStart) {
 /// Where the share is taken when the runtime folder or its lock file cannot be trusted: the
 /// fallback folder, or nowhere (then no other instance is seen).
 TEST(InstanceLock, TakesItsShareOnlyInAPrivateFolderAndNeverThroughALink) {
+    using enum fs::perms;
     enum Where { Runtime, Fallback, Nowhere };
-    const auto link = [](Folders& f) {
-        fs::create_symlink(f.dir.path() / "target", f.runtimeLock());
+    // The runtime folder's mode, whether a link lies in place of its lock file, whether the
+    // runtime folder is given at all, and the mode of a fallback folder that is there already.
+    const std::tuple<const char*, fs::perms, bool, bool, fs::perms, Where> cases[] = {
+        {"usable", owner_all, false, true, none, Runtime},
+        {"link at the lock", owner_all, true, true, none, Fallback},
+        {"runtime writable by others", all, false, true, none, Fallback},
+        {"runtime ReadOnly", owner_read | owner_exec, false, true, none, Fallback},
+        {"no runtime folder", owner_all, false, false, none, Fallback},
+        {"fallback open to the group", owner_all, false, false, owner_all | group_read, Nowhere},
     };
-    const auto mode = [](fs::perms perms) {
-        return
-            [perms](Folders& f) { fs::permissions(f.runtime, perms, fs::perm_options::replace); };
-    };
-    const auto fallback = [](fs::perms perms) {
-        return [perms](Folders& f) {
-            fs::create_directory(f.fallback);
-            fs::permissions(f.fallback, perms, fs::perm_options::replace);
-        };
-    };
-    const auto nothing = [](Folders&) {};
-    const std::tuple<const char*, std::function<void(Folders&)>, std::string, Where> cases[] = {
-        {"usable", nothing, "prepared", Runtime},
-        {"link at the lock", link, "prepared", Fallback},
-        {"fifo at the lock", [](Folders& f) { ::mkfifo(f.runtimeLock().c_str(), 0600); },
-         "prepared", Fallback},
-        {"runtime writable by others", mode(fs::perms::all), "prepared", Fallback},
-        {"runtime ReadOnly", mode(fs::perms::owner_read | fs::perms::owner_exec), "prepared",
-         Fallback},
-        {"relative runtime", nothing, "runtime", Fallback},
-        {"no runtime folder", nothing, "", Fallback},  // the fallback folder is made private
-        {"runtime is a file", nothing, "/dev/null", Fallback},
-        {"links in both",
-         [&](Folders& f) {
-             link(f);
-             fallback(fs::perms::owner_all)(f);
-             fs::create_symlink(f.dir.path() / "target", f.fallbackLock());
-         },
-         "prepared", Nowhere},
-        {"fallback is a link",
-         [](Folders& f) {
-             fs::create_directory(f.dir.path() / "elsewhere");
-             fs::permissions(f.dir.path() / "elsewhere", fs::perms::owner_all,
-                             fs::perm_options::replace);
-             fs::create_directory_symlink(f.dir.path() / "elsewhere", f.fallback);
-         },
-         "", Nowhere},
-        {"fallback open to the group",
-         fallback(fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec), "",
-         Nowhere},
-    };
-    for (const auto& [name, plant, runtime, where] : cases) {
+    for (const auto& [name, runtimeMode, link, given, fallbackMode, where] : cases) {
         if (std::string(name).find("ReadOnly") != std::string::npos && ::geteuid() == 0)
             continue;  // root writes to any folder
         Folders folders;
-        plant(folders);
-        const InstanceLock lock(runtime == "prepared" ? folders.runtime.string() : runtime,
-                                folders.fallback.string());
+        fs::permissions(folders.runtime, runtimeMode, fs::perm_options::replace);
+        if (link)
+            fs::create_symlink(folders.dir.path() / "target", folders.runtimeLock());
+        if (fallbackMode != none) {
+            fs::create_directory(folders.fallback);
+            fs::permissions(folders.fallback, fallbackMode, fs::perm_options::replace);
+        }
+        const InstanceLock lock(given ? folders.runtime.string() : "", folders.fallback.string());
         EXPECT_FALSE(lock.anotherInstanceRunning()) << name;
         EXPECT_EQ(lock.lockFile(), where == Runtime    ? folders.runtimeLock().string()
                                    : where == Fallback ? folders.fallbackLock().string()
@@ -166,7 +135,7 @@ TEST(InstanceLock, TakesItsShareOnlyInAPrivateFolderAndNeverThroughALink) {
         if (where != Nowhere && ::stat(lock.lockFile().c_str(), &st) == 0) {
             EXPECT_EQ(st.st_mode & 07777, 0600u) << name;
         }
-        if (where == Fallback && runtime.empty()) {
+        if (where == Fallback && !given) {
             EXPECT_EQ(fs::status(folders.fallback).permissions(), fs::perms::owner_all);
         }
         fs::permissions(folders.runtime, fs::perms::owner_all, fs::perm_options::replace);

@@ -8,9 +8,7 @@
 #include <QThread>
 
 #include <algorithm>
-#include <atomic>
 #include <csignal>
-#include <memory>
 #include <thread>
 
 #include "tests/support/TestSupport.h"
@@ -22,18 +20,8 @@ constexpr int kCaught[] = {SIGTERM, SIGINT, SIGHUP};
 
 class TerminationSignalsTest : public testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "termination_signals_test";
-        static char* argv[] = {name, nullptr};
-        app_ = new QCoreApplication(argc, argv);
-    }
-    static void TearDownTestSuite() {
-        delete app_;
-        app_ = nullptr;
-    }
-    void SetUp() override { defaultDispositions(); }
-    void TearDown() override { defaultDispositions(); }
+    TerminationSignalsTest() { defaultDispositions(); }
+    ~TerminationSignalsTest() override { defaultDispositions(); }
 
     static void defaultDispositions() {
         for (const int signal : kCaught)
@@ -46,10 +34,11 @@ protected:
         return current.sa_handler;
     }
 
-    static QCoreApplication* app_;
+    int argc_ = 1;
+    char name_[5] = "test";
+    char* argv_[2] = {name_, nullptr};
+    QCoreApplication app_{argc_, argv_};
 };
-
-QCoreApplication* TerminationSignalsTest::app_ = nullptr;
 
 TEST_F(TerminationSignalsTest, EachSignalRunsTheCallOnceOnTheLoopsThreadOnceTheLoopRuns) {
     for (const int signal : kCaught) {
@@ -64,7 +53,7 @@ TEST_F(TerminationSignalsTest, EachSignalRunsTheCallOnceOnTheLoopsThreadOnceTheL
         std::thread([signal] { ::kill(::getpid(), signal); }).join();
         EXPECT_EQ(calls, 0) << "the handler itself must not run the call";
         EXPECT_TRUE(test::processUntil([&] { return calls == 1; })) << signal;
-        EXPECT_EQ(thread, app_->thread());
+        EXPECT_EQ(thread, app_.thread());
         for (int round = 0; round < 3; ++round)
             QCoreApplication::processEvents();
         EXPECT_EQ(calls, 1) << "one signal, one call";
@@ -91,20 +80,6 @@ TEST_F(TerminationSignalsTest, ASignalDuringTheCallDoesNotReenterAndIsNotLost) {
     EXPECT_EQ(deepest, 1);
 }
 
-TEST_F(TerminationSignalsTest, AnObjectDestroyedByItsOwnCallEndsQuietly) {
-    int calls = 0;
-    TerminationSignals* catcher = nullptr;
-    catcher = new TerminationSignals([&] {
-        ++calls;
-        delete catcher;
-        catcher = nullptr;
-    });
-    std::raise(SIGTERM);
-    EXPECT_TRUE(test::processUntil([&] { return calls == 1; }));
-    EXPECT_EQ(catcher, nullptr);
-    EXPECT_EQ(handlerOf(SIGTERM), SIG_DFL);
-}
-
 void ownHandler(int) {}
 
 /// A handler that was there comes back when the object goes; a signal ignored at the start (as
@@ -121,19 +96,6 @@ TEST_F(TerminationSignalsTest, LeavesTheDispositionsThatWereThere) {
     EXPECT_EQ(handlerOf(SIGHUP), ownHandler);
     EXPECT_EQ(handlerOf(SIGTERM), SIG_DFL);
     EXPECT_EQ(handlerOf(SIGINT), SIG_IGN);
-}
-
-TEST_F(TerminationSignalsTest, ASecondObjectDoesNothingAndLeavesTheFirstWorking) {
-    int firstCalls = 0;
-    int secondCalls = 0;
-    TerminationSignals first([&] { ++firstCalls; });
-    {
-        TerminationSignals second([&] { ++secondCalls; });
-        EXPECT_FALSE(second.active());
-    }
-    std::raise(SIGINT);
-    EXPECT_TRUE(test::processUntil([&] { return firstCalls == 1; }));
-    EXPECT_EQ(secondCalls, 0);
 }
 
 }  // namespace

