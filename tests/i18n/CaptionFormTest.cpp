@@ -10,7 +10,6 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
-#include <QToolButton>
 #include <string>
 
 #include "i18n/CaptionForm.h"
@@ -38,8 +37,6 @@ TEST(CaptionForm, MarkedTextsTakeTheTableStringAndSeparatorNamesBecomeLines) {
     auto* combo = new QComboBox(inner);
     combo->setEditable(true);
     combo->setEditText("*.jpg");
-    auto* tool = new QToolButton(&form);
-    tool->setText("#4");
     auto* label = new QLabel("lblDelay#6", &form);
     label->resize(5, 5);
     auto* menu = new QMenu(&form);
@@ -53,7 +50,6 @@ TEST(CaptionForm, MarkedTextsTakeTheTableStringAndSeparatorNamesBecomeLines) {
         {new QLineEdit("tbxPath", &form), ""},
         {new QLineEdit("tbx#17", &form), "Save Files of &Type"},
         {new QLineEdit("tbx#99", &form), "tbx#99"},
-        {tool, "&Update Wallpaper"},
         {menu->addAction("mnuExit#20"), "&Exit Muralto"},
         {line, "-"},
         {item, "&Cancel"}};

