@@ -103,20 +103,5 @@ TEST(CaptionForm, MarkedButtonsFollowTheNewCaptionInThePixelsOfTheFormsDpi) {
     }
 }
 
-// The form's own font measures, not the control's, and the caption counts with its "&".
-TEST(CaptionForm, TheFormsFontMeasures) {
-    QWidget form;
-    QFont font = form.font();
-    font.setPixelSize(40);
-    form.setFont(font);
-    auto* button = new QPushButton("#4", &form);
-    font.setPixelSize(6);
-    button->setFont(font);
-    CaptionForm(form, kUs);
-    // 120 twips are 8 pixels at 96 DPI.
-    EXPECT_EQ(button->width(),
-              QFontMetrics(form.font(), &form).horizontalAdvance("&Update Wallpaper") + 8);
-}
-
 }  // namespace
 }  // namespace muralto::i18n

@@ -18,15 +18,6 @@ TEST(GroupEdits, NumbersRoundHalvesToEvenWithin32Bits) {
         EXPECT_EQ(roundedNumber(text), expected) << text;
 }
 
-TEST(GroupEdits, NameWidthRoundsBothThenDividesDroppingTheFraction) {
-    const struct {
-        double twips, perPixel;
-        std::int32_t pixels;
-    } rows[] = {{1514.5, 15, 100}, {1514.6, 15, 101}, {800, 7.5, 100}};  // 7.5 rounds to 8
-    for (const auto& row : rows)
-        EXPECT_EQ(groupNameWidth(row.twips, row.perPixel), row.pixels) << row.twips;
-}
-
 TEST(GroupEdits, RefusesNamesTheStoreCannotKeepAsOneKey) {
     const std::pair<std::string_view, GroupNameCheck> rows[] = {
         {"", GroupNameCheck::Empty},

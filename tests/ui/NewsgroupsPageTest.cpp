@@ -23,21 +23,18 @@ const std::vector<Entry> kThree = {{"alt.pictures", 10, 1000, "*.jpg", {"spam", 
                                    {"alt.scenery", 30, 3000, "*.gif", {"ads"}}};
 const QStringList kNoBoxes = {"", "", ""};
 
-/// The window of the wallpaper mode with the program's entries loaded and listed, or none loaded.
+/// The window of the wallpaper mode with the program's entries loaded and listed.
 struct GroupsWindow {
-    explicit GroupsWindow(const std::vector<Entry>& entries = kThree, bool loaded = true)
+    explicit GroupsWindow(const std::vector<Entry>& entries = kThree)
         : window(settings::RunMode::Wallpaper) {
-        if (loaded) {
-            host().groups =
-                std::make_unique<newsgroups::clsNewsgroups>(host().tools, "*.jpg;*.bmp");
-            for (const Entry& e : entries) {
-                const auto group = host().groups->Add(e.name);
-                group->MaxFiles(e.maxFiles);
-                group->MinFileSize(e.minSize);
-                group->FileTypes(e.fileTypes);
-                for (const std::string& filter : e.filters)
-                    group->AddFilter(filter);
-            }
+        host().groups = std::make_unique<newsgroups::clsNewsgroups>(host().tools, "*.jpg;*.bmp");
+        for (const Entry& e : entries) {
+            const auto group = host().groups->Add(e.name);
+            group->MaxFiles(e.maxFiles);
+            group->MinFileSize(e.minSize);
+            group->FileTypes(e.fileTypes);
+            for (const std::string& filter : e.filters)
+                group->AddFilter(filter);
         }
         window.form->AddGroups();
     }
@@ -184,17 +181,6 @@ TEST(NewsgroupsPage, TheScanBoxMarksTheImageSettingsChanged) {
     EXPECT_TRUE(w.window.form->edits().mbChanged);
     EXPECT_TRUE(w.window.page().btnSave->isEnabled());
     EXPECT_EQ(w.host().saves, 0);
-}
-
-TEST(NewsgroupsPage, WithoutACollectionEveryActionDoesNothing) {
-    GroupsWindow w({}, /*loaded=*/false);
-    auto& boxes = w.host().messageBoxes;
-    boxes.inputs = {"comp.graphics", "spam"};
-    w.page().btnAddGroup->click();
-    w.page().btnAddFilter->click();
-    w.page().btnDelGroup->click();
-    w.window.form->unload();
-    EXPECT_TRUE(boxes.prompted.empty() && boxes.shown.empty());
 }
 
 }  // namespace
