@@ -13,20 +13,11 @@
 #include <string>
 
 #include "i18n/CaptionForm.h"
-#include "i18n/CaptionRules.h"
 
 namespace muralto::i18n {
 namespace {
 
 const StringTable kUs(Language::EnUS);
-
-TEST(CaptionRules, SeparatorNamesEndInSepAndANumberWithoutALeadingZero) {
-    const std::pair<std::string_view, bool> rows[] = {{"mnuPopupSep1", true}, {"Sep0", true},
-                                                      {"mnuSep01", false},    {"mnuSep", false},
-                                                      {"mnuSep1a", false},    {"mnuExit", false}};
-    for (const auto& [name, separator] : rows)
-        EXPECT_EQ(isSeparatorName(name), separator) << name;
-}
 
 TEST(CaptionForm, MarkedTextsTakeTheTableStringAndSeparatorNamesBecomeLines) {
     QWidget form;
@@ -57,7 +48,6 @@ TEST(CaptionForm, MarkedTextsTakeTheTableStringAndSeparatorNamesBecomeLines) {
     auto* tabs = new QTabWidget(&form);
     tabs->addTab(new QWidget, "tbNewsgroups#9");
     tabs->setTabToolTip(0, "tbNewsgroupsTooltip#10");
-    tabs->addTab(new QWidget, "tbNone#99");
     CaptionForm(form, kUs);
     for (const auto& [control, expected] : rows)
         EXPECT_EQ(control->property("text").toString(), expected) << expected.toStdString();
@@ -67,7 +57,6 @@ TEST(CaptionForm, MarkedTextsTakeTheTableStringAndSeparatorNamesBecomeLines) {
     EXPECT_EQ(group->title(), "Wallpaper Options");
     EXPECT_EQ(tabs->tabText(0), "&Newsgroups");
     EXPECT_EQ(tabs->tabToolTip(0), "Newsgroup Options");
-    EXPECT_EQ(tabs->tabText(1), "tbNone#99");
     EXPECT_EQ(form.windowTitle(), "Muralto");
     // The editors inside spin and combo boxes are no text boxes.
     EXPECT_EQ(spin->text(), "42");

@@ -11,7 +11,7 @@ namespace {
 
 constexpr auto kMax = std::numeric_limits<std::int32_t>::max();
 
-TEST(ReadImagePage, DelayRoundsDownAndScaleStaysAtOneOrMore) {
+TEST(ReadImagePage, DelayRoundsDownScaleStaysAtOneOrMoreAndThePathEndsInASeparator) {
     const struct {
         const char* text;
         std::int32_t delay, scale;
@@ -23,9 +23,7 @@ TEST(ReadImagePage, DelayRoundsDownAndScaleStaysAtOneOrMore) {
         EXPECT_EQ(read.Delay, row.delay) << row.text;
         EXPECT_EQ(read.ScaleFactor, row.scale) << row.text;
     }
-}
-
-TEST(ReadImagePage, AddsTheFinalSeparatorOnceAndKeepsTheBytes) {
+    // The final separator is added once, and the bytes are kept.
     ImagePageValues values;
     values.pathText = "/pics/\xff\xfe";
     values.reScan = values.startupOnly = true;

@@ -29,8 +29,7 @@ struct Controls {
     std::string mountInfo = writeMountInfo();
     QWidget window;
     DirectoryControls c;
-    int dirChanges = 0;
-    int driveChanges = 0;
+    int dirChanges = 0, driveChanges = 0;
 
     explicit Controls(const std::string& program)
         : c(makeDirectoryControls(&window, at(program), mountInfo)) {
@@ -170,32 +169,20 @@ TEST(DirectoryControlsTest, SettingWhatIsShownAlreadyReportsNoChange) {
     EXPECT_EQ(controls.dirChanges + controls.driveChanges, 0);
 }
 
-std::vector<imaging::Subfolder> subfolders(std::initializer_list<const char*> names) {
-    std::vector<imaging::Subfolder> result;
-    for (const char* name : names)
-        result.push_back({name, QString::fromUtf8(name)});
-    return result;
-}
-
-using Paths = std::vector<std::string>;
-
-Paths paths(const FolderListModel& model) {
-    Paths result;
-    for (int row = 0; row < model.rowCount(); ++row)
-        result.push_back(model.row(row).path);
-    return result;
-}
-
 TEST(FolderListModelTest, AListingOfAShowingThatEndedIsDropped) {
+    const auto listing = [](const char* name) {
+        return std::vector<imaging::Subfolder>{{name, QString::fromUtf8(name)}};
+    };
     FolderListModel model;
     const auto first = model.showFolder("/b");
     // The same folder shown again is a new showing: its earlier listing may be out of date.
     const auto again = model.showFolder("/b");
-    EXPECT_FALSE(model.fill(first, subfolders({"old"})));
+    EXPECT_FALSE(model.fill(first, listing("old")));
     EXPECT_FALSE(model.listed());
-    ASSERT_TRUE(model.fill(again, subfolders({"new"})));
-    EXPECT_EQ(paths(model), (Paths{"/", "/b", "/b/new"}));
-    EXPECT_FALSE(model.fill(again, subfolders({"twice"}))) << "one listing per showing";
+    ASSERT_TRUE(model.fill(again, listing("new")));
+    ASSERT_EQ(model.rowCount(), 3);
+    EXPECT_EQ(model.row(2).path, "/b/new");
+    EXPECT_FALSE(model.fill(again, listing("twice"))) << "one listing per showing";
 }
 
 }  // namespace
