@@ -1,5 +1,3 @@
-// The frame's rules in twips: the tab strip's fit, the page inset, the centring at load and
-// the caption with the version.
 #include <gtest/gtest.h>
 
 #include "options/FormGeometry.h"

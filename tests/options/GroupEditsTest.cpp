@@ -1,5 +1,3 @@
-// The newsgroups page without widgets: numbers typed into its fields, how wide a name makes the
-// list, which names can become groups, and where the entry on show goes when an item is removed.
 #include <gtest/gtest.h>
 
 #include <limits>

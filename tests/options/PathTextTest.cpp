@@ -1,4 +1,3 @@
-// Paths in the system's bytes shown as text and read back unchanged, whatever the bytes.
 #include <gtest/gtest.h>
 
 #include "options/PathText.h"

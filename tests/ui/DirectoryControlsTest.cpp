@@ -7,9 +7,7 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QListView>
-#include <chrono>
 #include <filesystem>
-#include <latch>
 
 #include "tests/support/TestSupport.h"
 #include "ui/FolderListModel.h"
@@ -18,7 +16,6 @@ namespace muralto::ui {
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
 
 /// A temporary tree with a mount table of its own: "/" real, <root>/drive a second real drive,
 /// <root>/proc a pseudo file system, <root>/gone a drive whose mount point cannot be entered;
@@ -105,22 +102,6 @@ TEST(DirListTest, OpeningAFolderShowsItSelectedAndReportsOneChange) {
         EXPECT_EQ(controls.dirChanges, 2);
         EXPECT_EQ(view->currentIndex().row(), model.currentRow());
     }
-}
-
-// The ending application waits for folders still being read, so no worker meets the library's
-// data after it is gone.
-TEST(DirListTest, ListingsStillBeingReadAreWaitedFor) {
-    Controls controls("program");
-    ASSERT_TRUE(waitForDirectoryListings(5s));  // the first folder's listing
-    auto release = std::make_shared<std::latch>(1);
-    controls.c.Dir1->setLister([release](const std::string&) {
-        release->wait();
-        return std::vector<imaging::Subfolder>{};
-    });
-    ASSERT_TRUE(controls.c.Dir1->setPath(controls.at("pics")));
-    EXPECT_FALSE(waitForDirectoryListings(50ms));
-    release->count_down();
-    EXPECT_TRUE(waitForDirectoryListings(5s));
 }
 
 TEST(DriveListTest, CurrentDirectoryIsTheProgramsFolderElseTheLastShownElseTheMountPoint) {
