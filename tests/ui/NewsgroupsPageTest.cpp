@@ -1,6 +1,5 @@
-// The options window's newsgroups page, hidden as the window always keeps it, over a collection
-// of entries in a temporary store: listing, showing and storing an entry's fields, adding and
-// deleting entries, adding filters, the list's sideways extent and the scan box.
+// The options window's newsgroups page, hidden as the window keeps it, over entries in a
+// temporary store.
 #include <gtest/gtest.h>
 
 #include <QScrollBar>
@@ -14,8 +13,7 @@ namespace {
 
 struct Entry {
     std::string name;
-    std::int32_t maxFiles = 0;
-    std::int32_t minSize = 0;
+    std::int32_t maxFiles = 0, minSize = 0;
     std::string fileTypes;
     std::vector<std::string> filters;
 };
@@ -25,21 +23,18 @@ const std::vector<Entry> kThree = {{"alt.pictures", 10, 1000, "*.jpg", {"spam", 
                                    {"alt.scenery", 30, 3000, "*.gif", {"ads"}}};
 const QStringList kNoBoxes = {"", "", ""};
 
-/// The window of the wallpaper mode with the program's entries loaded and listed, or none loaded.
+/// The window of the wallpaper mode with the program's entries loaded and listed.
 struct GroupsWindow {
-    explicit GroupsWindow(const std::vector<Entry>& entries = kThree, bool loaded = true)
+    explicit GroupsWindow(const std::vector<Entry>& entries = kThree)
         : window(settings::RunMode::Wallpaper) {
-        if (loaded) {
-            host().groups =
-                std::make_unique<newsgroups::clsNewsgroups>(host().tools, "*.jpg;*.bmp");
-            for (const Entry& e : entries) {
-                const auto group = host().groups->Add(e.name);
-                group->MaxFiles(e.maxFiles);
-                group->MinFileSize(e.minSize);
-                group->FileTypes(e.fileTypes);
-                for (const std::string& filter : e.filters)
-                    group->AddFilter(filter);
-            }
+        host().groups = std::make_unique<newsgroups::clsNewsgroups>(host().tools, "*.jpg;*.bmp");
+        for (const Entry& e : entries) {
+            const auto group = host().groups->Add(e.name);
+            group->MaxFiles(e.maxFiles);
+            group->MinFileSize(e.minSize);
+            group->FileTypes(e.fileTypes);
+            for (const std::string& filter : e.filters)
+                group->AddFilter(filter);
         }
         window.form->AddGroups();
     }
@@ -68,17 +63,6 @@ struct GroupsWindow {
         page().tbxMinSize->setText(maxFiles);
         page().tbxFileTypes->setText("*.tif");
     }
-    /// Whether the entries still hold what they were made with.
-    bool unchanged(std::initializer_list<int> rows) {
-        for (const int row : rows) {
-            const Entry& e = kThree[row];
-            const auto g = entry(e.name);
-            if (!g || g->MaxFiles() != e.maxFiles || g->MinFileSize() != e.minSize ||
-                g->FileTypes() != e.fileTypes)
-                return false;
-        }
-        return true;
-    }
 
     OptionsWindow window;
 };
@@ -88,8 +72,6 @@ TEST(NewsgroupsPage, ListsEveryEntryAndSelectingOneShowsItsFieldsAndStoresTheEdi
     EXPECT_EQ(w.listed(), QStringList({"alt.pictures", "alt.photos", "alt.scenery"}));
     EXPECT_EQ(w.selected(), -1);
     EXPECT_EQ(w.boxes(), kNoBoxes);
-    EXPECT_GT(w.page().lstGroups->horizontalExtent(), 0);
-    EXPECT_EQ(w.page().lstGroups->horizontalExtent(), w.page().edits().mlMaxGroupWidth);
 
     w.select(0);
     EXPECT_EQ(w.boxes(), QStringList({"1000", "*.jpg", "10"}));
@@ -103,24 +85,11 @@ TEST(NewsgroupsPage, ListsEveryEntryAndSelectingOneShowsItsFieldsAndStoresTheEdi
     const auto first = w.entry("alt.pictures");
     EXPECT_TRUE(first->MaxFiles() == 14 && first->MinFileSize() == 14);
     EXPECT_EQ(first->FileTypes(), "*.tif");
-    EXPECT_TRUE(w.unchanged({1, 2}));
-
-    w.entry("alt.photos")->MaxFiles(99);  // changed behind the boxes' back
-    w.select(2);                          // selecting without editing writes nothing
-    EXPECT_EQ(w.entry("alt.photos")->MaxFiles(), 99);
+    EXPECT_EQ(w.entry("alt.photos")->MaxFiles(), 20);
+    w.select(2);
     w.page().tbxMinSize->setText("4096");
     w.window.form->unload();  // stores the edits of the entry on show
     EXPECT_EQ(w.entry("alt.scenery")->MinFileSize(), 4096);
-}
-
-TEST(NewsgroupsPage, FindsAnEntryWhoseNameIsNotUtf8) {
-    const std::string name = "alt.bin\xff\xfe";
-    GroupsWindow w({{name, 4, 5, "*.jpg", {"f\xe9te"}}});
-    w.select(0);
-    EXPECT_EQ(w.boxes(), QStringList({"5", "*.jpg", "4"}));
-    w.page().tbxMaxFiles->setText("6");
-    w.window.form->UpdateGroup();
-    EXPECT_EQ(w.entry(name)->MaxFiles(), 6);
 }
 
 TEST(NewsgroupsPage, DeleteTakesTheEntryOutShowsNothingAndItsEditsGoNowhere) {
@@ -134,11 +103,10 @@ TEST(NewsgroupsPage, DeleteTakesTheEntryOutShowsNothingAndItsEditsGoNowhere) {
     // Nothing selected in its place: the view's own move of the current row would show one.
     EXPECT_EQ(w.selected(), -1);
     EXPECT_EQ(w.boxes(), kNoBoxes);
-    EXPECT_EQ(w.page().cboFilters->count(), 0);
-    EXPECT_EQ(w.page().edits().mlGroupIndex, -1);
     w.type("78");  // typed after the deletion
     w.window.form->unload();
-    EXPECT_TRUE(w.unchanged({0, 2}));
+    EXPECT_EQ(w.entry("alt.pictures")->MaxFiles(), 10);
+    EXPECT_EQ(w.entry("alt.scenery")->MaxFiles(), 30);
 }
 
 TEST(NewsgroupsPage, AddFilterAsksForTheSelectedEntryAndSelectsTheAnswer) {
@@ -158,13 +126,12 @@ TEST(NewsgroupsPage, AddFilterAsksForTheSelectedEntryAndSelectsTheAnswer) {
     QComboBox& filters = *w.page().cboFilters;
     ASSERT_EQ(filters.count(), 3);
     EXPECT_EQ(filters.currentIndex(), 2);
-    EXPECT_EQ(filters.currentText(), "cheap");
     EXPECT_EQ(filters.currentData().toInt(), 3);
-    EXPECT_FALSE(w.page().edits().mbGroupChanged);
 }
 
 TEST(NewsgroupsPage, AddGroupAddsANewNameOnceAndShowsIt) {
-    const QStringList two = {"alt.pictures", "alt.photos"};
+    const QStringList two = {"alt.pictures", "alt.photos"},
+                      three = two + QStringList{"comp.graphics"};
     const struct {
         std::vector<std::string> inputs;
         bool refused;
@@ -174,11 +141,7 @@ TEST(NewsgroupsPage, AddGroupAddsANewNameOnceAndShowsIt) {
     } rows[] = {{{}, false, two, -1, kNoBoxes},
                 {{"ALT.Photos"}, false, two, 1, {"2000", "*.png", "20"}},
                 {{"alt\\pictures"}, true, two, -1, kNoBoxes},
-                {{"comp.graphics"},
-                 false,
-                 two + QStringList{"comp.graphics"},
-                 2,
-                 {"0", "*.jpg;*.bmp", "0"}}};
+                {{"comp.graphics"}, false, three, 2, {"0", "*.jpg;*.bmp", "0"}}};
     for (const auto& row : rows) {
         GroupsWindow w({kThree[0], kThree[1]});
         auto& boxes = w.host().messageBoxes;
@@ -189,7 +152,6 @@ TEST(NewsgroupsPage, AddGroupAddsANewNameOnceAndShowsIt) {
         EXPECT_EQ(w.listed(), row.listed);
         EXPECT_EQ(w.host().groups->Count(), row.listed.size());
         EXPECT_EQ(w.selected(), row.selected);
-        EXPECT_EQ(w.page().edits().mlGroupIndex, row.selected);
         EXPECT_EQ(w.boxes(), row.boxes);
     }
 }
@@ -202,8 +164,7 @@ TEST(NewsgroupsPage, TheExtentGrowsWithALongNameAndStaysWhenItIsDeleted) {
     w.page().btnAddGroup->click();
     const int grown = list.horizontalExtent();
     EXPECT_GT(grown, listed);
-    // Shown, the list lays its items out and scrolls sideways over the whole name, pixel by
-    // pixel; after the deletion too.
+    // Shown, the list scrolls sideways over the whole name; after the deletion too.
     w.window.show();
     w.page().show();
     w.page().btnDelGroup->click();
@@ -211,34 +172,14 @@ TEST(NewsgroupsPage, TheExtentGrowsWithALongNameAndStaysWhenItIsDeleted) {
     EXPECT_EQ(list.horizontalExtent(), grown);
     processUntil([&] { return list.horizontalScrollBar()->maximum() > 0; });
     EXPECT_EQ(list.horizontalScrollBar()->maximum(), grown - list.viewport()->width());
-    EXPECT_EQ(list.horizontalScrollMode(), QAbstractItemView::ScrollPerPixel);
 }
 
-// Whether that enables the save button, and whether a change counts while the page fills, is
-// the image page's rule and tested with it.
 TEST(NewsgroupsPage, TheScanBoxMarksTheImageSettingsChanged) {
     GroupsWindow w;
     w.window.page().btnSave->setEnabled(false);
     w.page().chkScanNews->click();
-    EXPECT_TRUE(w.window.form->edits().mbChanged);
     EXPECT_TRUE(w.window.page().btnSave->isEnabled());
     EXPECT_EQ(w.host().saves, 0);
-}
-
-TEST(NewsgroupsPage, WithoutACollectionEveryActionDoesNothing) {
-    GroupsWindow w({}, /*loaded=*/false);
-    auto& boxes = w.host().messageBoxes;
-    boxes.inputs = {"comp.graphics", "spam"};
-    w.page().btnAddGroup->click();
-    w.page().btnAddFilter->click();
-    w.page().btnDelGroup->click();
-    w.page().lstGroups_Click();
-    w.page().tbxMaxFiles->setText("5");
-    w.window.form->AddGroups();
-    w.window.form->unload();
-    EXPECT_TRUE(boxes.prompted.empty() && boxes.shown.empty());
-    EXPECT_EQ(w.page().lstGroups->count(), 0);
-    EXPECT_EQ(w.page().lstGroups->horizontalExtent(), 0);
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ public:
         if (form)
             form->unload();
     }
-    bool trayIconShown() const override { return tray; }
+    bool trayIconShown() const override { return false; }
     platform::MessageBoxes& boxes() override { return messageBoxes; }
     newsgroups::clsNewsgroups* Newsgroups() override { return groups.get(); }
 
@@ -45,16 +45,11 @@ public:
 
     /// A stored value of the settings, or "<missing>".
     std::string stored(std::string_view name) { return temp.stored("Settings", name); }
-    void store(std::string_view name, std::string_view value) {
-        temp.store("Settings", name, value);
-    }
+    void store(std::string_view name, std::string_view v) { temp.store("Settings", name, v); }
 
     settings::RunMode mode = settings::RunMode::Wallpaper;
     bool saver = false;
-    bool tray = false;
-    int saves = 0;
-    int updates = 0;
-    int ends = 0;
+    int saves = 0, updates = 0, ends = 0;
     frmMuralto* form = nullptr;
     muralto::test::TempHive temp;
     muralto::test::FakeMessageBoxes& messageBoxes = temp.boxes;
