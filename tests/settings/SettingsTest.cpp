@@ -198,7 +198,6 @@ TEST_F(ProgramSettingsTest, SavingResetsTheListForAnotherFolderAndMatchesTheTime
 }
 
 constexpr PixelRect kScreen{0, 0, 1024, 768};
-constexpr PixelRect kSecondScreen{1024, 0, 1280, 1024};
 constexpr PixelRect kDesigned{272, 126, 480, 360};  // centred on kScreen
 constexpr PixelRect kStoredRect{100, 50, 640, 480};
 const char* const kSection = "Windows\\frmMuralto";
@@ -241,7 +240,7 @@ struct RestoreCase {
     double perX = 15, perY = 15;
 };
 
-const std::vector<PixelRect> kTwoScreens{kScreen, kSecondScreen};
+const std::vector<PixelRect> kTwoScreens{kScreen, {1024, 0, 1280, 1024}};
 
 class RestorePlacement : public testing::TestWithParam<RestoreCase>, protected test::TempHive {};
 

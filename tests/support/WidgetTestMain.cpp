@@ -1,6 +1,5 @@
-// The main of every test program that builds widgets: Qt's offscreen platform with one fixed
-// screen of 1024x768 pixels at 96 DPI, or at the target's MURALTO_TEST_DPI with as many more
-// pixels. The base DPI is the same, so Qt does not scale: the program's twips see the DPI.
+// The main of every test program that builds widgets: Qt's offscreen platform with one 1024x768
+// screen at 96 DPI or, with as many more pixels, at MURALTO_TEST_DPI (Qt itself does not scale).
 
 #include <gtest/gtest.h>
 

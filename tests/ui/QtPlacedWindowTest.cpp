@@ -12,34 +12,17 @@ using muralto::test::processUntil;
 using settings::PixelRect;
 using settings::PlacedWindow;
 
-/// A shown window whose normal rectangle was placed at (100, 50, 640, 480).
 class QtPlacedWindowTest : public testing::Test {
 protected:
-    QtPlacedWindowTest() {
-        window.setObjectName("frmMuralto");
-        window.setGeometry(272, 126, 480, 360);
-    }
-    void placeAndShow() {
-        window.show();
-        placed.move(100, 50, settings::PixelSize{640, 480});
-    }
+    QtPlacedWindowTest() { window.setGeometry(272, 126, 480, 360); }
 
     QWidget window;
     QtPlacedWindow placed{window, true};
 };
 
-TEST_F(QtPlacedWindowTest, MovesTheClientAreaOfTheScreensWindowWithOrWithoutItsSize) {
-    EXPECT_EQ(placed.formName(), "frmMuralto");
-    EXPECT_EQ(placed.twipsPerPixelY(), 15);
-    EXPECT_EQ(placed.availableScreens(), (std::vector<PixelRect>{{0, 0, 1024, 768}}));
-    placeAndShow();
-    EXPECT_EQ(window.geometry(), QRect(100, 50, 640, 480));
-    placed.move(-20, 30, std::nullopt);
-    EXPECT_EQ(placed.normalRect(), (PixelRect{-20, 30, 640, 480}));
-}
-
 TEST_F(QtPlacedWindowTest, AMaximisedWindowKeepsItsNormalRectangle) {
-    placeAndShow();
+    window.show();
+    placed.move(100, 50, settings::PixelSize{640, 480});
     window.setWindowState(Qt::WindowMaximized);
     EXPECT_TRUE(processUntil([&] { return window.width() > 640; }));
     EXPECT_EQ(placed.windowState(), PlacedWindow::kMaximised);
