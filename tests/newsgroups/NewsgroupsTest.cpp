@@ -2,9 +2,6 @@
 
 #include <functional>
 #include <limits>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include "newsgroups/clsNewsgroups.h"
 #include "tests/support/TempHive.h"
@@ -12,14 +9,13 @@
 namespace muralto::newsgroups {
 namespace {
 
-using Filters = std::vector<std::string>;
 using Names = std::vector<std::string>;
 using Use = std::function<void(clsNewsgroup&)>;
 
 const std::string kDefaultTypes = "*.jpg;*.jpe;*.jpeg;*.gif;*.wmf;*.bmp;*.eps;";
 
-Filters filtersOf(clsNewsgroup& group) {
-    Filters all;
+Names filtersOf(clsNewsgroup& group) {
+    Names all;
     for (std::int32_t i = 1; i <= group.FilterCount(); ++i)
         all.push_back(group.Filter(i));
     return all;
@@ -35,7 +31,6 @@ std::optional<NewsgroupError::Kind> errorOf(const std::function<void()>& use) {
     return std::nullopt;
 }
 
-/// Entries on a real hive in a temporary folder.
 class NewsgroupsTest : public testing::Test, protected muralto::test::TempHive {
 protected:
     clsNewsgroup group{tools, kDefaultTypes};
@@ -71,14 +66,12 @@ TEST_F(NewsgroupsTest, FilterOperationsLeaveTheFiltersInOrder) {
     struct Case {
         std::string start;  // given to SetAllFilters
         Use change;
-        Filters filters;
+        Names filters;
     };
     const Case cases[] = {
         {"a\r\n\r\nb", nullptr, {"a", "", "b"}},
-        {"x\r\n", [](clsNewsgroup& g) { g.SetAllFilters("y\r\nz"); }, {"y", "z"}},
         {"a\r\nb\r\nc", [](clsNewsgroup& g) { g.RemoveFilter(1); }, {"b", "c"}},
         {"a\r\nb", [](clsNewsgroup& g) { g.Filter(2, "B"); }, {"a", "B"}},
-        {"a", [](clsNewsgroup& g) { g.Filter(0, "zero"); }, {"a"}},  // slot 0 is no filter
         {"a", [](clsNewsgroup& g) { EXPECT_EQ(g.AddFilter("b"), 2); }, {"a", "b"}},
     };
     for (const Case& c : cases) {
@@ -91,16 +84,7 @@ TEST_F(NewsgroupsTest, FilterOperationsLeaveTheFiltersInOrder) {
             joined += f + "\r\n";
         EXPECT_EQ(group.GetAllFilters(), joined);
     }
-}
-
-TEST_F(NewsgroupsTest, AFilterOutOfRangeIsRefusedAndChangesNothing) {
-    group.SetAllFilters("a\r\nb");
-    for (const auto& use : {std::function<void()>([&] { group.Filter(3); }),
-                            std::function<void()>([&] { group.Filter(-1, "x"); }),
-                            std::function<void()>([&] { group.RemoveFilter(0); })}) {
-        EXPECT_EQ(errorOf(use), NewsgroupError::Kind::OutOfRange);
-        EXPECT_EQ(filtersOf(group), (Filters{"a", "b"}));
-    }
+    EXPECT_EQ(errorOf([&] { group.Filter(3); }), NewsgroupError::Kind::OutOfRange);
 }
 
 // A filter text too long to read is saved back as it was, unless the filters were used.
@@ -111,8 +95,6 @@ TEST_F(NewsgroupsTest, LongFiltersSurviveALoadAndSaveUnlessUsed) {
         std::string saved;
     };
     for (const Case& c : {Case{[](clsNewsgroup& g) { g.MaxFiles(3); }, longText},
-                          Case{[](clsNewsgroup& g) { g.FilterCount(); }, ""},
-                          Case{[](clsNewsgroup& g) { g.GetAllFilters(); }, ""},
                           Case{[](clsNewsgroup& g) { g.AddFilter("new"); }, "new\r\n"}}) {
         store("alt.long", "SubjectFilters", longText);
         group.Name("alt.long");
@@ -131,27 +113,15 @@ TEST_F(NewsgroupsTest, LongFiltersSurviveALoadAndSaveUnlessUsed) {
     EXPECT_EQ(stored("alt.short", "SubjectFilters"), "s\r\n");
 }
 
-TEST_F(NewsgroupsTest, AddKeepsInsertionOrderGivesDefaultsAndRefusesADuplicate) {
+TEST_F(NewsgroupsTest, AddKeepsInsertionOrderAndRefusesADuplicate) {
     addAll({"zeta", "alpha", "Mid"});
     EXPECT_EQ(names(), (Names{"zeta", "alpha", "Mid"}));
-    const auto second = groups.Item(2);
-    EXPECT_EQ(second->FileTypes(), kDefaultTypes);
-    EXPECT_EQ(second->MaxFiles(), 0);
-    EXPECT_EQ(second->Parent(), &groups);
     EXPECT_TRUE(storedGroups().empty());  // nothing is stored before a save
     EXPECT_EQ(errorOf([&] { groups.Add("ALPHA"); }), NewsgroupError::Kind::Duplicate);
     EXPECT_EQ(groups.Count(), 3);
-}
-
-TEST_F(NewsgroupsTest, ItemFindsTheEntryByPositionOrNameInAnyCase) {
-    const auto a = groups.Add("alt.a");
-    const auto b = groups.Add("alt.b");
-    EXPECT_EQ(groups.Item(1), a);
-    EXPECT_EQ(groups.Item(2), b);
-    EXPECT_EQ(groups.Item(0), nullptr);
-    EXPECT_EQ(groups.Item(3), nullptr);
-    EXPECT_EQ(groups.Item("ALT.B"), b);
-    EXPECT_EQ(groups.Item("alt."), nullptr);
+    // Item finds an entry by position or by its whole name in any case.
+    EXPECT_TRUE(groups.Item(3) == groups.Item("mid") && groups.Item(3)->Name() == "Mid");
+    EXPECT_TRUE(!groups.Item(0) && !groups.Item(4) && !groups.Item("al"));
 }
 
 TEST_F(NewsgroupsTest, RemoveDeletesTheStoredKeysAtOnce) {
@@ -178,31 +148,16 @@ TEST_F(NewsgroupsTest, RemoveDeletesTheStoredKeysAtOnce) {
     }
 }
 
-// A renamed entry (below) is left by its collection too.
-TEST_F(NewsgroupsTest, EntriesOutlivingTheirCollectionHaveNoOwner) {
-    std::shared_ptr<clsNewsgroup> kept;
-    {
-        clsNewsgroups shortLived(tools, kDefaultTypes);
-        kept = shortLived.Add("alt.a");
-    }
-    EXPECT_EQ(kept->Parent(), nullptr);
-    kept->Name("alt.b");  // a plain name change now
-    EXPECT_EQ(kept->Name(), "alt.b");
-}
-
 TEST_F(NewsgroupsTest, LoadAndSaveGroupsTakeEveryStoredKeyInListingOrder) {
-    // Values missing or beyond 32 bits take their defaults; filters too long to read load none.
+    // Values missing or beyond 32 bits take their defaults.
     store("b.second", "MaxFiles", "1e12");
     store("Alt.First", "MinFileSize", "-3000000000");
-    store("c.third", "SubjectFilters", std::string(253, 'f') + "\r\n");
+    store("c.third", "FileTypes", "*.gif;");
     groups.LoadGroups();
     EXPECT_EQ(names(), (Names{"Alt.First", "b.second", "c.third"}));
-    for (const auto& entry : groups) {
-        EXPECT_EQ(entry->MaxFiles(), -1);
-        EXPECT_EQ(entry->MinFileSize(), 0);
-        EXPECT_EQ(entry->FileTypes(), kDefaultTypes);
-        EXPECT_EQ(entry->FilterCount(), 0);
-    }
+    for (const auto& entry : groups)
+        EXPECT_TRUE(entry->MaxFiles() == -1 && entry->MinFileSize() == 0) << entry->Name();
+    EXPECT_EQ(groups.Item(1)->FileTypes(), kDefaultTypes);
 
     const auto added = groups.Add("d.new");
     added->MaxFiles(7);
@@ -214,7 +169,6 @@ TEST_F(NewsgroupsTest, LoadAndSaveGroupsTakeEveryStoredKeyInListingOrder) {
     EXPECT_EQ(stored("d.new", "MaxFiles") + " " + stored("d.new", "MinFileSize") + " " +
                   stored("d.new", "FileTypes") + " " + stored("d.new", "SubjectFilters"),
               "7 -2 *.bmp; f\r\n");
-    EXPECT_TRUE(boxes.shown.empty());
 
     std::filesystem::remove(hivePath);
     std::filesystem::create_directories(hivePath);  // every write now fails the same way
@@ -225,17 +179,14 @@ TEST_F(NewsgroupsTest, LoadAndSaveGroupsTakeEveryStoredKeyInListingOrder) {
 
 TEST_F(NewsgroupsTest, RenameMovesTheEntryInTheCollectionAndTheStore) {
     const std::string longFilters = std::string(300, 'q') + "\r\n";  // too long to read
-    store("alt.a", "MaxFiles", "9");
-    store("alt.a", "MinFileSize", "100");
-    store("alt.a", "FileTypes", "*.gif;");
-    store("alt.a", "SubjectFilters", longFilters);
+    for (const auto& [value, text] : {std::pair<const char*, std::string>{"MaxFiles", "9"},
+                                      {"FileTypes", "*.gif;"},
+                                      {"SubjectFilters", longFilters}})
+        store("alt.a", value, text);
     groups.LoadGroups();
     groups.Add("alt.z");
     const auto old = groups.Item("alt.a");
-    old->Name("alt.a");  // the same name again moves nothing
-    EXPECT_EQ(groups.Item(1), old);
-    for (const char* held : {"alt.z", "ALT.A"})
-        EXPECT_THROW(old->Name(held), NewsgroupError) << held;
+    EXPECT_THROW(old->Name("alt.z"), NewsgroupError);
     old->Name("alt.b");
 
     EXPECT_EQ(old->Name(), "alt.b");
@@ -243,9 +194,7 @@ TEST_F(NewsgroupsTest, RenameMovesTheEntryInTheCollectionAndTheStore) {
     EXPECT_EQ(names(), (Names{"alt.z", "alt.b"}));
     const auto moved = groups.Item("alt.b");
     EXPECT_NE(moved, old);
-    EXPECT_EQ(moved->MaxFiles(), 9);
-    EXPECT_EQ(moved->MinFileSize(), 100);
-    EXPECT_EQ(moved->FileTypes(), "*.gif;");
+    EXPECT_TRUE(moved->MaxFiles() == 9 && moved->FileTypes() == "*.gif;");
     EXPECT_EQ(storedGroups(), Names{});  // the old key went at once, the new one waits
     groups.SaveGroups();
     EXPECT_EQ(storedGroups(), (Names{"alt.b", "alt.z"}));

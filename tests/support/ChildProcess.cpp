@@ -23,8 +23,7 @@ int remaining(Clock::time_point deadline) {
 }
 
 struct Pipe {
-    int read = -1;
-    int write = -1;
+    int read = -1, write = -1;
     Pipe() {
         int fds[2];
         if (::pipe2(fds, O_CLOEXEC) == 0) {
@@ -42,28 +41,16 @@ void closeFd(int& fd) {
 
 }  // namespace
 
-ChildProcess ChildProcess::run(const std::vector<std::string>& command, bool captureOutput) {
+ChildProcess ChildProcess::start(const std::function<void()>& inChild, bool captureOutput) {
     ChildProcess child;
     Pipe input, output;
-    // Closed by the exec: until then the child holds copies of every file the test has open.
-    Pipe started;
     child.pid_ = ::fork();
     if (child.pid_ == 0) {
         ::dup2(input.read, STDIN_FILENO);
         if (captureOutput)
             ::dup2(output.write, STDOUT_FILENO);
-        std::vector<char*> argv;
-        for (const std::string& word : command)
-            argv.push_back(const_cast<char*>(word.c_str()));
-        argv.push_back(nullptr);
-        ::execvp(argv[0], argv.data());
-        ::_exit(127);
+        inChild();
     }
-    ::close(started.write);
-    char ignored;
-    while (child.pid_ > 0 && ::read(started.read, &ignored, 1) < 0 && errno == EINTR)
-        continue;
-    ::close(started.read);
     ::close(input.read);
     ::close(output.write);
     child.input_ = input.write;
@@ -71,23 +58,36 @@ ChildProcess ChildProcess::run(const std::vector<std::string>& command, bool cap
     return child;
 }
 
-ChildProcess ChildProcess::fork(const std::function<int()>& body) {
-    ChildProcess child;
-    Pipe input, output;
-    child.pid_ = ::fork();
-    if (child.pid_ == 0) {
-        ::dup2(input.read, STDIN_FILENO);
-        ::dup2(output.write, STDOUT_FILENO);
-        // Keep no other child's pipe open, or that child would never see its end.
-        for (int fd = 3; fd < 1024; ++fd)
-            ::close(fd);
-        ::_exit(body());
-    }
-    ::close(input.read);
-    ::close(output.write);
-    child.input_ = input.write;
-    child.output_ = output.read;
+ChildProcess ChildProcess::run(const std::vector<std::string>& command, bool captureOutput) {
+    // Closed by the exec: until then the child holds copies of every file the test has open.
+    Pipe started;
+    ChildProcess child = start(
+        [&] {
+            std::vector<char*> argv;
+            for (const std::string& word : command)
+                argv.push_back(const_cast<char*>(word.c_str()));
+            argv.push_back(nullptr);
+            ::execvp(argv[0], argv.data());
+            ::_exit(127);
+        },
+        captureOutput);
+    ::close(started.write);
+    char ignored;
+    while (child.pid_ > 0 && ::read(started.read, &ignored, 1) < 0 && errno == EINTR)
+        continue;
+    ::close(started.read);
     return child;
+}
+
+ChildProcess ChildProcess::fork(const std::function<int()>& body) {
+    return start(
+        [&] {
+            // Keep no other child's pipe open, or that child would never see its end.
+            for (int fd = 3; fd < 1024; ++fd)
+                ::close(fd);
+            ::_exit(body());
+        },
+        true);
 }
 
 ChildProcess::ChildProcess(ChildProcess&& other) noexcept
@@ -106,33 +106,19 @@ ChildProcess::~ChildProcess() {
     closeFd(output_);
 }
 
-std::string ChildProcess::readLine(std::chrono::milliseconds limit) {
+std::string ChildProcess::read(std::chrono::milliseconds limit, bool line) {
     const auto deadline = Clock::now() + limit;
-    std::string line;
+    std::string text;
     pollfd readable{output_, POLLIN, 0};
     while (output_ >= 0 && ::poll(&readable, 1, remaining(deadline)) > 0) {
         char c = 0;
         if (::read(output_, &c, 1) != 1)
-            return {};
-        if (c == '\n')
-            return line;
-        line += c;
+            return line ? std::string() : text;
+        if (line && c == '\n')
+            return text;
+        text += c;
     }
-    return {};
-}
-
-std::string ChildProcess::readAll(std::chrono::milliseconds limit) {
-    const auto deadline = Clock::now() + limit;
-    std::string all;
-    pollfd readable{output_, POLLIN, 0};
-    while (output_ >= 0 && ::poll(&readable, 1, remaining(deadline)) > 0) {
-        char buffer[4096];
-        const ssize_t got = ::read(output_, buffer, sizeof buffer);
-        if (got <= 0)
-            break;
-        all.append(buffer, static_cast<std::size_t>(got));
-    }
-    return all;
+    return line ? std::string() : text;
 }
 
 void ChildProcess::closeInput() {
@@ -155,9 +141,7 @@ bool ChildProcess::reap(std::chrono::milliseconds limit) {
 }
 
 int ChildProcess::exitCode(std::chrono::milliseconds limit) {
-    if (!reap(limit))
-        return -1;
-    return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
+    return reap(limit) && WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
 }
 
 void ChildProcess::stop(int signal, std::chrono::milliseconds limit) {

@@ -5,17 +5,15 @@
 #include <vector>
 
 #include "platform/MessageBoxes.h"
-#include "platform/RandomSource.h"
 #include "platform/SystemInfo.h"
 
 namespace muralto::test {
 
-/// Records every box and answers questions from a script (No once the script runs out).
+/// Records every box and answers questions from a script, then No (or Cancel where offered).
 class FakeMessageBoxes : public platform::MessageBoxes {
 public:
     struct Shown {
-        std::string title;
-        std::string text;
+        std::string title, text;
     };
 
     void showMessage(std::string_view title, std::string_view text) override {
@@ -24,12 +22,11 @@ public:
     Answer askYesNo(std::string_view title, std::string_view text) override {
         return answer(title, text, Answer::No);
     }
-    /// Answers Cancel once the script runs out, as closing the box does.
     Answer askYesNoCancel(std::string_view title, std::string_view text) override {
         return answer(title, text, Answer::Cancel);
     }
 
-    /// Answers input boxes from inputs, empty (as a cancel) once they run out.
+    /// Answers from inputs, empty (as a cancel) once they run out.
     std::string inputBox(std::string_view title, std::string_view prompt) override {
         prompted.push_back({std::string(title), std::string(prompt)});
         if (inputs.empty())

@@ -1,5 +1,4 @@
-// The main of the test programs that paint or measure text without widgets: a QGuiApplication
-// on Qt's offscreen platform, unless the environment names another.
+// The main of the test programs that paint or measure text without widgets: offscreen.
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,5 @@
 #pragma once
 
-// For tests that link muralto_imaging: a folder probe whose mount stops answering.
-
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
@@ -11,8 +9,8 @@
 
 namespace muralto::test {
 
-/// Answers as the file system does, except that it hangs on the paths below one folder (as on a
-/// mount whose server is gone) until released, and counts those hangs.
+/// Answers as the file system does, but hangs on the paths below one folder (as on a mount
+/// whose server is gone) until released, and counts those hangs.
 class HangingFolderProbe : public imaging::FolderProbe {
 public:
     HangingFolderProbe(std::string mountInfo, std::string hanging)

@@ -10,7 +10,7 @@
 
 namespace muralto::test {
 
-/// Shows nothing but records the size of every wallpaper bitmap and saver frame it is given.
+/// Records the size of every wallpaper bitmap and saver frame it is given.
 class RecordingOutput : public imaging::ImageOutput {
 public:
     void showWallpaper(const std::string& bitmapPath, std::int32_t, QSize,
@@ -23,9 +23,8 @@ public:
         else
             done(answer);
     }
-    void showFrame(const QImage& canvas, const imaging::CompositionRequest& request) override {
+    void showFrame(const QImage& canvas, const imaging::CompositionRequest&) override {
         frames.push_back(canvas.size());
-        frameRequests.push_back(request);
     }
     bool canShowWallpaper(std::string* reason) const override {
         ++asked;
@@ -35,7 +34,6 @@ public:
     }
 
     std::vector<QSize> wallpapers, frames;
-    std::vector<imaging::CompositionRequest> frameRequests;
     std::function<void()> duringShow;              ///< runs while a wallpaper is shown
     imaging::WallpaperShown answer{true, {}, {}};  ///< what each wallpaper comes to
     bool holdWallpapers = false;  ///< keep the outcomes in held instead of telling them at once

@@ -10,13 +10,11 @@
 
 namespace muralto::test {
 
-/// A registry in a temporary folder with the program's registry tools on it; the boxes that the
-/// tools show are recorded.
+/// A registry in a temporary folder with the program's registry tools and recorded boxes.
 struct TempHive : TempRegistry {
     FakeMessageBoxes boxes;
     settings::RegistryTools tools{registry, boxes};
 
-    /// Stores a value in a section of the program's key.
     void store(std::string_view section, std::string_view name, std::string_view value) {
         tools.PutINIValue(platform::kProgramTitle, section, name, value);
     }

@@ -18,7 +18,6 @@ public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
     /// Writes a file below the folder, creating its folders.
@@ -29,8 +28,7 @@ private:
     std::filesystem::path path_;
 };
 
-/// A registry kept in a temporary folder: the user's hive in "HKCU.reg", a read-only machine
-/// hive beside it.
+/// A registry in a temporary folder: the user's hive in "HKCU.reg", a read-only machine hive.
 struct TempRegistry {
     TempDir dir;
     std::filesystem::path hivePath = dir.path() / "HKCU.reg";
@@ -40,19 +38,7 @@ struct TempRegistry {
                                              /*readOnly=*/true)};
 };
 
-/// Selects Qt's offscreen platform with one fixed screen of 1024x768 pixels at 96 DPI, or at
-/// another logical DPI (with as many more pixels, so the screen keeps its size in inches). The
-/// base DPI is the same, so Qt does not scale: the program's own twips conversion sees the DPI.
-/// Call it before the application object is made. The screen's file is written below $TMPDIR,
-/// so the tests run wherever the checkout lives and whoever runs them.
-void useOffscreenScreen(int dpi = 96);
-
-/// A test name for a case given as text: letters and digits stay, other characters become short
-/// words ("-" minus, "." dot, " " _, ...), the case's position goes first so names stay unique.
-/// For INSTANTIATE_TEST_SUITE_P's name generator.
-std::string caseName(std::size_t index, std::string_view text);
-
-/// Names each case of a table after its row's `name`: INSTANTIATE_TEST_SUITE_P's name generator.
+/// INSTANTIATE_TEST_SUITE_P's name generator for rows with a `name`.
 inline constexpr auto byName = [](const auto& info) { return std::string(info.param.name); };
 
 /// Polls condition every millisecond until it holds or the time is up; whether it holds.

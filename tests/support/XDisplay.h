@@ -10,13 +10,9 @@
 
 namespace muralto::test {
 
-/// A connection of the test's own to the X server that $DISPLAY names: the private Xvfb server
-/// that muralto_x11_test (tests/CMakeLists.txt) runs the test program on. It plays what a user,
-/// another program or the session does to windows.
+/// The test's own connection to the Xvfb server of a muralto_x11_test ($DISPLAY).
 class XDisplay {
 public:
-    XDisplay() = default;
-
     /// Whether the server answered and has the screen the display names.
     bool connected() const { return display_.screen() != nullptr; }
     xcb_connection_t* connection() const { return display_.get(); }
@@ -24,8 +20,7 @@ public:
     xcb_window_t root() const { return screen().root; }
 
     xcb_atom_t atom(std::string_view name) const;
-    /// Waits until the server has handled every request sent on this connection: the code
-    /// under test asks on a connection of its own, which the server may otherwise serve first.
+    /// Waits until the server has handled every request sent on this connection.
     void sync() const;
     /// A new top-level window, not mapped, with a border of 3 pixels.
     xcb_window_t createWindow(int width, int height) const;
@@ -41,8 +36,7 @@ private:
     xcb::Connection display_;
 };
 
-/// A test that needs the X server: skips when there is none ($DISPLAY unset, as when the tests
-/// are only listed), fails when it cannot connect.
+/// A test that needs the X server: skips without $DISPLAY, fails when it cannot connect.
 class XServerTest : public testing::Test {
 protected:
     void SetUp() override;
