@@ -106,11 +106,10 @@ xfce_placement() {
     done | sort -u | tr '\n' ' ' | sed 's/ $//'
 }
 xfce_placements=(1 2)
-xfce_check() {
-    local images
-    images=$(for p in $(xfce_backdrops); do xfconf-query -c xfce4-desktop -p "$p"; done | sort -u)
-    [ "$(wc -l <<<"$images")" -eq 1 ] || fail "the workspaces hold different images: $images"
-}
+# A change writes the workspaces one by one, and the next may begin while they are read: polled.
+xfce_images() { for p in $(xfce_backdrops); do xfconf-query -c xfce4-desktop -p "$p"; done | sort -u; }
+xfce_agree() { [ "$(xfce_images | wc -l)" -eq 1 ]; }
+xfce_check() { wait_until 10 xfce_agree; }
 xfce_shot() { x_shot "$1"; }
 
 # LXDE: pcmanfm draws the desktop and keeps its settings in its profile's folder.

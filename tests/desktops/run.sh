@@ -41,7 +41,6 @@ hide_options() {
     xdotool windowminimize "$("$probe" options-visible)"
     wait_until 20 options_hidden
 }
-options_shown() { "$probe" options-visible >/dev/null; }
 
 # The pictures: one per run, smaller than the screen, so it shows unscaled at ScaleFactor 1.
 make_pictures() {

@@ -15,8 +15,6 @@ told="$told .no \"pcmanfm --desktop\".*Muralto sets it on the X11 root window in
 
 start_window_manager
 start_tray
-tray_up() { xdotool search --classname trayer >/dev/null 2>&1; }
-wait_until 20 tray_up
 
 # A pcmanfm that would be started ends the run: it leaves a mark and fails the change.
 mkdir -p "$work/fakebin"
@@ -29,16 +27,13 @@ pid=$!
 started_pids+=("$pid")
 
 said_so() { grep -q "$told" "$work/stderr"; }
-balloon_shown() { "$probe" balloon-visible >/dev/null; }
 wait_until 20 pixmap_set
 wait_until 20 said_so
 wait_until 20 balloon_shown
 first=$("$probe" pixmap)
-pixmap_changed() { [ "$("$probe" pixmap)" != "$first" ]; }
-wait_until 20 pixmap_changed
+wait_until 20 pixmap_changed_from "$first"
 second=$("$probe" pixmap)
-pixmap_changed_again() { [ "$("$probe" pixmap)" != "$second" ]; }
-wait_until 20 pixmap_changed_again
+wait_until 20 pixmap_changed_from "$second"
 
 kill -TERM "$pid"
 wait_exit "$pid" 20 || fail "muralto ended with status $?"

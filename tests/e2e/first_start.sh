@@ -34,7 +34,6 @@ first=$("$probe" pixmap)
 "$work/bin/muralto" &
 pid=$!
 started_pids+=("$pid")
-pixmap_changed() { [ "$("$probe" pixmap)" != "$first" ]; }
-wait_until 20 pixmap_changed
+wait_until 20 pixmap_changed_from "$first"
 [ "$(hive_value Settings AskDefSS)" = '"1"' ] || fail "AskDefSS changed: $(cat "$hive")"
 echo "first start: ok"

@@ -83,6 +83,7 @@ start_window_manager() {
 start_tray() {
     trayer --edge top --align right --widthtype request --height 32 --SetDockType true &
     started_pids+=($!)
+    wait_until 20 tray_up
 }
 
 wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
@@ -90,6 +91,13 @@ pixmap_set() {
     local pixmap
     pixmap=$("$probe" pixmap) && [ -n "$pixmap" ] && [ "$pixmap" != 0 ]
 }
+pixmap_changed_from() { [ "$("$probe" pixmap)" != "$1" ]; }
+# The root shows the bitmap on disk. Polled: an update may fall between reading the two.
+shows_bitmap() { "$probe" compare "$bitmap" >/dev/null; }
 icon_docked() { "$probe" tray-icon >/dev/null; }
+tray_up() { xdotool search --classname trayer >/dev/null 2>&1; }
+balloon_shown() { "$probe" balloon-visible >/dev/null; }
+options_shown() { "$probe" options-visible >/dev/null; }
+saver_shown() { "$probe" saver-window >/dev/null; }
 options_hidden() { ! "$probe" options-visible >/dev/null; }
 menu_shown() { "$probe" menu-visible; }

@@ -32,8 +32,6 @@ expected=$(groups)
 [ "$(printf '%s' "$long_filters" | wc -c)" -gt 300 ] || fail "the long filter text is short"
 
 start_window_manager
-options_shown() { "$probe" options-visible >/dev/null; }
-saver_shown() { "$probe" saver-window >/dev/null; }
 woken() {
     xdotool mousemove 300 300 mousemove 320 300
     process_gone "$pid"

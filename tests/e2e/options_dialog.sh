@@ -13,7 +13,6 @@ start_window_manager
 pid=$!
 started_pids+=("$pid")
 
-options_shown() { "$probe" options-visible >/dev/null; }
 wait_until 20 options_shown
 wid=$("$probe" options-visible)
 xdotool windowactivate --sync "$wid"

@@ -15,10 +15,8 @@ mkdir -p "$work/other"
 cp "$pictures"/night.jpg "$work/other/"
 start_window_manager
 
-options_shown() { "$probe" options-visible >/dev/null; }
 box_shown() { "$probe" box-visible >/dev/null; }
 box_gone() { ! box_shown; }
-shows_bitmap() { "$probe" compare "$bitmap" >/dev/null; }
 bitmap_sum() { cksum <"$bitmap"; }
 bitmap_changed_from() { [ -f "$bitmap" ] && [ "$(bitmap_sum)" != "$1" ]; }
 stored_path_is() { [ "$(hive_value Settings Path)" = "\"$1\"" ]; }

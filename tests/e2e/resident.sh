@@ -25,16 +25,11 @@ MURALTO_WALLPAPER_BACKEND=x11 "$work/bin/muralto" &
 pid=$!
 started_pids+=("$pid")
 
-pixmap_changed_from() { [ "$("$probe" pixmap)" != "$1" ]; }
-# The root shows the bitmap on disk. Polled: an update may fall between reading the two.
-shows_bitmap() { "$probe" compare "$bitmap" >/dev/null; }
-
 wait_until 20 pixmap_set
 first=$("$probe" pixmap)
 wait_until 10 shows_bitmap
 
-pixmap_changed() { [ "$("$probe" pixmap)" != "$first" ]; }
-wait_until 20 pixmap_changed
+wait_until 20 pixmap_changed_from "$first"
 wait_until 10 shows_bitmap
 
 # Every change shows a good picture, whatever the order of the cycle.
@@ -50,7 +45,6 @@ start_tray
 wait_until 20 icon_docked
 read -r icon_x icon_y < <("$probe" tray-icon)
 
-options_shown() { "$probe" options-visible >/dev/null; }
 wait_until 20 options_shown
 wid=$("$probe" options-visible)
 # Maximised, then minimised into the tray: the icon brings the window back in its normal state.

@@ -59,7 +59,6 @@ all_black() { "$probe" compare-screen "$work/black.bmp" >/dev/null; }
 "$work/bin/muralto" /s 2>/dev/null &
 pid=$!
 started_pids+=("$pid")
-saver_shown() { "$probe" saver-window >/dev/null; }
 wait_until 20 saver_shown
 wait_until 10 all_black
 xdotool mousemove 600 600

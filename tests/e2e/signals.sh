@@ -9,7 +9,6 @@ install_program "$muralto" StartupOnly=-1 SSDelay=600
 "$probe" make-picture "$work/pics/frame.bmp" 640 480
 start_window_manager
 
-options_shown() { "$probe" options-visible >/dev/null; }
 placement_saved() { grep -q '^"WindowLeft"=' "$hive"; }
 # The wallpaper mode leaves the same picture on the root window: only the saver's own window
 # covering the screen with it says that the saver runs.

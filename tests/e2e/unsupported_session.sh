@@ -14,15 +14,12 @@ told='cannot be changed: no way to set the wallpaper is known on this Wayland se
 
 start_window_manager
 start_tray
-tray_up() { xdotool search --classname trayer >/dev/null 2>&1; }
-wait_until 20 tray_up
 
 XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=Hyprland QT_QPA_PLATFORM=xcb \
     "$work/bin/muralto" 2>"$work/stderr" &
 pid=$!
 started_pids+=("$pid")
 
-balloon_shown() { "$probe" balloon-visible >/dev/null; }
 balloon_gone() { ! balloon_shown; }
 said_so() { grep -q "$told" "$work/stderr"; }
 wait_until 20 icon_docked
