@@ -8,4 +8,4 @@ root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 
 DESTDIR=$root cmake --install "$build" --prefix /usr/local >/dev/null
-bash "$(dirname "$0")/check_tree.sh" "$root/usr/local" plain "$samples"
+"$(dirname "$0")/../../scripts/check-tree" "$root/usr/local" plain "$samples"
