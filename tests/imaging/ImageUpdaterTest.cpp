@@ -1,8 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <QImage>
 
+#include <cstdlib>
+#include <filesystem>
+#include <iterator>
+
 #include "folders/DirectoryLists.h"
+#include "imaging/BitmapWriter.h"
 #include "imaging/ImageUpdater.h"
 #include "platform/RandomSource.h"
 #include "tests/support/RecordingOutput.h"
@@ -79,30 +86,17 @@ TEST_F(ImageUpdaterTest, WhenNothingLoadsThePreviousWallpaperStays) {
     EXPECT_EQ(test::readFile(bitmap), "the previous bitmap");
 }
 
-TEST_F(ImageUpdaterTest, NoCandidatesChangeNothing) {
+/// An empty folder, or a target with a side of 0 pixels or less, which has no room for a picture:
+/// the update ends without drawing, and the wallpaper stays. 1024 / 256 - 4 leaves a width of 0; at
+/// 32 tiles 20 - 1.5 * 13 = 0.5 leaves a height of 0 with the caption.
+TEST_F(ImageUpdaterTest, NoCandidatesOrNoRoomEndTheUpdateWithoutAPicture) {
     fs::create_directories(pictures);
     EXPECT_EQ(updater.UpdateImage(request()), UpdateResult::NoImage);
-    EXPECT_FALSE(fs::exists(bitmap));
-}
-
-/// A target with a side of 0 pixels or less has no room for a picture: the update ends
-/// without drawing, and the wallpaper stays. 1024 / 256 - 4 leaves a width of 0; at 32 tiles
-/// 20 - 1.5 * 13 = 0.5 leaves a height of 0 with the caption.
-TEST_F(ImageUpdaterTest, NoRoomEndsTheUpdateWithoutAPicture) {
     picture("a.bmp", QSize(10, 10));
     EXPECT_EQ(updater.UpdateImage(request(true, 256)), UpdateResult::NoImage);
     EXPECT_EQ(updater.UpdateImage(request(true, 32, true)), UpdateResult::NoImage);
     EXPECT_TRUE(output.wallpapers.empty());
     EXPECT_FALSE(fs::exists(bitmap));
-}
-
-TEST_F(ImageUpdaterTest, AnUpdateDuringAnUpdateReturnsAtOnce) {
-    picture("a.bmp", QSize(100, 100));
-    UpdateResult nested = UpdateResult::Shown;
-    output.duringShow = [&] { nested = updater.UpdateImage(request()); };
-    EXPECT_EQ(updater.UpdateImage(request()), UpdateResult::Shown);
-    EXPECT_EQ(nested, UpdateResult::Busy);
-    EXPECT_EQ(output.wallpapers.size(), 1u);
 }
 
 /// While the desktop takes the wallpaper, the update is still running: a timer tick or an
@@ -164,15 +158,83 @@ TEST_P(OwnBitmaps, AreNeverCandidatesOnlyInTheirOwnFolder) {
 const OwnBitmapCase kFolders[] = {
     {"InTheProgramsFolder",
      "",
-     {"jdoe~3.bmp", "jdoe~x.bmp", "jdoe~.bmp", "sub/jdoe.bmp", "sub/jdoe~2.bmp"},
-     {"jdoe~.bmp", "jdoe~x.bmp", "pics/a.bmp", "sub/jdoe.bmp", "sub/jdoe~2.bmp"}},
-    {"InAPictureFolder",
-     "pics",
-     {"pics/jdoe.bmp", "pics/jdoe~1.bmp"},
-     {"pics/a.bmp", "pics/jdoe.bmp", "pics/jdoe~1.bmp"}},
+     {"jdoe~3.bmp", "jdoe~x.bmp", "jdoe~.bmp", "sub/jdoe.bmp"},
+     {"jdoe~.bmp", "jdoe~x.bmp", "pics/a.bmp", "sub/jdoe.bmp"}},
+    {"InAPictureFolder", "pics", {"pics/jdoe.bmp"}, {"pics/a.bmp", "pics/jdoe.bmp"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Folders, OwnBitmaps, testing::ValuesIn(kFolders), test::byName);
+
+using muralto::test::readFile;
+using muralto::test::TempDir;
+
+/// How many entries a folder holds: more than expected means a temporary file was left behind.
+long entries(const fs::path& dir) {
+    return std::distance(fs::directory_iterator(dir), fs::directory_iterator());
+}
+
+QImage threeByTwo() {
+    static const QRgb pixels[] = {0xffff0000, 0xff00ff00, 0xff0000ff,
+                                  0xff010203, 0xff040506, 0xff070809};
+    return QImage(reinterpret_cast<const uchar*>(pixels), 3, 2, QImage::Format_RGB32).copy();
+}
+
+TEST(WriteBitmap, Writes24BitBottomUpRowsPaddedToFourBytes) {
+    TempDir dir;
+    const std::string path = (dir.path() / "jo.bmp").string();
+    ASSERT_EQ(writeBitmap(threeByTwo(), path), "");
+    const std::string data = readFile(path);
+    ASSERT_EQ(data.size(), 54u + 2 * 12);
+    EXPECT_EQ(data.substr(0, 2), "BM");
+    EXPECT_EQ(data.substr(54), std::string("\x03\x02\x01\x06\x05\x04\x09\x08\x07\0\0\0"
+                                           "\0\0\xff\0\xff\0\xff\0\0\0\0\0",
+                                           24));
+    EXPECT_TRUE(QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB32) ==
+                threeByTwo());
+}
+
+TEST(WriteBitmap, ReplacesTheOldFileWholeOrKeepsWhatWasThere) {
+    TempDir dir;
+    const fs::path path = dir.write("jo.bmp", "old bitmap");
+    ASSERT_EQ(writeBitmap(threeByTwo(), path.string()), "");
+    EXPECT_EQ(readFile(path).substr(0, 2), "BM");
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::others_read, fs::perms::others_read);
+
+    const fs::path blocked = dir.write("blocked.bmp/inside", "keep").parent_path();
+    const std::string error = writeBitmap(threeByTwo(), blocked.string());
+    EXPECT_NE(error.find(blocked.string()), std::string::npos) << error;
+    EXPECT_EQ(readFile(blocked / "inside"), "keep");
+    EXPECT_EQ(entries(dir.path()), 2) << "a temporary file was left behind";
+}
+
+TEST(WriteBitmap, ReadOnlyFolderKeepsTheOldBitmap) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes into read-only folders";
+    TempDir dir;
+    const fs::path path = dir.write("ro/jo.bmp", "old bitmap");
+    fs::permissions(path.parent_path(), fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_NE(writeBitmap(threeByTwo(), path.string()), "");
+    EXPECT_EQ(readFile(path), "old bitmap");
+}
+
+TEST(BitmapPath, GoesBesideTheProgramElseIntoTheUsersDataFolder) {
+    TempDir dir;
+    const std::string program = dir.path().string();
+    EXPECT_EQ(wallpaperBitmapPath(program + "/", "ann"), program + "/ann.bmp");
+    EXPECT_EQ(wallpaperBitmapPath(program, ""), program + "/No Logged In User.bmp");
+
+    const std::string missing = (dir.path() / "no such folder").string();
+    ::setenv("HOME", (dir.path() / "home").c_str(), 1);  // nothing else in this program reads it
+    for (const auto& [dataHome, expected] :
+         {std::pair{program + "/data", dir.path() / "data/Brenwick/Muralto/jdoe.bmp"},
+          std::pair{std::string("relative/data"),  // ignored: not absolute
+                    dir.path() / "home/.local/share/Brenwick/Muralto/jdoe.bmp"}}) {
+        ::setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
+        EXPECT_EQ(wallpaperBitmapPath(missing, "jdoe"), expected.string());
+        EXPECT_TRUE(fs::is_directory(expected.parent_path()));
+    }
+    ::unsetenv("XDG_DATA_HOME");
+}
 
 }  // namespace
 }  // namespace muralto::imaging
