@@ -69,17 +69,15 @@ TEST_F(ComposerTest, FitsAndPlacesThePictureOnABlackTile) {
 TEST_F(ComposerTest, WritesTheRelativePathOnABlackStripBelowThePicture) {
     struct Case {
         std::string name;  // below the image directory: the caption
-        QSize picture;
-        int scaleFactor;
-        QSize canvas;
+        QSize picture, canvas;
         int pictureBottom, stripTop, textTop;
     };
     for (const Case& c : {
-             Case{"trips/to the sea/back/tall.png", {300, 1500}, 1, {150, 768}, 747, 748, 752},
-             Case{"caf\xe9.png", {40, 30}, 1, {40, 50}, 29, 30, 34},  // not UTF-8
+             Case{"trips/to the sea/back/tall.png", {300, 1500}, {150, 768}, 747, 748, 752},
+             Case{"caf\xe9.png", {40, 30}, {40, 50}, 29, 30, 34},  // not UTF-8
          }) {
         SCOPED_TRACE(c.name);
-        const Composition result = compose(c.name, c.picture, c.scaleFactor, true);
+        const Composition result = compose(c.name, c.picture, 1, true);
         ASSERT_TRUE(result.ok()) << result.error;
         const QImage& canvas = result.canvas;
         ASSERT_EQ(canvas.size(), c.canvas);
@@ -143,16 +141,6 @@ INSTANTIATE_TEST_SUITE_P(
         CentredCase{"HalvesRoundDownToEven", {1024, 768}, {639, 479}, {192, 144}, {0, 0, 639, 479}},
         CentredCase{"LargerIsCut", {200, 150}, {401, 301}, {0, 0}, {100, 76, 200, 150}}),
     muralto::test::byName);
-
-TEST(CentredFrame, TransparentCanvasShowsBlackAndTheFrameIsOpaque) {
-    QImage canvas(40, 30, QImage::Format_ARGB32);
-    canvas.fill(Qt::transparent);
-    canvas.setPixel(5, 5, qRgb(0, 255, 0));
-    const SaverFrame frame = composeSaverFrame(canvas, requestFor({40, 30}, 1), {100, 100});
-    ASSERT_FALSE(frame.picture.hasAlphaChannel());
-    EXPECT_EQ(frame.picture.pixel(0, 0), qRgb(0, 0, 0));
-    EXPECT_EQ(frame.picture.pixel(5, 5), qRgb(0, 255, 0));
-}
 
 struct TiledCase {
     const char* name;

@@ -133,8 +133,6 @@ TEST(JpegDecoderTest, DecodesToTheSizeAskedForAsQtWouldOrFailsCleanly) {
     const QImage original = ramps(1200, 900);
     const std::string jpeg = test::encode(original, "jpeg");
     const std::string progressive = test::encode(original, "jpeg", true);
-    const std::string grey =
-        test::encode(original.convertToFormat(QImage::Format_Grayscale8), "jpeg");
     struct Case {
         const char* name;
         std::string bytes;
@@ -145,10 +143,8 @@ TEST(JpegDecoderTest, DecodesToTheSizeAskedForAsQtWouldOrFailsCleanly) {
     const Case cases[] = {
         {"other shape", jpeg, {97, 13}, Status::Decoded},
         {"progressive", progressive, {700, 525}, Status::Decoded},
-        {"grey", grey, {300, 225}, Status::Decoded},
         {"truncated", jpeg.substr(0, jpeg.size() * 3 / 4), {600, 450}, Status::Decoded},
         {"larger than stored", jpeg, {1201, 900}, Status::Failed},
-        {"damaged header", "\xFF\xD8\xFF\xC0" + std::string(40, '\x11'), {6, 4}, Status::Failed},
         // A progressive picture buffers all its coefficients, which this limit does not allow.
         {"over the memory limit", progressive, {6, 4}, Status::Failed, 4096},
         {"CMYK", test::cmykJpeg(32), {16, 1}, Status::Unsupported},

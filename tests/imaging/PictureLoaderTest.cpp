@@ -226,11 +226,9 @@ using enum EpsPreview::Kind;
 const Header kHeaders[] = {
     {"BothTakeTheTiff", epsHeader({30, 10}, {40, 20}, {60, 40}), true, "", Tiff, 60},
     {"BothWithoutTiffReaderTakeWmf", epsHeader({30, 10}, {40, 20}, {60, 40}), false, "", Wmf, 40},
-    {"TiffWithoutReaderIsStillTried", epsHeader({30, 10}, {}, {40, 60}), false, "", Tiff, 40},
     {"SectionEndingAtTheEnd", epsHeader({30, 10}, {40, 60}, {}), true, "", Wmf, 40},
     {"SectionPastTheEndByOne", epsHeader({30, 10}, {40, 61}, {}), true, "past the end"},
     {"LengthWrappingAround", epsHeader({30, 10}, {50, 0xFFFFFFF0}, {}), true, "past the end"},
-    {"ShortHeader", epsHeader({30, 10}, {40, 20}, {}).substr(0, 20), true, "incomplete"},
 };
 
 class EpsHeaders : public testing::TestWithParam<Header> {};
@@ -264,7 +262,6 @@ const std::string kWmf = filledWmf(40, 30, Qt::red);
 const std::string kTiff = test::encode(test::solid({400, 300}, Qt::green), "tiff");
 
 const Load kLoads[] = {
-    {"Metafile", kWmf, {1024, 768}, {40, 30}, Qt::red},
     {"EpsWithWmf", epsFile(kWmf, ""), {1024, 768}, {40, 30}, Qt::red},
     {"EpsWithTiffFitted", epsFile("", kTiff), {100, 100}, {100, 75}, Qt::green, true},
     {"EpsWithoutPreview", epsFile("", ""), {1024, 768}, {0, 0}, {}, false, "no preview"},
