@@ -104,6 +104,19 @@ const Family kFamilies[] = {
          p.fillRect(QRectF(2, 4, 30, 20), Qt::blue);
          p.fillRect(QRectF(40, 30, 10, 10), Qt::white);
      }},
+    // Objects 0 and 1 are the pen and the brush: the green brush takes the place of the red one.
+    {"DeletedObjectsPlaceIsReusedFirst",
+     W().brush(0, Qt::red)
+         .brush(0, Qt::yellow)
+         .record(f::DeleteObject, {2})
+         .brush(0, Qt::green)
+         .select(2)
+         .rectangle(8, 6, 40, 30)
+         .records(),
+     [](QPainter& p) {
+         p.setBrush(Qt::green);
+         p.drawRect(QRectF(8, 6, 32, 24));
+     }},
     {"IntersectAndExcludeClip",
      W().record(f::IntersectClipRect, {40, 50, 10, 10})
          .record(f::ExcludeClipRect, {30, 30, 20, 20})
@@ -229,41 +242,6 @@ TEST_P(WmfNaturalSize, IsFittedAndNeverEnlarged) {
 
 INSTANTIATE_TEST_SUITE_P(Headers, WmfNaturalSize, testing::ValuesIn(kNaturals),
                          muralto::test::byName);
-
-// --- Object table: the brush the rectangle shows ----------------------------------------------
-
-struct Objects {
-    const char* name;
-    int tableSize;
-    std::string records;
-    QColor shown;
-};
-
-const Objects kObjects[] = {
-    {"DeletedIndexIsReusedFirst", 4,
-     W().brush(0, Qt::red)
-         .brush(0, Qt::green)
-         .record(f::DeleteObject, {0})
-         .brush(0, Qt::yellow)
-         .select(0)
-         .records(),
-     Qt::yellow},
-    {"FullTableDropsTheNewObject", 2,
-     W().brush(0, Qt::red).brush(0, Qt::green).select(1).brush(0, Qt::yellow).select(2).records(),
-     Qt::green},
-    {"DefaultBrushIsWhite", 0, W().brush(0, Qt::red).select(0).records(), Qt::white},
-};
-
-class WmfObjects : public testing::TestWithParam<Objects> {};
-
-TEST_P(WmfObjects, SelectAsTheTableHoldsThem) {
-    WmfWriter writer = canvasWriter();
-    writer.objects(GetParam().tableSize).append(GetParam().records).rectangle(8, 8, 56, 40);
-    const QImage played = test::renderBytes(writer.bytes(), kCanvas);
-    EXPECT_EQ(QColor(played.pixel(32, 24)), GetParam().shown);
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, WmfObjects, testing::ValuesIn(kObjects), muralto::test::byName);
 
 // --- Bitmaps ----------------------------------------------------------------------------------
 
@@ -461,20 +439,6 @@ TEST(WmfText, ExtTextOutPlacesEachGlyphAtItsAdvanceAndFillsItsOpaqueRectangle) {
     const QImage expected =
         test::drawReference(kTextCanvas, [](QPainter& p) { p.fillRect(10, 20, 60, 40, Qt::blue); });
     EXPECT_EQ(test::differingPixels(textPlayed(writer), expected, 0), 0);
-}
-
-TEST(WmfText, OpaqueModeFillsTheTextCellAndTheTextHasItsColour) {
-    WmfWriter writer = textWriter(-20);
-    writer.backgroundMode(2).record(f::SetBkColor, test::colourRef(Qt::blue));
-    const QImage played = textPlayed(writer.textColour(Qt::yellow).textOut(20, 40, "H"));
-    const QRect cell = test::inkBounds(played);
-    EXPECT_EQ(cell.top(), 40);  // the cell starts at the anchor, as text aligns to its top
-    EXPECT_NEAR(cell.height(), 20 * 1.16, 2);
-    EXPECT_EQ(QColor(played.pixel(cell.topLeft())), QColor(Qt::blue));
-    bool yellow = false;
-    for (int x = cell.left(); x <= cell.right(); ++x)
-        yellow |= QColor(played.pixel(x, cell.center().y())) == QColor(Qt::yellow);
-    EXPECT_TRUE(yellow);
 }
 
 }  // namespace
