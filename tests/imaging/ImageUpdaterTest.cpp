@@ -1,8 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <QImage>
 
+#include <cstdlib>
+#include <filesystem>
+#include <iterator>
+
 #include "folders/DirectoryLists.h"
+#include "imaging/BitmapWriter.h"
 #include "imaging/ImageUpdater.h"
 #include "platform/RandomSource.h"
 #include "tests/support/RecordingOutput.h"
@@ -13,7 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class ImageUpdaterFixture {
+class ImageUpdaterTest : public testing::Test {
 protected:
     test::TempDir dir;
     std::string pictures = (dir.path() / "pics").string() + "/";
@@ -41,17 +48,7 @@ protected:
             wallpaper,        false,    {true, pictures, 60, false, addPath, scaleFactor, false},
             QSize(1024, 768), {13, 11}, dir.path().string()};
     }
-    /// The names of the candidates, relative to the test folder, sorted.
-    std::vector<std::string> candidates() const {
-        std::vector<std::string> names;
-        for (std::size_t i = 1; i < catalogue.imageList().size(); ++i)
-            names.push_back(fs::relative(catalogue.imageList()[i], dir.path()).string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
 };
-
-class ImageUpdaterTest : public ImageUpdaterFixture, public testing::Test {};
 
 /// The retries of one update take the next pictures of the cycle, never a fresh scan: with
 /// ReScan on, rescanning at each retry drew at random again and could miss the one good
@@ -79,30 +76,17 @@ TEST_F(ImageUpdaterTest, WhenNothingLoadsThePreviousWallpaperStays) {
     EXPECT_EQ(test::readFile(bitmap), "the previous bitmap");
 }
 
-TEST_F(ImageUpdaterTest, NoCandidatesChangeNothing) {
+/// An empty folder, or a target with a side of 0 pixels or less, which has no room for a picture:
+/// the update ends without drawing, and the wallpaper stays. 1024 / 256 - 4 leaves a width of 0; at
+/// 32 tiles 20 - 1.5 * 13 = 0.5 leaves a height of 0 with the caption.
+TEST_F(ImageUpdaterTest, NoCandidatesOrNoRoomEndTheUpdateWithoutAPicture) {
     fs::create_directories(pictures);
     EXPECT_EQ(updater.UpdateImage(request()), UpdateResult::NoImage);
-    EXPECT_FALSE(fs::exists(bitmap));
-}
-
-/// A target with a side of 0 pixels or less has no room for a picture: the update ends
-/// without drawing, and the wallpaper stays. 1024 / 256 - 4 leaves a width of 0; at 32 tiles
-/// 20 - 1.5 * 13 = 0.5 leaves a height of 0 with the caption.
-TEST_F(ImageUpdaterTest, NoRoomEndsTheUpdateWithoutAPicture) {
     picture("a.bmp", QSize(10, 10));
     EXPECT_EQ(updater.UpdateImage(request(true, 256)), UpdateResult::NoImage);
     EXPECT_EQ(updater.UpdateImage(request(true, 32, true)), UpdateResult::NoImage);
     EXPECT_TRUE(output.wallpapers.empty());
     EXPECT_FALSE(fs::exists(bitmap));
-}
-
-TEST_F(ImageUpdaterTest, AnUpdateDuringAnUpdateReturnsAtOnce) {
-    picture("a.bmp", QSize(100, 100));
-    UpdateResult nested = UpdateResult::Shown;
-    output.duringShow = [&] { nested = updater.UpdateImage(request()); };
-    EXPECT_EQ(updater.UpdateImage(request()), UpdateResult::Shown);
-    EXPECT_EQ(nested, UpdateResult::Busy);
-    EXPECT_EQ(output.wallpapers.size(), 1u);
 }
 
 /// While the desktop takes the wallpaper, the update is still running: a timer tick or an
@@ -136,43 +120,81 @@ TEST_F(ImageUpdaterTest, SaverFramesGetTheCanvasAndNoBitmap) {
     EXPECT_FALSE(fs::exists(bitmap));
 }
 
-struct OwnBitmapCase {
-    std::string name;
-    std::string path;  ///< the image folder setting; empty for the program's folder
-    std::vector<std::string> files;
-    std::vector<std::string> candidates;
-};
-
-class OwnBitmaps : public ImageUpdaterFixture, public testing::TestWithParam<OwnBitmapCase> {};
-
 /// The bitmap the program writes, and its numbered copies beside it, are never candidates:
 /// only in the folder where the bitmap is written. A user's picture of the same name
 /// elsewhere is one.
-TEST_P(OwnBitmaps, AreNeverCandidatesOnlyInTheirOwnFolder) {
+TEST_F(ImageUpdaterTest, OwnBitmapsAreNeverCandidatesOnlyInTheirOwnFolder) {
     picture("a.bmp", QSize(64, 48));
-    for (const std::string& file : GetParam().files)
+    for (const char* file : {"jdoe~3.bmp", "jdoe~x.bmp", "jdoe~.bmp", "pics/jdoe.bmp"})
         dir.write(file, "not a picture");
     UpdateRequest update = request();
-    update.settings.Path = GetParam().path.empty() ? "" : (dir.path() / GetParam().path).string();
+    update.settings.Path = "";  // the program's folder
     ASSERT_EQ(updater.UpdateImage(update), UpdateResult::Shown) << updater.lastError();
     ASSERT_TRUE(fs::exists(bitmap));
     update.settings.ReScan = true;  // the bitmap just written is found by the scan
     updater.UpdateImage(update);
-    EXPECT_EQ(candidates(), GetParam().candidates);
+    std::vector<std::string> names;
+    for (std::size_t i = 1; i < catalogue.imageList().size(); ++i)
+        names.push_back(fs::relative(catalogue.imageList()[i], dir.path()).string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"jdoe~.bmp", "jdoe~x.bmp", "pics/a.bmp", "pics/jdoe.bmp"}));
 }
 
-const OwnBitmapCase kFolders[] = {
-    {"InTheProgramsFolder",
-     "",
-     {"jdoe~3.bmp", "jdoe~x.bmp", "jdoe~.bmp", "sub/jdoe.bmp", "sub/jdoe~2.bmp"},
-     {"jdoe~.bmp", "jdoe~x.bmp", "pics/a.bmp", "sub/jdoe.bmp", "sub/jdoe~2.bmp"}},
-    {"InAPictureFolder",
-     "pics",
-     {"pics/jdoe.bmp", "pics/jdoe~1.bmp"},
-     {"pics/a.bmp", "pics/jdoe.bmp", "pics/jdoe~1.bmp"}},
-};
+using muralto::test::readFile;
+using muralto::test::TempDir;
 
-INSTANTIATE_TEST_SUITE_P(Folders, OwnBitmaps, testing::ValuesIn(kFolders), test::byName);
+/// How many entries a folder holds: more than expected means a temporary file was left behind.
+long entries(const fs::path& dir) {
+    return std::distance(fs::directory_iterator(dir), fs::directory_iterator());
+}
+
+QImage threeByTwo() {
+    static const QRgb pixels[] = {0xffff0000, 0xff00ff00, 0xff0000ff,
+                                  0xff010203, 0xff040506, 0xff070809};
+    return QImage(reinterpret_cast<const uchar*>(pixels), 3, 2, QImage::Format_RGB32).copy();
+}
+
+TEST(WriteBitmap, Writes24BitBottomUpRowsPaddedToFourBytes) {
+    TempDir dir;
+    const std::string path = (dir.path() / "jo.bmp").string();
+    ASSERT_EQ(writeBitmap(threeByTwo(), path), "");
+    const std::string data = readFile(path);
+    ASSERT_EQ(data.size(), 54u + 2 * 12);
+    EXPECT_EQ(data.substr(54), std::string("\x03\x02\x01\x06\x05\x04\x09\x08\x07\0\0\0"
+                                           "\0\0\xff\0\xff\0\xff\0\0\0\0\0",
+                                           24));
+}
+
+TEST(WriteBitmap, ReplacesTheOldFileForEveryoneToReadLeavingNoTemporaryFile) {
+    TempDir dir;
+    const fs::path path = dir.write("jo.bmp", "old bitmap");
+    ASSERT_EQ(writeBitmap(threeByTwo(), path.string()), "");
+    EXPECT_EQ(readFile(path).substr(0, 2), "BM");
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::others_read, fs::perms::others_read);
+    EXPECT_EQ(entries(dir.path()), 1) << "a temporary file was left behind";
+}
+
+TEST(WriteBitmap, ReadOnlyFolderKeepsTheOldBitmap) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes into read-only folders";
+    TempDir dir;
+    const fs::path path = dir.write("ro/jo.bmp", "old bitmap");
+    fs::permissions(path.parent_path(), fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_NE(writeBitmap(threeByTwo(), path.string()), "");
+    EXPECT_EQ(readFile(path), "old bitmap");
+}
+
+TEST(BitmapPath, GoesBesideTheProgramElseIntoTheUsersDataFolder) {
+    TempDir dir;
+    const std::string program = dir.path().string();
+    EXPECT_EQ(wallpaperBitmapPath(program + "/", "ann"), program + "/ann.bmp");
+    ::setenv("XDG_DATA_HOME", (program + "/data").c_str(), 1);  // nothing else here reads it
+    const fs::path expected = dir.path() / "data/Brenwick/Muralto/jdoe.bmp";
+    EXPECT_EQ(wallpaperBitmapPath(program + "/no such folder", "jdoe"), expected.string());
+    EXPECT_TRUE(fs::is_directory(expected.parent_path()));
+    ::unsetenv("XDG_DATA_HOME");
+}
 
 }  // namespace
 }  // namespace muralto::imaging

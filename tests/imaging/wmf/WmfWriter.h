@@ -71,18 +71,10 @@ public:
         records_ += records;
         return *this;
     }
-    /// A record whose size field says sizeWords, whatever its parameters hold.
-    WmfWriter& rawRecord(std::uint32_t sizeWords, std::uint16_t function,
-                         const std::string& params) {
-        records_ += dword(sizeWords) + words({function}) + params;
-        return *this;
-    }
 
     // The records that most tests use, with their parameters in natural order.
     WmfWriter& windowOrg(int x, int y) { return record(WmfFunction::SetWindowOrg, {y, x}); }
     WmfWriter& windowExt(int x, int y) { return record(WmfFunction::SetWindowExt, {y, x}); }
-    WmfWriter& viewportOrg(int x, int y) { return record(WmfFunction::SetViewportOrg, {y, x}); }
-    WmfWriter& viewportExt(int x, int y) { return record(WmfFunction::SetViewportExt, {y, x}); }
     WmfWriter& mapMode(int mode) { return record(WmfFunction::SetMapMode, {mode}); }
     WmfWriter& pen(int style, int width, QColor colour) {
         return record(WmfFunction::CreatePenIndirect, words({style, width, 0}) + colourRef(colour));
@@ -99,7 +91,6 @@ public:
                           std::string{char(italic), 0, 0, 0, 0, 0, 0, 0} + name);
     }
     WmfWriter& select(int index) { return record(WmfFunction::SelectObject, {index}); }
-    WmfWriter& remove(int index) { return record(WmfFunction::DeleteObject, {index}); }
     WmfWriter& rectangle(int left, int top, int right, int bottom) {
         return record(WmfFunction::Rectangle, {bottom, right, top, left});
     }
