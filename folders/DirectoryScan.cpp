@@ -14,6 +14,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "folders/DirEntryNames.h"
 #include "folders/MountTable.h"
 
 namespace muralto::imaging {
@@ -62,10 +63,6 @@ EntryKind kindOf(const dirent& entry, int directoryFd) {
         default:
             return EntryKind::Other;
     }
-}
-
-bool isDotOrDotDot(const char* name) {
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
 struct FolderId {

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <memory>
 
+#include "folders/DirEntryNames.h"
+
 namespace muralto::imaging {
 namespace {
 
@@ -25,10 +27,6 @@ bool isFolder(DIR* dir, const dirent& entry) {
         return false;
     struct stat status {};
     return ::fstatat(::dirfd(dir), entry.d_name, &status, 0) == 0 && S_ISDIR(status.st_mode);
-}
-
-bool isDotOrDotDot(const char* name) {
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
 /// The names of the folders in folder, in the order the file system gives them.
