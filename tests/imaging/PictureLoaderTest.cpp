@@ -35,15 +35,10 @@ std::string bytes(std::initializer_list<int> values) {
     return out;
 }
 
-/// APP1 segments: big-endian TIFF with the orientation alone, or as cameras write it:
-/// little-endian with Make (its text at 50) and Model before the orientation, then an XMP block.
-std::string exifSegments(int orientation, bool camera) {
+/// APP1 segments as cameras write them: little-endian EXIF with Make (its text at 50) and Model
+/// before the orientation, then an XMP block.
+std::string exifSegments(int orientation) {
     const char turn = char(orientation);
-    if (!camera)
-        return "\xFF\xE1\0\x22"
-               "Exif\0\0MM\0\x2A\0\0\0\x08\0\x01"
-               "\x01\x12\0\x03\0\0\0\x01\0"s +
-               turn + "\0\0\0\0\0\0"s;
     const std::string xmp =
         "http://ns.adobe.com/xap/1.0/\0<x:xmpmeta xmlns:x='adobe:ns:meta/'>"
         "<tiff:Orientation>1</tiff:Orientation></x:xmpmeta>"s;
@@ -93,27 +88,22 @@ TEST_F(PictureLoaderTest, FitsEachFormatToExactlyTheComputedSizeUnderNamesThatAr
     }
 }
 
-/// A picture whose left half is red and right half blue, stored with an EXIF orientation, is
-/// turned upright before it is fitted: fitting the stored size would keep the second unscaled.
-/// The XMP block after the EXIF one leaves the orientation as EXIF gave it.
+/// Fitting the stored size instead of the upright one would leave the second picture unscaled.
 TEST_F(PictureLoaderTest, TurnsPicturesUprightByTheirExifOrientationBeforeFitting) {
     struct Case {
         int orientation;
-        bool camera;
         QSize stored, upright;
         TargetSize target;
         QPoint red, blue;  // points inside the red and the blue half, in upright coordinates
     };
-    for (const Case& c : {Case{3, false, {40, 20}, {40, 20}, {1024, 768}, {35, 10}, {5, 10}},
-                          Case{6, true, {800, 400}, {200, 400}, {1024, 400}, {100, 50}, {100, 350}},
-                          Case{8, true, {40, 20}, {20, 40}, {1024, 768}, {10, 35}, {10, 5}}}) {
+    for (const Case& c : {Case{3, {40, 20}, {40, 20}, {1024, 768}, {35, 10}, {5, 10}},
+                          Case{6, {800, 400}, {200, 400}, {1024, 400}, {100, 50}, {100, 350}}}) {
         SCOPED_TRACE(c.orientation);
         QImage image = solid(c.stored, Qt::blue);
         QPainter(&image).fillRect(0, 0, c.stored.width() / 2, c.stored.height(), Qt::red);
         const std::string jpeg = encode(image, "jpeg");
         const LoadedPicture loaded = loadPicture(
-            write("turned.jpg",
-                  jpeg.substr(0, 2) + exifSegments(c.orientation, c.camera) + jpeg.substr(2)),
+            write("turned.jpg", jpeg.substr(0, 2) + exifSegments(c.orientation) + jpeg.substr(2)),
             c.target);
         ASSERT_TRUE(loaded.ok()) << loaded.error;
         ASSERT_EQ(loaded.image.size(), c.upright);
@@ -143,7 +133,6 @@ TEST_F(PictureLoaderTest, RefusesHostileAndBrokenPicturesWithAMessage) {
              Case{write("deep.png", encode(deep, "png")), "1000 x 1000", {.memory = 10 << 20}},
              Case{zeros, "24 MB"},
              Case{write("cmyk.jpg", cmyk.substr(0, 2) + comments + cmyk.substr(2)), "segments"},
-             Case{"/dev/null", "/dev/null"},
              Case{gone, gone},
              Case{write("damaged.jpg", "\xFF\xD8" + std::string(300, 'x')), "damaged.jpg"},
          }) {
@@ -191,8 +180,7 @@ std::string epsHeader(Section postScript, Section wmf, Section tiff) {
            words({0xFFFF});
 }
 
-/// An EPS file with the binary header, its PostScript, and the previews given (either may be
-/// empty).
+/// An EPS file with the binary header, its PostScript and the previews given (either may be "").
 std::string epsFile(const std::string& wmf, const std::string& tiff) {
     const std::string postScript = "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 40 30\n";
     const std::uint32_t ps = kEpsHeaderBytes;
@@ -203,15 +191,6 @@ std::string epsFile(const std::string& wmf, const std::string& tiff) {
                      {tiff.empty() ? 0 : t, std::uint32_t(tiff.size())}) +
            postScript + wmf + tiff;
 }
-
-/// A metafile of width x height pixels filled with colour.
-std::string filledWmf(int width, int height, QColor colour) {
-    WmfWriter writer;
-    writer.placeable({0, 0, width, height}, 96).pen(5, 0, Qt::black).select(0);
-    return writer.brush(0, colour).select(1).rectangle(0, 0, width, height).bytes();
-}
-
-// --- The header -------------------------------------------------------------------------------
 
 struct Header {
     const char* name;
@@ -228,7 +207,6 @@ const Header kHeaders[] = {
     {"BothWithoutTiffReaderTakeWmf", epsHeader({30, 10}, {40, 20}, {60, 40}), false, "", Wmf, 40},
     {"SectionEndingAtTheEnd", epsHeader({30, 10}, {40, 60}, {}), true, "", Wmf, 40},
     {"SectionPastTheEndByOne", epsHeader({30, 10}, {40, 61}, {}), true, "past the end"},
-    {"LengthWrappingAround", epsHeader({30, 10}, {50, 0xFFFFFFF0}, {}), true, "past the end"},
 };
 
 class EpsHeaders : public testing::TestWithParam<Header> {};
@@ -246,8 +224,6 @@ TEST_P(EpsHeaders, NameThePreviewOrWhyThereIsNone) {
 
 INSTANTIATE_TEST_SUITE_P(Headers, EpsHeaders, testing::ValuesIn(kHeaders), muralto::test::byName);
 
-// --- Loading ----------------------------------------------------------------------------------
-
 struct Load {
     const char* name;
     std::string bytes;
@@ -258,7 +234,12 @@ struct Load {
     const char* error = "";
 };
 
-const std::string kWmf = filledWmf(40, 30, Qt::red);
+const std::string kWmf = WmfWriter()
+                             .placeable({0, 0, 40, 30}, 96)
+                             .brush(0, Qt::red)
+                             .select(0)
+                             .rectangle(0, 0, 40, 30)
+                             .bytes();
 const std::string kTiff = test::encode(test::solid({400, 300}, Qt::green), "tiff");
 
 const Load kLoads[] = {
