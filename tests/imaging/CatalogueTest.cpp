@@ -17,15 +17,15 @@ namespace {
 namespace fs = std::filesystem;
 using Paths = std::vector<std::string>;
 
-settings::ImageSettings withPath(std::string path, bool reScan = false) {
-    return {true, std::move(path), 60, reScan};
+settings::ImageSettings withPath(std::string path) {
+    return {true, std::move(path), 60};
 }
 
 class CatalogueTest : public ::testing::Test {
 protected:
     void picture(const std::string& relative) const { dir_.write(relative, "x"); }
-    std::optional<Choice> next(bool reScan = false) {
-        return catalogue_.nextImage(withPath(folder_, reScan), "/program/folder");
+    std::optional<Choice> next() {
+        return catalogue_.nextImage(withPath(folder_), "/program/folder");
     }
 
     test::TempDir dir_;
@@ -50,15 +50,6 @@ TEST_F(CatalogueTest, ACycleShowsEveryPictureOnceBeforeANewOneStarts) {
     ASSERT_TRUE(fourth);
     EXPECT_NE(fourth->path, folder_ + "/d.jpg");
     EXPECT_EQ(catalogue_.playOrder().size(), 3u) << "a new cycle of three, one taken";
-}
-
-TEST_F(CatalogueTest, ReScanRebuildsBothListsAtEveryUpdate) {
-    for (std::size_t count = 1; count <= 2; ++count) {
-        picture("new" + std::to_string(count) + ".gif");
-        ASSERT_TRUE(next(true));
-        EXPECT_EQ(catalogue_.imageList().size(), count + 1);
-        EXPECT_EQ(catalogue_.playOrder().size(), count) << "a fresh cycle, one taken";
-    }
 }
 
 TEST_F(CatalogueTest, AFolderWithoutPicturesGivesNoChoiceAndIsScannedAgain) {

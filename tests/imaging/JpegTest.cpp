@@ -41,13 +41,9 @@ private:
     qint64 read_ = 0;
 };
 
-/// count segments of the marker, each with payload bytes of zeros.
 QByteArray segments(int marker, int count, int payload) {
-    QByteArray one(4 + payload, '\0');
-    one[0] = char(0xFF);
-    one[1] = char(marker);
-    one[2] = char((payload + 2) >> 8);
-    one[3] = char((payload + 2) & 0xFF);
+    const QByteArray one = QByteArray("\xFF") + char(marker) + char((payload + 2) >> 8) +
+                           char((payload + 2) & 0xFF) + QByteArray(payload, '\0');
     return one.repeated(count);
 }
 
@@ -61,7 +57,6 @@ struct Stream {
     std::function<QByteArray()> head;
 };
 
-/// A photo of 40 x 30 pixels with segments after its start-of-image marker.
 QByteArray photo(const QByteArray& segments) {
     const auto jpeg =
         QByteArray::fromStdString(test::encode(test::solid({40, 30}, Qt::red), "jpeg"));
@@ -86,7 +81,6 @@ using enum Kind;
 const Stream kStreams[] = {
     // An ICC profile at its largest, in 255 APP2 segments.
     {"LargestIccProfile", Header, {40, 30}, [] { return photo(segments(0xE2, 255, 65533)); }},
-    {"FrameThenDataEnds", Header, {32, 16}, [] { return kStart + kFrame; }},
     {"PastTheBound", Unusable, {}, [] { return kStart + segments(0xE2, 400, 65533) + kFrame; }},
     {"Gif", NotJpeg, {}, [] { return QByteArray("GIF89a"); }},
 };
@@ -107,7 +101,6 @@ QImage ramps(int w, int h) {
     return image;
 }
 
-/// The mean difference per colour channel between two RGB32 pictures of the same size.
 double meanDifference(const QImage& a, const QImage& b) {
     double total = 0;
     for (qsizetype i = 0; i < a.sizeInBytes(); ++i)
@@ -127,7 +120,6 @@ TEST(JpegDecoderTest, DecodesToTheSizeAskedForAsQtWouldOrFailsCleanly) {
         std::int64_t limit = kLimit;
     };
     const Case cases[] = {
-        {"other shape", jpeg, {97, 13}, Status::Decoded},
         {"progressive", progressive, {700, 525}, Status::Decoded},
         {"truncated", jpeg.substr(0, jpeg.size() * 3 / 4), {600, 450}, Status::Decoded},
         {"larger than stored", jpeg, {1201, 900}, Status::Failed},

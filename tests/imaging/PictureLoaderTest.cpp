@@ -99,7 +99,6 @@ TEST_F(PictureLoaderTest, TurnsPicturesUprightByTheirExifOrientationBeforeFittin
 }
 
 TEST_F(PictureLoaderTest, RefusesHostileAndBrokenPicturesWithAMessage) {
-    const std::string gone = (dir.path() / "gone.jpg").string();
     const std::string zeros = write("zeros.jpg", "\xFF\xD8");
     std::filesystem::resize_file(zeros, 2 * kMaxJpegHeaderBytes);  // sparse: no disk taken
     QImage deep(1000, 1000, QImage::Format_RGBA64);                // 8 bytes a pixel when decoded
@@ -119,7 +118,7 @@ TEST_F(PictureLoaderTest, RefusesHostileAndBrokenPicturesWithAMessage) {
              Case{write("deep.png", encode(deep, "png")), "1000 x 1000", {.memory = 10 << 20}},
              Case{zeros, "24 MB"},
              Case{write("cmyk.jpg", cmyk.substr(0, 2) + comments + cmyk.substr(2)), "segments"},
-             Case{gone, gone},
+             Case{(dir.path() / "gone.jpg").string(), "gone.jpg"},
              Case{write("damaged.jpg", "\xFF\xD8" + std::string(300, 'x')), "damaged.jpg"},
          }) {
         const LoadedPicture loaded = loadPicture(c.path, {1024, 768}, c.limits);

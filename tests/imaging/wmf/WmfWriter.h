@@ -107,7 +107,6 @@ public:
                                    words({16}) + dword(0) + words({0});
         return placeable_ + header + records_ + end;
     }
-    /// The records alone, as they stand so far.
     const std::string& records() const { return records_; }
 
 private:
@@ -152,8 +151,6 @@ inline std::string packedDib(const QImage& image, int bits, bool topDown = false
     }
     return out;
 }
-
-// --- Playing and comparing ---
 
 /// The metafile in bytes drawn for a target of size (a natural size within it is kept).
 inline QImage renderBytes(const std::string& bytes, QSize size) {
