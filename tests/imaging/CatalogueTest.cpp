@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <limits>
 #include <numeric>
 
 #include "imaging/PlayOrder.h"
@@ -18,15 +17,15 @@ namespace {
 namespace fs = std::filesystem;
 using Paths = std::vector<std::string>;
 
-settings::ImageSettings withPath(std::string path, bool reScan = false) {
-    return {true, std::move(path), 60, reScan};
+settings::ImageSettings withPath(std::string path) {
+    return {true, std::move(path), 60};
 }
 
 class CatalogueTest : public ::testing::Test {
 protected:
     void picture(const std::string& relative) const { dir_.write(relative, "x"); }
-    std::optional<Choice> next(bool reScan = false) {
-        return catalogue_.nextImage(withPath(folder_, reScan), "/program/folder");
+    std::optional<Choice> next() {
+        return catalogue_.nextImage(withPath(folder_), "/program/folder");
     }
 
     test::TempDir dir_;
@@ -53,15 +52,6 @@ TEST_F(CatalogueTest, ACycleShowsEveryPictureOnceBeforeANewOneStarts) {
     EXPECT_EQ(catalogue_.playOrder().size(), 3u) << "a new cycle of three, one taken";
 }
 
-TEST_F(CatalogueTest, ReScanRebuildsBothListsAtEveryUpdate) {
-    for (std::size_t count = 1; count <= 2; ++count) {
-        picture("new" + std::to_string(count) + ".gif");
-        ASSERT_TRUE(next(true));
-        EXPECT_EQ(catalogue_.imageList().size(), count + 1);
-        EXPECT_EQ(catalogue_.playOrder().size(), count) << "a fresh cycle, one taken";
-    }
-}
-
 TEST_F(CatalogueTest, AFolderWithoutPicturesGivesNoChoiceAndIsScannedAgain) {
     picture("notes.txt");
     EXPECT_FALSE(next());
@@ -82,14 +72,14 @@ private:
     fs::path before_;
 };
 
-/// The folder scanned for each image folder setting, in one run: a folder that is missing,
-/// not a folder or on a pseudo file system falls back to the current directory of the drive
-/// that holds it: the program's folder when it is on that drive, else the last folder shown
-/// there, else the mount point. The working directory, which holds pictures of its own as a
-/// home folder does, is never scanned.
+/// A folder that is missing or on a pseudo file system falls back to the current directory of
+/// its drive: the program's folder when it is on that drive, else the last folder shown there,
+/// else the mount point. Relative folders are the program's. The working directory, which holds
+/// pictures of its own as a home folder does, is never scanned.
 TEST(CatalogueFolderTest, AnUnusableFolderFallsBackToTheCurrentDirectoryOfItsDrive) {
     test::TempDir dir;
-    for (const char* file : {"drive/pics/a.jpg", "home/a.jpg", "roothome/a.jpg", "program/c.jpg"})
+    for (const char* file :
+         {"drive/pics/a.jpg", "home/pics/a.jpg", "roothome/a.jpg", "program/pics/c.jpg"})
         dir.write(file, "x");
     fs::create_directory(dir.path() / "drivework");
     const auto real = [&](const char* name) { return fs::canonical(dir.path() / name).string(); };
@@ -100,18 +90,17 @@ TEST(CatalogueFolderTest, AnUnusableFolderFallsBackToTheCurrentDirectoryOfItsDri
         "3 1 8:3 / " +
         home + " rw - ext4 h rw\n4 1 8:2 / " + drive + " rw - tmpfs b rw\n";
     MountDirectoryLists lists(program, dir.write("mountinfo", table).string());
-    // The working directory holds pictures of its own: on a drive of its own, or on "/" with
-    // the program.
     struct Case {
         std::string path, workingDirectory, directory, caption;
     };
     for (const Case& c : {
              Case{drive + "/gone/", home, drive + "/", "pics/a.jpg"},  // the mount point
              Case{pics + "/", home, pics + "/", "a.jpg"},
-             Case{pics + "/a.jpg", home, pics + "/", "a.jpg"},   // the last shown there
-             Case{"", home, program + "/", "c.jpg"},             // the program's folder
-             Case{"/proc/self/", home, program + "/", "c.jpg"},  // no drive: the program's
-             Case{drive + "work/gone/", real("roothome"), program + "/", "c.jpg"},  // on "/"
+             Case{pics + "/a.jpg", home, pics + "/", "a.jpg"},  // the last shown there
+             Case{"", home, program + "/", "pics/c.jpg"},
+             Case{"pics", home, program + "/pics/", "c.jpg"},
+             Case{"/proc/self/", home, program + "/", "pics/c.jpg"},  // no drive: the program's
+             Case{drive + "work/gone/", real("roothome"), program + "/", "pics/c.jpg"},  // on "/"
          }) {
         const WorkingDirectory started(c.workingDirectory);
         platform::SeededRandom random(3);
@@ -121,20 +110,6 @@ TEST(CatalogueFolderTest, AnUnusableFolderFallsBackToTheCurrentDirectoryOfItsDri
         EXPECT_EQ(choice->directory, c.directory) << c.path;
         EXPECT_EQ(choice->caption(), c.caption) << c.path;
     }
-}
-
-TEST(CatalogueFolderTest, ARelativeFolderIsTakenFromTheProgramsFolderNeverTheWorkingOne) {
-    test::TempDir dir;
-    dir.write("home/pics/private.jpg", "x");
-    dir.write("program/pics/own.jpg", "x");
-    const std::string program = (dir.path() / "program").string();
-    const WorkingDirectory home(dir.path() / "home");
-    MountDirectoryLists lists(program);
-    platform::SeededRandom random(3);
-    Catalogue catalogue(random, lists);
-    const auto choice = catalogue.nextImage(withPath("pics"), program);
-    ASSERT_TRUE(choice);
-    EXPECT_EQ(choice->path, program + "/pics/own.jpg");
 }
 
 /// The pool draw done plainly: a list of the remaining indices, taken from by position.
@@ -160,23 +135,18 @@ TEST(ShuffledIndicesTest, MatchesThePoolDrawForTheSameDraws) {
     }
 }
 
-TEST(ShuffledIndicesTest, DrawsAtAndBeyondTheEndsStayInsideThePool) {
+TEST(ShuffledIndicesTest, DrawsAtTheTopStayInsideThePool) {
     struct ConstantRandom : platform::RandomSource {
         double value;
         double next() override { return value; }
     };
-    const double nan = std::numeric_limits<double>::quiet_NaN();
     const std::size_t n = 4097;
-    // Draws from the top take the last of the pool each time, the others the first.
-    for (double r : {0.0, std::nextafter(1.0, 0.0), 7.5, nan}) {
-        ConstantRandom random;
-        random.value = r;
-        const bool fromTheTop = r >= 0.5;
-        const auto order = ShuffledIndices(n, random);
-        ASSERT_EQ(order.size(), n + 1);
-        for (std::size_t i = 1; i <= n; ++i)
-            ASSERT_EQ(order[i], fromTheTop ? n + 1 - i : i) << "r=" << r << " i=" << i;
-    }
+    ConstantRandom random;
+    random.value = std::nextafter(1.0, 0.0);  // takes the last of the pool each time
+    const auto order = ShuffledIndices(n, random);
+    ASSERT_EQ(order.size(), n + 1);
+    for (std::size_t i = 1; i <= n; ++i)
+        ASSERT_EQ(order[i], n + 1 - i) << i;
 }
 
 }  // namespace

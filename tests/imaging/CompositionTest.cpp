@@ -1,6 +1,3 @@
-// The composed canvas, and the saver's frame made of it: the canvas centred at scale factor 1,
-// its tile repeated over the window's grid at 2 or more.
-
 #include "imaging/Composer.h"
 
 #include <gtest/gtest.h>
@@ -59,8 +56,7 @@ TEST_F(ComposerTest, FitsAndPlacesThePictureOnABlackTile) {
         SCOPED_TRACE(std::to_string(c.picture.width()) + " at " + std::to_string(c.scaleFactor));
         const Composition result = compose("picture.png", c.picture, c.scaleFactor, false);
         ASSERT_TRUE(result.ok()) << result.error;
-        QImage expected(c.canvas, QImage::Format_RGB32);
-        expected.fill(Qt::black);
+        QImage expected = test::solid(c.canvas, Qt::black);
         QPainter(&expected).fillRect(c.placed, Qt::green);
         EXPECT_TRUE(result.canvas == expected);
     }
@@ -89,10 +85,7 @@ TEST_F(ComposerTest, WritesTheRelativePathOnABlackStripBelowThePicture) {
         EXPECT_GE(text.top(), c.textTop);
         EXPECT_LT(text.bottom(), c.textTop + 13);
         EXPECT_NEAR(text.left(), 11, 3);
-        if (c.name.size() > 20) {
-            EXPECT_GE(text.right(), canvas.width() - 4)
-                << "a long caption is neither cut nor wrapped";
-        }
+        EXPECT_TRUE(c.name.size() < 20 || text.right() >= canvas.width() - 4) << "cut or wrapped";
     }
 }
 
@@ -108,12 +101,7 @@ QImage patterned(QSize size) {
 }
 
 CompositionRequest requestFor(QSize target, int scaleFactor, bool caption = false) {
-    CompositionRequest request;
-    request.target = {target.width(), target.height()};
-    request.scaleFactor = scaleFactor;
-    request.addCaption = caption;
-    request.chars = {13, 11};
-    return request;
+    return {"", "", {target.width(), target.height()}, scaleFactor, caption, {13, 11}};
 }
 
 struct CentredCase {
@@ -160,8 +148,7 @@ TEST_P(TiledFrameTest, CopiesTheTileToEveryWholeTileOfTheGrid) {
     const QImage canvas = patterned(c.canvas);
     const SaverFrame frame =
         composeSaverFrame(canvas, requestFor(c.target, c.scaleFactor, c.caption), c.window);
-    QImage expected(c.window, QImage::Format_RGB32);
-    expected.fill(Qt::black);
+    QImage expected = test::solid(c.window, Qt::black);
     QPainter painter(&expected);
     painter.drawImage(0, 0, canvas);
     for (int row = 0; row < c.grid.height(); ++row)
@@ -172,11 +159,9 @@ TEST_P(TiledFrameTest, CopiesTheTileToEveryWholeTileOfTheGrid) {
     EXPECT_TRUE(frame.picture == expected);
 }
 
-// With a caption H is 360, and T = 360 + 19.5 = 379.5 rounds to 380; T = 361 + 19.5 = 380.5
-// rounds to 380 too, while the caption made that canvas 386 tall. The pitch follows the
-// request, not the canvas. Three columns of 341 leave one black column at x = 1023.
+// T = 361 + 19.5 rounds to 380 while the caption made that canvas 386 tall: the pitch follows
+// the request. Three columns of 341 leave one black column at x = 1023.
 const TiledCase kGrids[] = {
-    {"TwoByTwo", {1024, 768}, {508, 360}, 2, true, {512, 384}, {512, 384}, {2, 2}},
     {"ThreeByThree", {1024, 768}, {337, 252}, 3, false, {341, 256}, {341, 256}, {3, 3}},
     {"CanvasTaller", {1024, 768}, {508, 361}, 2, true, {512, 386}, {512, 384}, {2, 2}},
     {"OnlyWholeTiles", {1100, 500}, {508, 361}, 2, true, {512, 386}, {512, 384}, {2, 1}},
@@ -184,10 +169,9 @@ const TiledCase kGrids[] = {
 
 INSTANTIATE_TEST_SUITE_P(Grids, TiledFrameTest, testing::ValuesIn(kGrids), muralto::test::byName);
 
-TEST(SaverFrame, NoWindowNoCanvasOrAWindowAboveTheFrameBoundGiveAnEmptyFrame) {
+TEST(SaverFrame, NoWindowOrAWindowAboveTheFrameBoundGivesAnEmptyFrame) {
     const QImage canvas = patterned({64, 48});
     EXPECT_TRUE(composeSaverFrame(canvas, requestFor({64, 48}, 1), {1024, 0}).isEmpty());
-    EXPECT_TRUE(composeSaverFrame(QImage(), requestFor({508, 380}, 2), {1024, 768}).isEmpty());
     EXPECT_TRUE(composeSaverFrame(canvas, requestFor({8188, 4092}, 2), {16385, 8192}).isEmpty());
 }
 

@@ -37,7 +37,6 @@ protected:
         image.fill(Qt::darkCyan);
         ASSERT_TRUE(image.save(QString::fromStdString(pictures + name), "BMP"));
     }
-    /// Files that the loader refuses, named broken<n>.jpg.
     void brokenPictures(int count) {
         for (int i = 0; i < count; ++i)
             dir.write("pics/broken" + std::to_string(i) + ".jpg", "\xff\xd8\xff\xe0 broken");
@@ -50,9 +49,7 @@ protected:
     }
 };
 
-/// The retries of one update take the next pictures of the cycle, never a fresh scan: with
-/// ReScan on, rescanning at each retry drew at random again and could miss the one good
-/// picture for the whole update.
+/// Retries take the next pictures of the cycle, never a fresh scan, which could miss the good one.
 TEST_F(ImageUpdaterTest, BadPicturesCostNoDelayTheNextOneOfTheCycleIsShown) {
     picture("good.bmp", QSize(400, 200));
     brokenPictures(6);
@@ -76,9 +73,7 @@ TEST_F(ImageUpdaterTest, WhenNothingLoadsThePreviousWallpaperStays) {
     EXPECT_EQ(test::readFile(bitmap), "the previous bitmap");
 }
 
-/// An empty folder, or a target with a side of 0 pixels or less, which has no room for a picture:
-/// the update ends without drawing, and the wallpaper stays. 1024 / 256 - 4 leaves a width of 0; at
-/// 32 tiles 20 - 1.5 * 13 = 0.5 leaves a height of 0 with the caption.
+/// 1024 / 256 - 4 leaves a width of 0; at 32 tiles 20 - 1.5 * 13 leaves 0.5 with the caption.
 TEST_F(ImageUpdaterTest, NoCandidatesOrNoRoomEndTheUpdateWithoutAPicture) {
     fs::create_directories(pictures);
     EXPECT_EQ(updater.UpdateImage(request()), UpdateResult::NoImage);
@@ -89,8 +84,6 @@ TEST_F(ImageUpdaterTest, NoCandidatesOrNoRoomEndTheUpdateWithoutAPicture) {
     EXPECT_FALSE(fs::exists(bitmap));
 }
 
-/// While the desktop takes the wallpaper, the update is still running: a timer tick or an
-/// "Update" meanwhile is Busy and composes nothing; the outcome comes to the finished handler.
 TEST_F(ImageUpdaterTest, PendingWallpapersKeepTheUpdateBusyUntilTheirOutcomeComes) {
     picture("a.bmp", QSize(100, 100));
     output.holdWallpapers = true;
@@ -120,9 +113,7 @@ TEST_F(ImageUpdaterTest, SaverFramesGetTheCanvasAndNoBitmap) {
     EXPECT_FALSE(fs::exists(bitmap));
 }
 
-/// The bitmap the program writes, and its numbered copies beside it, are never candidates:
-/// only in the folder where the bitmap is written. A user's picture of the same name
-/// elsewhere is one.
+/// A user's picture of the same name in another folder is a candidate.
 TEST_F(ImageUpdaterTest, OwnBitmapsAreNeverCandidatesOnlyInTheirOwnFolder) {
     picture("a.bmp", QSize(64, 48));
     for (const char* file : {"jdoe~3.bmp", "jdoe~x.bmp", "jdoe~.bmp", "pics/jdoe.bmp"})
@@ -144,35 +135,25 @@ TEST_F(ImageUpdaterTest, OwnBitmapsAreNeverCandidatesOnlyInTheirOwnFolder) {
 using muralto::test::readFile;
 using muralto::test::TempDir;
 
-/// How many entries a folder holds: more than expected means a temporary file was left behind.
-long entries(const fs::path& dir) {
-    return std::distance(fs::directory_iterator(dir), fs::directory_iterator());
-}
-
 QImage threeByTwo() {
     static const QRgb pixels[] = {0xffff0000, 0xff00ff00, 0xff0000ff,
                                   0xff010203, 0xff040506, 0xff070809};
     return QImage(reinterpret_cast<const uchar*>(pixels), 3, 2, QImage::Format_RGB32).copy();
 }
 
-TEST(WriteBitmap, Writes24BitBottomUpRowsPaddedToFourBytes) {
-    TempDir dir;
-    const std::string path = (dir.path() / "jo.bmp").string();
-    ASSERT_EQ(writeBitmap(threeByTwo(), path), "");
-    const std::string data = readFile(path);
-    ASSERT_EQ(data.size(), 54u + 2 * 12);
-    EXPECT_EQ(data.substr(54), std::string("\x03\x02\x01\x06\x05\x04\x09\x08\x07\0\0\0"
-                                           "\0\0\xff\0\xff\0\xff\0\0\0\0\0",
-                                           24));
-}
-
-TEST(WriteBitmap, ReplacesTheOldFileForEveryoneToReadLeavingNoTemporaryFile) {
+TEST(WriteBitmap, ReplacesTheOldFileWith24BitBottomUpRowsPaddedToFourBytesForAllToRead) {
     TempDir dir;
     const fs::path path = dir.write("jo.bmp", "old bitmap");
     ASSERT_EQ(writeBitmap(threeByTwo(), path.string()), "");
-    EXPECT_EQ(readFile(path).substr(0, 2), "BM");
+    const std::string data = readFile(path);
+    ASSERT_EQ(data.size(), 54u + 2 * 12);
+    EXPECT_EQ(data.substr(0, 2), "BM");
+    EXPECT_EQ(data.substr(54), std::string("\x03\x02\x01\x06\x05\x04\x09\x08\x07\0\0\0"
+                                           "\0\0\xff\0\xff\0\xff\0\0\0\0\0",
+                                           24));
     EXPECT_EQ(fs::status(path).permissions() & fs::perms::others_read, fs::perms::others_read);
-    EXPECT_EQ(entries(dir.path()), 1) << "a temporary file was left behind";
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1)
+        << "a temporary file was left behind";
 }
 
 TEST(WriteBitmap, ReadOnlyFolderKeepsTheOldBitmap) {

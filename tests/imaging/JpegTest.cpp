@@ -5,6 +5,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QBuffer>
+
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
@@ -18,39 +20,30 @@ namespace {
 
 using Kind = JpegScan::Kind;
 
-/// Data of a given size made of a head and zeros after it, made up as it is read, which counts
-/// the bytes read from it.
-class ZeroTail : public QIODevice {
+/// A buffer that counts the bytes read from it.
+class CountingBuffer : public QBuffer {
 public:
-    ZeroTail(QByteArray head, qint64 size) : head_(std::move(head)), size_(size) {
+    explicit CountingBuffer(const QByteArray& data) : bytes_(data) {
+        setBuffer(&bytes_);
         open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     }
-    qint64 size() const override { return size_; }
     qint64 bytesRead() const { return read_; }
 
 protected:
     qint64 readData(char* data, qint64 max) override {
-        const qint64 count = std::min(max, size_ - pos());
-        for (qint64 i = 0; i < count; ++i)
-            data[i] = pos() + i < head_.size() ? head_[pos() + i] : '\0';
-        read_ += count;
+        const qint64 count = QBuffer::readData(data, max);
+        read_ += std::max<qint64>(count, 0);
         return count;
     }
-    qint64 writeData(const char*, qint64) override { return -1; }
 
 private:
-    QByteArray head_;
-    qint64 size_;
+    QByteArray bytes_;
     qint64 read_ = 0;
 };
 
-/// count segments of the marker, each with payload bytes of zeros.
 QByteArray segments(int marker, int count, int payload) {
-    QByteArray one(4 + payload, '\0');
-    one[0] = char(0xFF);
-    one[1] = char(marker);
-    one[2] = char((payload + 2) >> 8);
-    one[3] = char((payload + 2) & 0xFF);
+    const QByteArray one = QByteArray("\xFF") + char(marker) + char((payload + 2) >> 8) +
+                           char((payload + 2) & 0xFF) + QByteArray(payload, '\0');
     return one.repeated(count);
 }
 
@@ -59,13 +52,11 @@ const QByteArray kFrame("\xFF\xC0\x00\x0B\x08\x00\x10\x00\x20\x01\x01\x11\x00", 
 
 struct Stream {
     const char* name;
-    qint64 size;  // of the whole data, zeros after the head; 0 for the head alone
     Kind kind;
     QSize declared;
     std::function<QByteArray()> head;
 };
 
-/// A photo of 40 x 30 pixels with segments after its start-of-image marker.
 QByteArray photo(const QByteArray& segments) {
     const auto jpeg =
         QByteArray::fromStdString(test::encode(test::solid({40, 30}, Qt::red), "jpeg"));
@@ -76,11 +67,9 @@ class JpegHeaderTest : public ::testing::TestWithParam<Stream> {};
 
 TEST_P(JpegHeaderTest, FindsTheHeaderWithinItsBoundOrSaysWhy) {
     const Stream& c = GetParam();
-    const QByteArray head = c.head();
-    ZeroTail data(head, c.size > 0 ? c.size : head.size());
+    CountingBuffer data(c.head());
     const JpegScan scan = readJpegHeader(data);
     ASSERT_EQ(scan.kind, c.kind) << scan.error;
-    // No more than the bound is read, whatever the data holds behind it.
     EXPECT_LE(data.bytesRead(), kMaxJpegHeaderBytes);
     if (c.kind == Kind::Header)
         EXPECT_EQ(QSize(scan.header.width, scan.header.height), c.declared);
@@ -91,15 +80,9 @@ TEST_P(JpegHeaderTest, FindsTheHeaderWithinItsBoundOrSaysWhy) {
 using enum Kind;
 const Stream kStreams[] = {
     // An ICC profile at its largest, in 255 APP2 segments.
-    {"LargestIccProfile", 0, Header, {40, 30}, [] { return photo(segments(0xE2, 255, 65533)); }},
-    {"FrameThenDataEnds", 0, Header, {32, 16}, [] { return kStart + kFrame; }},
-    {"SegmentsPastTheBound",
-     0,
-     Unusable,
-     {},
-     [] { return kStart + segments(0xE2, 400, 65533) + kFrame; }},
-    {"NoFrame", 0, Unusable, {}, [] { return kStart + QByteArray("\xFF\xD9", 2); }},
-    {"Gif", 0, NotJpeg, {}, [] { return QByteArray("GIF89a"); }},
+    {"LargestIccProfile", Header, {40, 30}, [] { return photo(segments(0xE2, 255, 65533)); }},
+    {"PastTheBound", Unusable, {}, [] { return kStart + segments(0xE2, 400, 65533) + kFrame; }},
+    {"Gif", NotJpeg, {}, [] { return QByteArray("GIF89a"); }},
 };
 
 INSTANTIATE_TEST_SUITE_P(Streams, JpegHeaderTest, ::testing::ValuesIn(kStreams),
@@ -118,7 +101,6 @@ QImage ramps(int w, int h) {
     return image;
 }
 
-/// The mean difference per colour channel between two RGB32 pictures of the same size.
 double meanDifference(const QImage& a, const QImage& b) {
     double total = 0;
     for (qsizetype i = 0; i < a.sizeInBytes(); ++i)
@@ -138,7 +120,6 @@ TEST(JpegDecoderTest, DecodesToTheSizeAskedForAsQtWouldOrFailsCleanly) {
         std::int64_t limit = kLimit;
     };
     const Case cases[] = {
-        {"other shape", jpeg, {97, 13}, Status::Decoded},
         {"progressive", progressive, {700, 525}, Status::Decoded},
         {"truncated", jpeg.substr(0, jpeg.size() * 3 / 4), {600, 450}, Status::Decoded},
         {"larger than stored", jpeg, {1201, 900}, Status::Failed},

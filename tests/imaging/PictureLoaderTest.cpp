@@ -12,7 +12,6 @@
 #include <chrono>
 #include <filesystem>
 #include <future>
-#include <initializer_list>
 
 #include "imaging/EpsPreview.h"
 #include "imaging/JpegHeader.h"
@@ -28,22 +27,10 @@ using test::encode;
 using test::near;
 using test::solid;
 
-std::string bytes(std::initializer_list<int> values) {
-    std::string out;
-    for (int v : values)
-        out.push_back(char(v));
-    return out;
-}
-
-/// APP1 segments: big-endian TIFF with the orientation alone, or as cameras write it:
-/// little-endian with Make (its text at 50) and Model before the orientation, then an XMP block.
-std::string exifSegments(int orientation, bool camera) {
+/// APP1 segments as cameras write them: little-endian EXIF with Make (its text at 50) and Model
+/// before the orientation, then an XMP block.
+std::string exifSegments(int orientation) {
     const char turn = char(orientation);
-    if (!camera)
-        return "\xFF\xE1\0\x22"
-               "Exif\0\0MM\0\x2A\0\0\0\x08\0\x01"
-               "\x01\x12\0\x03\0\0\0\x01\0"s +
-               turn + "\0\0\0\0\0\0"s;
     const std::string xmp =
         "http://ns.adobe.com/xap/1.0/\0<x:xmpmeta xmlns:x='adobe:ns:meta/'>"
         "<tiff:Orientation>1</tiff:Orientation></x:xmpmeta>"s;
@@ -51,7 +38,7 @@ std::string exifSegments(int orientation, bool camera) {
            "Exif\0\0II\x2A\0\x08\0\0\0\x03\0"
            "\x0F\x01\x02\0\x06\0\0\0\x32\0\0\0\x10\x01\x02\0\x04\0\0\0EOS\0"
            "\x12\x01\x03\0\x01\0\0\0"s +
-           turn + "\0\0\0\0\0\0\0Canon\0"s + bytes({0xFF, 0xE1, 0, int(xmp.size() + 2)}) + xmp;
+           turn + "\0\0\0\0\0\0\0Canon\0"s + "\xFF\xE1\0"s + char(xmp.size() + 2) + xmp;
 }
 
 class PictureLoaderTest : public ::testing::Test {
@@ -69,20 +56,14 @@ TEST_F(PictureLoaderTest, FitsEachFormatToExactlyTheComputedSizeUnderNamesThatAr
         QSize stored, expected;
         TargetSize target;
         QImage::Format depth = QImage::Format_RGB32;  // of the picture as encoded
-        bool topDown = false;                         // BMP rows stored from the top
     };
-    for (const Case& c :
-         {Case{"jpeg", {2000, 1000}, {1024, 512}, {1024, 768}},
-          Case{"png", {300, 600}, {150, 300}, {300, 300}, QImage::Format_RGBA64},
-          Case{"bmp", {64, 32}, {64, 32}, {1024, 768}, QImage::Format_RGB32, true}}) {
+    for (const Case& c : {Case{"jpeg", {2000, 1000}, {1024, 512}, {1024, 768}},
+                          Case{"png", {300, 600}, {150, 300}, {300, 300}, QImage::Format_RGBA64},
+                          Case{"bmp", {64, 32}, {64, 32}, {1024, 768}}}) {
         SCOPED_TRACE(c.format);
         const QImage picture = solid(c.stored, Qt::green).convertToFormat(c.depth);
-        std::string file = encode(picture, c.format);
-        if (c.topDown) {  // a negative height
-            for (int i = 0; i < 4; ++i)
-                file[22 + i] = char(std::uint32_t(-c.stored.height()) >> (8 * i));
-        }
-        const std::string path = write(std::string("caf\xe9 \xff.") + c.format, file);
+        const std::string path =
+            write(std::string("caf\xe9 \xff.") + c.format, encode(picture, c.format));
         const LoadedPicture loaded = loadPicture(path, c.target);
         ASSERT_TRUE(loaded.ok()) << loaded.error;
         EXPECT_EQ(loaded.image.size(), c.expected);
@@ -93,27 +74,22 @@ TEST_F(PictureLoaderTest, FitsEachFormatToExactlyTheComputedSizeUnderNamesThatAr
     }
 }
 
-/// A picture whose left half is red and right half blue, stored with an EXIF orientation, is
-/// turned upright before it is fitted: fitting the stored size would keep the second unscaled.
-/// The XMP block after the EXIF one leaves the orientation as EXIF gave it.
+/// Fitting the stored size instead of the upright one would leave the second picture unscaled.
 TEST_F(PictureLoaderTest, TurnsPicturesUprightByTheirExifOrientationBeforeFitting) {
     struct Case {
         int orientation;
-        bool camera;
         QSize stored, upright;
         TargetSize target;
         QPoint red, blue;  // points inside the red and the blue half, in upright coordinates
     };
-    for (const Case& c : {Case{3, false, {40, 20}, {40, 20}, {1024, 768}, {35, 10}, {5, 10}},
-                          Case{6, true, {800, 400}, {200, 400}, {1024, 400}, {100, 50}, {100, 350}},
-                          Case{8, true, {40, 20}, {20, 40}, {1024, 768}, {10, 35}, {10, 5}}}) {
+    for (const Case& c : {Case{3, {40, 20}, {40, 20}, {1024, 768}, {35, 10}, {5, 10}},
+                          Case{6, {800, 400}, {200, 400}, {1024, 400}, {100, 50}, {100, 350}}}) {
         SCOPED_TRACE(c.orientation);
         QImage image = solid(c.stored, Qt::blue);
         QPainter(&image).fillRect(0, 0, c.stored.width() / 2, c.stored.height(), Qt::red);
         const std::string jpeg = encode(image, "jpeg");
         const LoadedPicture loaded = loadPicture(
-            write("turned.jpg",
-                  jpeg.substr(0, 2) + exifSegments(c.orientation, c.camera) + jpeg.substr(2)),
+            write("turned.jpg", jpeg.substr(0, 2) + exifSegments(c.orientation) + jpeg.substr(2)),
             c.target);
         ASSERT_TRUE(loaded.ok()) << loaded.error;
         ASSERT_EQ(loaded.image.size(), c.upright);
@@ -123,17 +99,16 @@ TEST_F(PictureLoaderTest, TurnsPicturesUprightByTheirExifOrientationBeforeFittin
 }
 
 TEST_F(PictureLoaderTest, RefusesHostileAndBrokenPicturesWithAMessage) {
-    const std::string gone = (dir.path() / "gone.jpg").string();
-    const std::string zeros = write("zeros.jpg", bytes({0xFF, 0xD8}));
+    const std::string zeros = write("zeros.jpg", "\xFF\xD8");
     std::filesystem::resize_file(zeros, 2 * kMaxJpegHeaderBytes);  // sparse: no disk taken
     QImage deep(1000, 1000, QImage::Format_RGBA64);                // 8 bytes a pixel when decoded
     deep.fill(Qt::green);
     const std::string frame30000 =  // progressive, 30000 x 30000 pixels
-        bytes({0xFF, 0xD8, 0xFF, 0xC2, 0, 11, 8, 0x75, 0x30, 0x75, 0x30, 1, 1, 0x11, 0});
+        "\xFF\xD8\xFF\xC2\0\x0B\x08\x75\x30\x75\x30\x01\x01\x11\0"s;
     const std::string cmyk = test::cmykJpeg(32);
     std::string comments;
     for (int i = 0; i < 5000; ++i)
-        comments += bytes({0xFF, 0xFE, 0, 2});
+        comments += "\xFF\xFE\0\x02"s;
     struct Case {
         std::string path, message;  // the message names the path, or the declared size
         DecodeLimits limits = {};
@@ -143,8 +118,7 @@ TEST_F(PictureLoaderTest, RefusesHostileAndBrokenPicturesWithAMessage) {
              Case{write("deep.png", encode(deep, "png")), "1000 x 1000", {.memory = 10 << 20}},
              Case{zeros, "24 MB"},
              Case{write("cmyk.jpg", cmyk.substr(0, 2) + comments + cmyk.substr(2)), "segments"},
-             Case{"/dev/null", "/dev/null"},
-             Case{gone, gone},
+             Case{(dir.path() / "gone.jpg").string(), "gone.jpg"},
              Case{write("damaged.jpg", "\xFF\xD8" + std::string(300, 'x')), "damaged.jpg"},
          }) {
         const LoadedPicture loaded = loadPicture(c.path, {1024, 768}, c.limits);
@@ -191,8 +165,7 @@ std::string epsHeader(Section postScript, Section wmf, Section tiff) {
            words({0xFFFF});
 }
 
-/// An EPS file with the binary header, its PostScript, and the previews given (either may be
-/// empty).
+/// An EPS file with the binary header, its PostScript and the previews given (either may be "").
 std::string epsFile(const std::string& wmf, const std::string& tiff) {
     const std::string postScript = "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 40 30\n";
     const std::uint32_t ps = kEpsHeaderBytes;
@@ -203,15 +176,6 @@ std::string epsFile(const std::string& wmf, const std::string& tiff) {
                      {tiff.empty() ? 0 : t, std::uint32_t(tiff.size())}) +
            postScript + wmf + tiff;
 }
-
-/// A metafile of width x height pixels filled with colour.
-std::string filledWmf(int width, int height, QColor colour) {
-    WmfWriter writer;
-    writer.placeable({0, 0, width, height}, 96).pen(5, 0, Qt::black).select(0);
-    return writer.brush(0, colour).select(1).rectangle(0, 0, width, height).bytes();
-}
-
-// --- The header -------------------------------------------------------------------------------
 
 struct Header {
     const char* name;
@@ -228,7 +192,6 @@ const Header kHeaders[] = {
     {"BothWithoutTiffReaderTakeWmf", epsHeader({30, 10}, {40, 20}, {60, 40}), false, "", Wmf, 40},
     {"SectionEndingAtTheEnd", epsHeader({30, 10}, {40, 60}, {}), true, "", Wmf, 40},
     {"SectionPastTheEndByOne", epsHeader({30, 10}, {40, 61}, {}), true, "past the end"},
-    {"LengthWrappingAround", epsHeader({30, 10}, {50, 0xFFFFFFF0}, {}), true, "past the end"},
 };
 
 class EpsHeaders : public testing::TestWithParam<Header> {};
@@ -246,8 +209,6 @@ TEST_P(EpsHeaders, NameThePreviewOrWhyThereIsNone) {
 
 INSTANTIATE_TEST_SUITE_P(Headers, EpsHeaders, testing::ValuesIn(kHeaders), muralto::test::byName);
 
-// --- Loading ----------------------------------------------------------------------------------
-
 struct Load {
     const char* name;
     std::string bytes;
@@ -258,7 +219,12 @@ struct Load {
     const char* error = "";
 };
 
-const std::string kWmf = filledWmf(40, 30, Qt::red);
+const std::string kWmf = WmfWriter()
+                             .placeable({0, 0, 40, 30}, 96)
+                             .brush(0, Qt::red)
+                             .select(0)
+                             .rectangle(0, 0, 40, 30)
+                             .bytes();
 const std::string kTiff = test::encode(test::solid({400, 300}, Qt::green), "tiff");
 
 const Load kLoads[] = {
@@ -280,7 +246,6 @@ TEST_P(PreviewLoads, ShowThePictureOrFailWithAMessage) {
     EXPECT_EQ(loaded.ok(), !row.shown.isEmpty()) << loaded.error;
     EXPECT_NE(loaded.error.find(row.error), std::string::npos) << loaded.error;
     if (loaded.ok()) {
-        EXPECT_EQ(loaded.image.format(), QImage::Format_RGB32);
         const QImage& image = loaded.image;
         EXPECT_TRUE(test::near(image.pixel(image.width() / 2, image.height() / 2), row.colour, 2));
     }
