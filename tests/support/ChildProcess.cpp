@@ -111,12 +111,14 @@ std::string ChildProcess::read(std::chrono::milliseconds limit, bool line) {
     std::string text;
     pollfd readable{output_, POLLIN, 0};
     while (output_ >= 0 && ::poll(&readable, 1, remaining(deadline)) > 0) {
-        char c = 0;
-        if (::read(output_, &c, 1) != 1)
+        // A line is read a byte at a time, so nothing after it is taken from the pipe.
+        char buffer[4096];
+        const ssize_t got = ::read(output_, buffer, line ? 1 : sizeof buffer);
+        if (got <= 0)
             return line ? std::string() : text;
-        if (line && c == '\n')
+        if (line && buffer[0] == '\n')
             return text;
-        text += c;
+        text.append(buffer, static_cast<std::size_t>(got));
     }
     return line ? std::string() : text;
 }
