@@ -101,3 +101,14 @@ options_shown() { "$probe" options-visible >/dev/null; }
 saver_shown() { "$probe" saver-window >/dev/null; }
 options_hidden() { ! "$probe" options-visible >/dev/null; }
 menu_shown() { "$probe" menu-visible; }
+# open_icon_menu X Y: right-clicks the tray icon at X,Y until its menu shows. The window manager
+# hides a minimised window before the program hears of it, and until then the icon is inert: a
+# click that came too early goes again once the double-click interval (400 ms) is past.
+open_icon_menu() {
+    local deadline=$((SECONDS + 20)) look
+    while [ $SECONDS -lt $deadline ]; do
+        xdotool mousemove "$1" "$2" click 3
+        for look in 1 2 3 4 5 6; do menu_shown && return 0; sleep 0.1; done
+    done
+    fail "the icon's menu did not open within 20 s"
+}

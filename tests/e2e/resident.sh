@@ -63,8 +63,7 @@ wait_until 20 not_maximised
 # While the window is open the icon is inert; minimise again, then use the icon's menu.
 xdotool windowminimize "$wid"
 wait_until 20 options_hidden
-xdotool mousemove "$icon_x" "$icon_y" click 3
-wait_until 20 menu_shown
+open_icon_menu "$icon_x" "$icon_y"
 xdotool key e
 wait_exit "$pid" 20 || fail "muralto ended with status $?"
 icon_gone() { ! "$probe" tray-icon >/dev/null; }

@@ -35,8 +35,7 @@ xdotool windowminimize "$("$probe" options-visible)"
 wait_until 20 options_hidden
 
 menu_gone() { ! "$probe" menu-visible; }
-xdotool mousemove "$icon_x" "$icon_y" click 3
-wait_until 20 menu_shown
+open_icon_menu "$icon_x" "$icon_y"
 xdotool key u
 wait_until 20 menu_gone
 # A second right press within the double-click interval (400 ms) makes a right double click,
