@@ -61,8 +61,11 @@ Program::Outcome Program::Main(const CommandLine& commandLine, ProgramWindows* w
         return Outcome::Running;
 
     // A picture folder on a mount that does not answer counts as missing instead of hanging.
-    lists_ = std::make_unique<imaging::MountDirectoryLists>(
-        services_.system.programDirectory(), std::make_shared<imaging::BoundedFolderProbe>());
+    std::shared_ptr<imaging::FolderProbe> probe = services_.folderProbe;
+    if (!probe)
+        probe = std::make_shared<imaging::BoundedFolderProbe>();
+    lists_ = std::make_unique<imaging::MountDirectoryLists>(services_.system.programDirectory(),
+                                                            std::move(probe));
     catalogue_ = std::make_unique<imaging::Catalogue>(services_.random, *lists_);
     updater_ = std::make_unique<imaging::ImageUpdater>(
         *catalogue_, *imageOutput,

@@ -38,6 +38,9 @@ struct Services {
     platform::SaverWindowSystem& windowSystem;
     /// Whether another instance of this program (any mode) is running now.
     std::function<bool()> anotherInstanceRunning;
+    /// Asks the file system about picture folders; null: the file system itself, each question
+    /// given up after two seconds.
+    std::shared_ptr<imaging::FolderProbe> folderProbe = nullptr;
 };
 
 /// What the running program needs of its windows beyond ending: set up by the composition

@@ -5,7 +5,6 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "imaging/SaverFrame.h"
 #include "settings/WindowPlacement.h"
 #include "ui/QtPlacedWindow.h"
 
@@ -114,9 +113,8 @@ void SaverFrameOutput::showWallpaper(const std::string&, std::int32_t, QSize, Wa
     done({false, "the screen saver does not change the wallpaper", {}});
 }
 
-void SaverFrameOutput::showFrame(const QImage& canvas, const imaging::CompositionRequest& request) {
-    frmImage& window = windows_.image();
-    window.showFrame(imaging::composeSaverFrame(canvas, request, windows_.imageWindowSize()));
+void SaverFrameOutput::showFrame(const imaging::SaverFrame& frame) {
+    windows_.image().showFrame(frame);
 }
 
 void WallpaperOutput::showWallpaper(const std::string& bitmapPath, std::int32_t scaleFactor,

@@ -75,7 +75,7 @@ public:
 
     void showWallpaper(const std::string& bitmapPath, std::int32_t scaleFactor, QSize screen,
                        WallpaperDone done) override;
-    void showFrame(const QImage&, const imaging::CompositionRequest&) override {}
+    void showFrame(const imaging::SaverFrame&) override {}
     bool canShowWallpaper(std::string* reason) const override {
         const platform::Result<> can = worker_.chain().canSetWallpaper();
         if (!can && reason)
@@ -93,8 +93,8 @@ public:
     explicit SaverFrameOutput(QtWindows& windows) : windows_(windows) {}
 
     void showWallpaper(const std::string&, std::int32_t, QSize, WallpaperDone done) override;
-    /// Composes the frame for the image window's size and shows it in the picture box.
-    void showFrame(const QImage& canvas, const imaging::CompositionRequest& request) override;
+    /// Shows the frame in the image window's picture box.
+    void showFrame(const imaging::SaverFrame& frame) override;
 
 private:
     QtWindows& windows_;

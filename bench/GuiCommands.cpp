@@ -42,7 +42,7 @@ public:
     void showWallpaper(const std::string&, std::int32_t, QSize, WallpaperDone done) override {
         done({true, {}, {}});
     }
-    void showFrame(const QImage&, const imaging::CompositionRequest&) override {}
+    void showFrame(const imaging::SaverFrame&) override {}
 };
 
 const char* resultName(imaging::UpdateResult result) {

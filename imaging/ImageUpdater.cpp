@@ -60,7 +60,7 @@ UpdateResult ImageUpdater::update(const UpdateRequest& request) {
 UpdateResult ImageUpdater::show(const Composition& composition, const CompositionRequest& compose,
                                 const UpdateRequest& request) {
     if (!request.makesWallpaper) {
-        output_.showFrame(composition.canvas, compose);
+        output_.showFrame(composeSaverFrame(composition.canvas, compose, request.area));
         return UpdateResult::Shown;
     }
     if (std::string error = writeBitmap(composition.canvas, bitmapPath_); !error.empty()) {

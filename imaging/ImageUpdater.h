@@ -10,6 +10,7 @@
 
 #include "imaging/Catalogue.h"
 #include "imaging/Composer.h"
+#include "imaging/SaverFrame.h"
 #include "settings/ProgramSettings.h"
 
 namespace muralto::imaging {
@@ -32,8 +33,8 @@ public:
     /// before the call returns, or later from the event loop when the desktop takes its time.
     virtual void showWallpaper(const std::string& bitmapPath, std::int32_t scaleFactor,
                                QSize screen, WallpaperDone done) = 0;
-    /// Shows the canvas as the saver's frame.
-    virtual void showFrame(const QImage& canvas, const CompositionRequest& request) = 0;
+    /// Shows the frame, already made for the saver window's size.
+    virtual void showFrame(const SaverFrame& frame) = 0;
     /// Whether showWallpaper can work in this session at all. When it cannot, *reason (when
     /// not null) says why; composing a wallpaper for it would be wasted work.
     virtual bool canShowWallpaper(std::string* reason) const {

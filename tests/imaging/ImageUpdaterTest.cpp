@@ -109,7 +109,7 @@ TEST_F(ImageUpdaterTest, SaverFramesGetTheCanvasAndNoBitmap) {
     preview.preview = true;
     for (const UpdateRequest& update : {request(false, 2), request(false, 1, true), preview})
         EXPECT_EQ(updater.UpdateImage(update), UpdateResult::Shown) << updater.lastError();
-    EXPECT_EQ(output.frames, (std::vector<QSize>{{512, 384}, {800, 620}, {800, 600}}));
+    EXPECT_EQ(output.frames, (std::vector<QSize>{{1024, 768}, {800, 620}, {800, 600}}));
     EXPECT_FALSE(fs::exists(bitmap));
 }
 

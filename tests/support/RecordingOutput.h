@@ -23,8 +23,8 @@ public:
         else
             done(answer);
     }
-    void showFrame(const QImage& canvas, const imaging::CompositionRequest&) override {
-        frames.push_back(canvas.size());
+    void showFrame(const imaging::SaverFrame& frame) override {
+        frames.push_back(frame.picture.size());
     }
     bool canShowWallpaper(std::string* reason) const override {
         ++asked;
