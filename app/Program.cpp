@@ -27,8 +27,12 @@ const settings::ImageSettings& Program::settingsInForce() const {
 }
 
 void Program::resetImageList() {
-    if (catalogue_)
-        catalogue_->resetImageList();
+    if (updater_)
+        updater_->resetImageList();
+}
+
+bool Program::finishWork(std::chrono::milliseconds deadline) {
+    return !jobs_ || jobs_->waitForWork(deadline);
 }
 
 void Program::askDefaultScreenSaver() {
@@ -67,10 +71,14 @@ Program::Outcome Program::Main(const CommandLine& commandLine, ProgramWindows* w
     lists_ = std::make_unique<imaging::MountDirectoryLists>(services_.system.programDirectory(),
                                                             std::move(probe));
     catalogue_ = std::make_unique<imaging::Catalogue>(services_.random, *lists_);
+    jobs_ = services_.updateJobs;
+    if (!jobs_)
+        jobs_ = std::make_shared<platform::ThreadJobRunner>();
     updater_ = std::make_unique<imaging::ImageUpdater>(
         *catalogue_, *imageOutput,
         imaging::wallpaperBitmapPath(services_.system.programDirectory(),
-                                     services_.system.userName()));
+                                     services_.system.userName()),
+        *jobs_);
     updater_->setFinishedHandler([this](imaging::UpdateResult result) { reportUpdate(result); });
     chars = windows_->measureCanvasFont();
     if (const Outcome started = startMode(commandLine); started != Outcome::Running)
@@ -254,6 +262,8 @@ void Program::EndProgram() {
         return;
     bEnding = true;
     hostWatch_.stop();
+    if (updater_)
+        updater_->cancel();
     if (!windows_)
         return;
     if (glRunMode == RunMode::Wallpaper) {

@@ -2,6 +2,7 @@
 
 #include <QSize>
 #include <QTimer>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -15,6 +16,7 @@
 #include "i18n/StringTables.h"
 #include "imaging/ImageUpdater.h"
 #include "newsgroups/clsNewsgroups.h"
+#include "platform/JobRunner.h"
 #include "platform/MessageBoxes.h"
 #include "platform/RandomSource.h"
 #include "platform/Registry.h"
@@ -41,6 +43,8 @@ struct Services {
     /// Asks the file system about picture folders; null: the file system itself, each question
     /// given up after two seconds.
     std::shared_ptr<imaging::FolderProbe> folderProbe = nullptr;
+    /// Runs the updates' work; null: a thread beside the event loop.
+    std::shared_ptr<platform::JobRunner> updateJobs = nullptr;
 };
 
 /// What the running program needs of its windows beyond ending: set up by the composition
@@ -104,8 +108,13 @@ public:
     /// way that failed, what is done instead) is told once per run for each text.
     imaging::UpdateResult UpdateImage();
     /// The one orderly way out: removes the icon, unloads the windows, tells the session the
-    /// saver stopped (saver mode) and ends the event loop. Later calls return at once.
+    /// saver stopped (saver mode) and ends the event loop. Later calls return at once. It does
+    /// not wait for an update's work: that is told to give up and its result is dropped.
     void EndProgram();
+    /// Waits up to deadline for an update's work to end. False when it is still running (stuck
+    /// on a mount that does not answer): the process must then end without destroying what
+    /// the work uses.
+    bool finishWork(std::chrono::milliseconds deadline);
 
     // ImageWindowHost
     /// The saver's wake-up: a movement the wake-up rule counts ends the saver. Only the "/s"
@@ -157,6 +166,8 @@ private:
     ProgramWindows* windows_ = nullptr;
     std::unique_ptr<imaging::DirectoryLists> lists_;
     std::unique_ptr<imaging::Catalogue> catalogue_;
+    /// Goes before the catalogue and the lists, which its work uses.
+    std::shared_ptr<platform::JobRunner> jobs_;
     std::unique_ptr<imaging::ImageUpdater> updater_;
     bool bEnding = false;
     WakeRule wake_;

@@ -1,6 +1,7 @@
 // The composition root: creates the real host services, wires them and starts the program.
 
 #include <QApplication>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -105,5 +106,12 @@ int main(int argc, char** argv) {
         case app::Program::Outcome::Running:
             break;
     }
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // The end told an update's work to give up; work stuck on a mount that does not answer is
+    // left behind, and so are the destructors that would pull its data from under it.
+    if (!program.finishWork(std::chrono::milliseconds(500))) {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
 }

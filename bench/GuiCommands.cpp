@@ -219,7 +219,8 @@ int updateCommand(const Arguments& args) {
     imaging::MountDirectoryLists lists(folderOf(args[1]));
     imaging::Catalogue catalogue(random, lists);
     NoOutput output;
-    imaging::ImageUpdater updater(catalogue, output, args[1]);
+    platform::InlineJobRunner jobs;  // the update's work on this thread, as one process to time
+    imaging::ImageUpdater updater(catalogue, output, args[1], jobs);
     imaging::UpdateRequest request;
     request.settings.Valid = true;
     request.settings.Path = args[0].ends_with('/') ? args[0] : args[0] + '/';

@@ -83,15 +83,16 @@ struct FolderIdHash {
 class TreeWalk {
 public:
     /// Files whose path accept refuses are left out; a null accept takes every file.
-    TreeWalk(std::vector<std::string>& files, bool (*accept)(std::string_view path))
-        : files_(files), accept_(accept) {}
+    TreeWalk(std::vector<std::string>& files, bool (*accept)(std::string_view path),
+             const std::atomic<bool>* stop)
+        : files_(files), accept_(accept), stop_(stop) {}
 
     /// Walks root (ending in '/') in pre-order, with an explicit stack so that deep trees
     /// cannot exhaust the call stack.
     void run(std::string root) {
         std::vector<std::string> pending{std::move(root)};
         std::vector<std::string> subfolders;
-        while (!pending.empty()) {
+        while (!pending.empty() && !(stop_ && *stop_)) {
             std::string folder = std::move(pending.back());
             pending.pop_back();
             subfolders.clear();
@@ -178,6 +179,7 @@ private:
 
     std::vector<std::string>& files_;
     bool (*accept_)(std::string_view path);
+    const std::atomic<bool>* stop_;
     std::unordered_set<FolderId, FolderIdHash> visited_;
     std::unordered_map<dev_t, bool> pseudoByDevice_;
     std::optional<dev_t> lastDevice_;
@@ -192,18 +194,18 @@ char lowerAscii(char c) {
 /// Appends the files below directory that accept takes (all with a null accept) to a list
 /// that keeps its empty element 0.
 void walkTree(std::string directory, std::vector<std::string>& list,
-              bool (*accept)(std::string_view path)) {
+              bool (*accept)(std::string_view path), const std::atomic<bool>* stop) {
     if (list.empty())
         list.emplace_back();
     if (directory.empty() || directory.back() != '/')
         directory.push_back('/');
-    TreeWalk(list, accept).run(std::move(directory));
+    TreeWalk(list, accept, stop).run(std::move(directory));
 }
 
 }  // namespace
 
 void ScanDirectory(std::string directory, std::vector<std::string>& files) {
-    walkTree(std::move(directory), files, nullptr);
+    walkTree(std::move(directory), files, nullptr, nullptr);
 }
 
 bool IsCandidateImage(std::string_view path) {
@@ -217,8 +219,9 @@ bool IsCandidateImage(std::string_view path) {
            extension == ".wmf" || extension == ".eps";
 }
 
-void AddImageFiles(std::string directory, std::vector<std::string>& gsImageList) {
-    walkTree(std::move(directory), gsImageList, IsCandidateImage);
+void AddImageFiles(std::string directory, std::vector<std::string>& gsImageList,
+                   const std::atomic<bool>* stop) {
+    walkTree(std::move(directory), gsImageList, IsCandidateImage, stop);
 }
 
 }  // namespace muralto::imaging

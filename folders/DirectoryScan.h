@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,7 +25,8 @@ bool IsCandidateImage(std::string_view path);
 
 /// Appends the candidate images of the tree below directory to gsImageList, keeping the order
 /// of ScanDirectory and the case of the names. gsImageList's element 0 is empty; an empty list
-/// gets one first.
-void AddImageFiles(std::string directory, std::vector<std::string>& gsImageList);
+/// gets one first. Once stop (when given) is set, no further folder is listed.
+void AddImageFiles(std::string directory, std::vector<std::string>& gsImageList,
+                   const std::atomic<bool>* stop = nullptr);
 
 }  // namespace muralto::imaging

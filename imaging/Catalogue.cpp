@@ -78,15 +78,20 @@ void Catalogue::removeOwnBitmaps() {
                       gsImageList.end());
 }
 
-std::string Catalogue::refresh(const std::string& path, const std::string& programDirectory) {
+std::string Catalogue::refresh(const std::string& path, const std::string& programDirectory,
+                               const std::atomic<bool>* stop) {
     gsImageList.assign(1, std::string());
     std::string directory =
         checkDirectory(path.empty() ? programDirectory : path, programDirectory);
     if (!directory.empty()) {
         if (directory.back() != '/')
             directory.push_back('/');
-        AddImageFiles(directory, gsImageList);
+        AddImageFiles(directory, gsImageList, stop);
         removeOwnBitmaps();
+    }
+    if (stop && *stop) {
+        resetImageList();
+        return directory;
     }
     ShufflePlayOrder(gsImageList, gsPlayOrder, random_);
     bScanned = true;
@@ -94,9 +99,10 @@ std::string Catalogue::refresh(const std::string& path, const std::string& progr
 }
 
 std::optional<Choice> Catalogue::nextImage(const settings::ImageSettings& settings,
-                                           const std::string& programDirectory) {
+                                           const std::string& programDirectory,
+                                           const std::atomic<bool>* stop) {
     if (needsScan(settings))
-        scannedDirectory_ = refresh(settings.Path, programDirectory);
+        scannedDirectory_ = refresh(settings.Path, programDirectory, stop);
     if (gsPlayOrder.size() <= 1 && gsImageList.size() > 1) {
         ShufflePlayOrder(gsImageList, gsPlayOrder, random_);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -43,8 +44,10 @@ public:
     /// needed (empty Path = programDirectory; an absolute directory is checked and repaired
     /// first, a relative one is taken from programDirectory), starts a new cycle when the current
     /// one is used up, and takes the next image. Nothing when the tree holds no candidate image.
+    /// A scan stopped by stop leaves the list empty, to be scanned again by the next update.
     std::optional<Choice> nextImage(const settings::ImageSettings& settings,
-                                    const std::string& programDirectory);
+                                    const std::string& programDirectory,
+                                    const std::atomic<bool>* stop = nullptr);
 
     /// Names the wallpaper bitmap the program writes. It and its numbered copies
     /// ("<name>~<n>.bmp" beside it) are never candidates: otherwise, with pictures taken from
@@ -62,7 +65,8 @@ public:
 private:
     bool needsScan(const settings::ImageSettings& settings) const;
     /// Scans the image directory afresh and returns the directory it settled on.
-    std::string refresh(const std::string& path, const std::string& programDirectory);
+    std::string refresh(const std::string& path, const std::string& programDirectory,
+                        const std::atomic<bool>* stop);
     /// The directory to scan: an absolute one that exists as written, else the fallback that
     /// the directory lists give. Relative ones pass unchecked, taken from the program's folder;
     /// empty (nothing to scan) when that folder is unknown.

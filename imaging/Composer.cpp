@@ -72,7 +72,9 @@ Composition composeImage(const CompositionRequest& request) {
                 "the area for the picture is too small (" + std::to_string(target.width) + " x " +
                     std::to_string(target.height) + " pixels)"};
     }
-    LoadedPicture picture = loadPicture(request.imagePath, target);
+    DecodeLimits limits;
+    limits.stop = request.stop;
+    LoadedPicture picture = loadPicture(request.imagePath, target, limits);
     if (!picture.ok())
         return {{}, picture.error};
     QImage canvas = placePicture(std::move(picture.image), target, request.scaleFactor);

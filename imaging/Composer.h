@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QImage>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -35,6 +36,7 @@ struct CompositionRequest {
     bool addCaption = false;  ///< write the path below the picture (AddPath, not in preview)
     CharMetrics chars;        ///< sizes the caption strip and the text's left margin
     QFont font = canvasFont();
+    const std::atomic<bool>* stop = nullptr;  ///< set: loading the picture gives up
 };
 
 /// A composed canvas, or why there is none.

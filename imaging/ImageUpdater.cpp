@@ -5,26 +5,37 @@
 
 namespace muralto::imaging {
 
-ImageUpdater::ImageUpdater(Catalogue& catalogue, ImageOutput& output, std::string bitmapPath)
-    : catalogue_(catalogue), output_(output), bitmapPath_(std::move(bitmapPath)) {
-    catalogue_.setOwnBitmap(bitmapPath_);
+namespace {
+
+UpdateWork failedWork(UpdateResult result, std::string error) {
+    UpdateWork work;
+    work.result = result;
+    work.error = std::move(error);
+    return work;
 }
 
-UpdateResult ImageUpdater::UpdateImage(const UpdateRequest& request) {
-    if (bUpdating)
-        return UpdateResult::Busy;
-    bUpdating = true;
-    const UpdateResult result = update(request);
-    if (result != UpdateResult::Pending)
-        bUpdating = false;
-    return result;
+/// The wallpaper's bitmap, or the saver's frame, from a composed canvas.
+UpdateWork outputWork(const Composition& composition, const CompositionRequest& compose,
+                      const UpdateRequest& request, const std::string& bitmapPath,
+                      const std::atomic<bool>& stop) {
+    UpdateWork work;
+    work.scaleFactor = compose.scaleFactor;
+    if (!request.makesWallpaper) {
+        work.frame = composeSaverFrame(composition.canvas, compose, request.area);
+        work.result = UpdateResult::Shown;
+        return work;
+    }
+    if (stop)
+        return failedWork(UpdateResult::Failed, "the program is ending");
+    work.error = writeBitmap(composition.canvas, bitmapPath);
+    work.result = work.error.empty() ? UpdateResult::Shown : UpdateResult::Failed;
+    return work;
 }
 
-UpdateResult ImageUpdater::update(const UpdateRequest& request) {
-    lastError_.clear();
-    lastNotice_.clear();
-    if (request.makesWallpaper && !output_.canShowWallpaper(&lastError_))
-        return UpdateResult::Unsupported;
+}  // namespace
+
+UpdateWork doUpdateWork(Catalogue& catalogue, const UpdateRequest& request,
+                        const std::string& bitmapPath, const std::atomic<bool>& stop) {
     settings::ImageSettings settings = request.settings;
     TargetSize target =
         targetSize(request.area.width(), request.area.height(), settings.ScaleFactor);
@@ -34,61 +45,108 @@ UpdateResult ImageUpdater::update(const UpdateRequest& request) {
 
     std::size_t attempts = 0;
     std::size_t limit = 0;
-    while (auto choice = catalogue_.nextImage(settings, request.programDirectory)) {
+    std::string error;
+    while (auto choice = catalogue.nextImage(settings, request.programDirectory, &stop)) {
         // Later attempts take the next picture of this cycle instead of scanning again: the
         // rest of this cycle, then one whole new cycle, so any picture that loads is found.
         settings.ReScan = false;
-        if (attempts == 0) {
-            limit = catalogue_.playOrder().size() + catalogue_.imageList().size() - 1;
-        }
+        if (attempts == 0)
+            limit = catalogue.playOrder().size() + catalogue.imageList().size() - 1;
         if (target.width <= 0 || target.height <= 0) {
-            lastError_ = "the screen has no room for a picture at this scale factor";
-            return UpdateResult::NoImage;
+            return failedWork(UpdateResult::NoImage,
+                              "the screen has no room for a picture at this scale factor");
         }
-        const CompositionRequest compose{choice->path,         choice->directory, target,
-                                         settings.ScaleFactor, caption,           request.chars};
+        CompositionRequest compose{choice->path,         choice->directory, target,
+                                   settings.ScaleFactor, caption,           request.chars};
+        compose.stop = &stop;
         const Composition composition = composeImage(compose);
         if (composition.ok())
-            return show(composition, compose, request);
-        lastError_ = choice->path + ": " + composition.error;
-        if (++attempts >= limit)
-            return UpdateResult::Failed;
+            return outputWork(composition, compose, request, bitmapPath, stop);
+        error = choice->path + ": " + composition.error;
+        if (++attempts >= limit || stop)
+            return failedWork(UpdateResult::Failed, error);
     }
-    return lastError_.empty() ? UpdateResult::NoImage : UpdateResult::Failed;
+    return failedWork(error.empty() ? UpdateResult::NoImage : UpdateResult::Failed, error);
 }
 
-UpdateResult ImageUpdater::show(const Composition& composition, const CompositionRequest& compose,
-                                const UpdateRequest& request) {
+ImageUpdater::ImageUpdater(Catalogue& catalogue, ImageOutput& output, std::string bitmapPath,
+                           platform::JobRunner& jobs)
+    : catalogue_(catalogue), output_(output), bitmapPath_(std::move(bitmapPath)), jobs_(jobs) {
+    catalogue_.setOwnBitmap(bitmapPath_);
+}
+
+ImageUpdater::~ImageUpdater() {
+    // Work still running uses the catalogue, which its owner keeps until the work has ended.
+    stop_->store(true);
+}
+
+UpdateResult ImageUpdater::UpdateImage(const UpdateRequest& request) {
+    if (bUpdating || *stop_)
+        return UpdateResult::Busy;
+    bUpdating = true;
+    lastError_.clear();
+    lastNotice_.clear();
+    if (request.makesWallpaper && !output_.canShowWallpaper(&lastError_)) {
+        bUpdating = false;
+        return UpdateResult::Unsupported;
+    }
+    inCall_ = true;
+    outcomeAtOnce_.reset();
+    workRunning_ = true;
+    auto work = std::make_shared<UpdateWork>();
+    jobs_.start([work, request, &catalogue = catalogue_, path = bitmapPath_,
+                 stop = stop_] { *work = doUpdateWork(catalogue, request, path, *stop); },
+                [this, work, request, alive = std::weak_ptr<int>(alive_), stop = stop_] {
+                    if (!alive.expired() && !*stop)
+                        workDone(*work, request);
+                });
+    inCall_ = false;
+    return outcomeAtOnce_.value_or(UpdateResult::Pending);
+}
+
+void ImageUpdater::workDone(const UpdateWork& work, const UpdateRequest& request) {
+    workRunning_ = false;
+    if (resetPending_) {
+        resetPending_ = false;
+        catalogue_.resetImageList();
+    }
+    lastError_ = work.error;
+    if (work.result != UpdateResult::Shown)
+        return finish(work.result);
     if (!request.makesWallpaper) {
-        output_.showFrame(composeSaverFrame(composition.canvas, compose, request.area));
-        return UpdateResult::Shown;
+        output_.showFrame(work.frame);
+        return finish(UpdateResult::Shown);
     }
-    if (std::string error = writeBitmap(composition.canvas, bitmapPath_); !error.empty()) {
-        lastError_ = error;
-        return UpdateResult::Failed;
-    }
-    inShow_ = true;
-    shownAtOnce_.reset();
-    output_.showWallpaper(bitmapPath_, compose.scaleFactor, request.area,
+    output_.showWallpaper(bitmapPath_, work.scaleFactor, request.area,
                           [this, alive = std::weak_ptr<int>(alive_)](const WallpaperShown& shown) {
                               if (!alive.expired())
                                   wallpaperDone(shown);
                           });
-    inShow_ = false;
-    return shownAtOnce_.value_or(UpdateResult::Pending);
 }
 
 void ImageUpdater::wallpaperDone(const WallpaperShown& shown) {
     lastError_ = shown.error;
     lastNotice_ = shown.notice;
-    const UpdateResult result = shown.shown ? UpdateResult::Shown : UpdateResult::Failed;
-    if (inShow_) {
-        shownAtOnce_ = result;
-        return;
-    }
+    finish(shown.shown ? UpdateResult::Shown : UpdateResult::Failed);
+}
+
+void ImageUpdater::finish(UpdateResult result) {
     bUpdating = false;
-    if (finished_)
+    if (inCall_)
+        outcomeAtOnce_ = result;
+    else if (finished_)
         finished_(result);
+}
+
+void ImageUpdater::resetImageList() {
+    if (workRunning_)
+        resetPending_ = true;
+    else
+        catalogue_.resetImageList();
+}
+
+void ImageUpdater::cancel() {
+    stop_->store(true);
 }
 
 }  // namespace muralto::imaging

@@ -245,12 +245,14 @@ bool prepare(Decoder& d, QSize size, std::int64_t memoryLimit, bool* unsupported
     return true;
 }
 
-/// Decodes every row into scaler. False when libjpeg failed.
-bool decodeRows(Decoder& d, AreaScaler& scaler, JSAMPLE* row) {
+/// Decodes every row into scaler. False when libjpeg failed or stop was set.
+bool decodeRows(Decoder& d, AreaScaler& scaler, JSAMPLE* row, const std::atomic<bool>* stop) {
     if (setjmp(d.errors.jump))
         return false;
     jpeg_start_decompress(&d.cinfo);
     while (d.cinfo.output_scanline < d.cinfo.output_height) {
+        if (stop && stop->load(std::memory_order_relaxed))
+            return false;
         JSAMPROW rows[1] = {row};
         if (jpeg_read_scanlines(&d.cinfo, rows, 1) == 1)
             scaler.addRow(row);
@@ -271,7 +273,8 @@ ScaledJpeg failed(const std::string& reason) {
 
 }  // namespace
 
-ScaledJpeg decodeScaledJpeg(int fd, QSize size, std::int64_t memoryLimit) {
+ScaledJpeg decodeScaledJpeg(int fd, QSize size, std::int64_t memoryLimit,
+                            const std::atomic<bool>* stop) {
     if (size.isEmpty())
         return failed("no size to decode to");
     auto decoder = std::make_unique<Decoder>();
@@ -301,8 +304,8 @@ ScaledJpeg decodeScaledJpeg(int fd, QSize size, std::int64_t memoryLimit) {
         return failed("not enough memory for the picture");
     AreaScaler scaler(decodedWidth, decodedHeight, image);
     std::vector<JSAMPLE> row(AreaScaler::paddedRowBytes(decodedWidth));
-    if (!decodeRows(d, scaler, row.data()))
-        return failed(d.errors.message);
+    if (!decodeRows(d, scaler, row.data(), stop))
+        return failed(d.errors.message[0] ? d.errors.message : "decoding was stopped");
     return {ScaledJpeg::Status::Decoded, std::move(image), {}};
 }
 

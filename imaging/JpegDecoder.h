@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QSize>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -25,7 +26,9 @@ struct ScaledJpeg {
 /// the smallest factor M/8 that keeps the picture at least as large as size, and every decoded
 /// row goes at once into an area-averaging scaler, so no picture larger than the result is ever
 /// held: the memory is the result plus a few rows. libjpeg's own buffers (large only for
-/// progressive pictures) are held to memoryLimit bytes.
-ScaledJpeg decodeScaledJpeg(int fd, QSize size, std::int64_t memoryLimit);
+/// progressive pictures) are held to memoryLimit bytes. Once stop (when given) is set, decoding
+/// fails at the next row.
+ScaledJpeg decodeScaledJpeg(int fd, QSize size, std::int64_t memoryLimit,
+                            const std::atomic<bool>* stop = nullptr);
 
 }  // namespace muralto::imaging

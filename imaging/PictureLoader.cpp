@@ -226,7 +226,8 @@ std::optional<LoadedPicture> loadJpeg(QFile& file, const JpegHeader& jpeg, Targe
             refusal(sizes.declared, sizes.requested, QImage::Format_RGB32, &jpeg, limits);
         !reason.empty())
         return LoadedPicture{{}, failure(path, reason)};
-    ScaledJpeg direct = decodeScaledJpeg(file.handle(), sizes.requested, limits.memory);
+    ScaledJpeg direct =
+        decodeScaledJpeg(file.handle(), sizes.requested, limits.memory, limits.stop);
     if (direct.status == ScaledJpeg::Status::Decoded)
         return LoadedPicture{upright(std::move(direct.image), turn), {}};
     if (direct.status == ScaledJpeg::Status::Failed)

@@ -2,6 +2,7 @@
 
 #include <QImage>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -18,6 +19,7 @@ inline constexpr std::int64_t kMaxDeclaredPixels = 1'000'000'000;
 struct DecodeLimits {
     std::int64_t pixels = kMaxDeclaredPixels;  ///< most pixels that a picture may declare
     std::int64_t memory = kDecodeMemoryLimit;  ///< most memory that decoding one may take
+    const std::atomic<bool>* stop = nullptr;   ///< set: a JPEG's decoding gives up
 };
 
 /// A loaded picture, or why there is none.

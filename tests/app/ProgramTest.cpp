@@ -17,6 +17,7 @@
 #include "app/UpdateTimer.h"
 #include "app/frmImage.h"
 #include "tests/support/Fakes.h"
+#include "tests/support/HangingFolderProbe.h"
 #include "tests/support/RecordingOutput.h"
 #include "tests/support/TempHive.h"
 
@@ -51,7 +52,8 @@ struct TestServices {
 
     Services services() {
         return {temp.registry, temp.boxes, system,  random,
-                installer,     strings,    windows, [this] { return anotherInstance; }};
+                installer,     strings,    windows, [this] { return anotherInstance; },
+                probe,         jobs};
     }
     std::string stored(std::string_view name) { return temp.stored("Settings", name); }
     void store(std::string_view name, std::string_view value) {
@@ -65,6 +67,8 @@ struct TestServices {
     FakeWindowSystem windows;
     bool anotherInstance = false;
     i18n::StringTable strings{i18n::Language::EnUS};
+    std::shared_ptr<imaging::FolderProbe> probe;
+    std::shared_ptr<platform::JobRunner> jobs = std::make_shared<platform::InlineJobRunner>();
 };
 
 /// Records the program's window steps in order; the image window is 777.
@@ -230,6 +234,38 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A value left by a saver that did not end properly, or another instance that is no saver,
 // does not keep the saver from starting.
+// The end never waits for an update's work, here hanging on a picture folder whose mount does
+// not answer: the work is told to give up, and once it can, it writes and shows nothing.
+TEST_F(ProgramRun, AnEndDuringAHangingUpdateEndsAtOnceWithItsValuesWritten) {
+    const std::string bitmap = host.system.directory + "/jdoe.bmp";
+    for (const char* args : {"", "/s"}) {
+        SCOPED_TRACE(args);
+        auto probe = std::make_shared<test::HangingFolderProbe>("/proc/self/mountinfo",
+                                                                (dir.path() / "pics").string());
+        host.probe = probe;
+        host.jobs = std::make_shared<platform::ThreadJobRunner>();
+        ASSERT_EQ(start(args), Program::Outcome::Running);
+        ASSERT_TRUE(test::eventually([&] { return probe->hangs() > 0; }));
+        taken();
+        if (*args) {
+            program->Form_MouseMove(10, 10);
+            program->Form_MouseMove(10, 30);  // the wake
+        } else {
+            program->EndProgram();
+        }
+        EXPECT_TRUE(taken().ends_with("endProcess"));
+        EXPECT_EQ(host.stored("SSActive"), "False");
+        EXPECT_FALSE(program->finishWork(std::chrono::milliseconds(20)));
+        probe->release();
+        EXPECT_TRUE(program->finishWork(std::chrono::seconds(5)));
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(output.wallpapers.empty());
+        EXPECT_TRUE(output.frames.empty());
+        EXPECT_FALSE(std::filesystem::exists(bitmap));
+        program.reset();
+    }
+}
+
 TEST_F(ProgramRun, OnlyAnotherRunningSaverKeepsTheSaverFromStarting) {
     for (const auto& [ssActive, another] : {std::pair{"True", false}, {"False", true}}) {
         host.store("SSActive", ssActive);

@@ -67,6 +67,10 @@ TEST_F(DirectoryScanTest, ListsFilesOfAFolderBeforeItsSubfoldersAndTheImagesAmon
                      return !path.ends_with(".txt") && !path.ends_with(".jpeg");
                  });
     EXPECT_EQ(images, expectedImages);
+
+    const std::atomic<bool> stop = true;  // the program is ending: no folder is listed
+    AddImageFiles(dir_.path().string(), images, &stop);
+    EXPECT_EQ(images, expectedImages);
 }
 
 TEST_F(DirectoryScanTest, LinksAreFollowedButEveryFolderIsWalkedOnceAndOnlyFilesListed) {

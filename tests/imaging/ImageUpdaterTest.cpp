@@ -12,6 +12,7 @@
 #include "imaging/BitmapWriter.h"
 #include "imaging/ImageUpdater.h"
 #include "platform/RandomSource.h"
+#include "tests/support/HeldJobRunner.h"
 #include "tests/support/RecordingOutput.h"
 #include "tests/support/TestSupport.h"
 
@@ -29,7 +30,8 @@ protected:
     MountDirectoryLists lists{dir.path().string()};
     Catalogue catalogue{random, lists};
     test::RecordingOutput output;
-    ImageUpdater updater{catalogue, output, bitmap};
+    test::HeldJobRunner jobs;
+    ImageUpdater updater{catalogue, output, bitmap, jobs};
 
     void picture(const std::string& name, QSize size) {
         fs::create_directories(pictures);
@@ -99,6 +101,43 @@ TEST_F(ImageUpdaterTest, PendingWallpapersKeepTheUpdateBusyUntilTheirOutcomeCome
         EXPECT_EQ(updater.lastNotice(), outcome.notice);
     }
     EXPECT_EQ(finished, (std::vector<UpdateResult>{UpdateResult::Shown, UpdateResult::Failed}));
+}
+
+/// While the work runs nothing else starts, and the work uses the request and the image list as
+/// they were when the update started: settings saved meanwhile empty the list only once the
+/// work is back. The bitmap is written by the work; the desktop gets it once the work is back.
+TEST_F(ImageUpdaterTest, OneUpdateAtATimeWithTheSettingsOfItsStart) {
+    picture("a.bmp", QSize(100, 100));
+    jobs.hold = true;
+    UpdateRequest update = request();
+    ASSERT_EQ(updater.UpdateImage(update), UpdateResult::Pending);
+    update.settings.Path = (dir.path() / "empty").string();
+    fs::create_directories(update.settings.Path);
+    updater.resetImageList();
+    EXPECT_EQ(updater.UpdateImage(update), UpdateResult::Busy);
+    jobs.runWork();
+    EXPECT_TRUE(fs::exists(bitmap));
+    EXPECT_TRUE(output.wallpapers.empty());
+    EXPECT_EQ(updater.UpdateImage(update), UpdateResult::Busy);
+    ASSERT_EQ(catalogue.imageList().size(), 2u);
+    jobs.bringBack();
+    EXPECT_EQ(output.wallpapers, std::vector<QSize>{QSize(100, 100)});
+    EXPECT_EQ(catalogue.imageList().size(), 1u);  // emptied now, for the next update
+    jobs.hold = false;
+    EXPECT_EQ(updater.UpdateImage(update), UpdateResult::NoImage);
+}
+
+/// Once cancelled, the work gives up, what it found is never shown and no update starts again.
+TEST_F(ImageUpdaterTest, CancelledWorkIsDroppedAndNothingStartsAgain) {
+    picture("a.bmp", QSize(100, 100));
+    jobs.hold = true;
+    ASSERT_EQ(updater.UpdateImage(request()), UpdateResult::Pending);
+    updater.cancel();
+    jobs.bringBack();
+    EXPECT_TRUE(output.wallpapers.empty());
+    EXPECT_FALSE(fs::exists(bitmap));
+    jobs.hold = false;
+    EXPECT_EQ(updater.UpdateImage(request()), UpdateResult::Busy);
 }
 
 /// The saver modes get a frame and write no bitmap; the preview never draws a caption

@@ -118,6 +118,7 @@ TEST(JpegDecoderTest, DecodesToTheSizeAskedForAsQtWouldOrFailsCleanly) {
         QSize size;
         Status status;
         std::int64_t limit = kLimit;
+        bool stopped = false;  ///< the program is ending
     };
     const Case cases[] = {
         {"progressive", progressive, {700, 525}, Status::Decoded},
@@ -126,6 +127,7 @@ TEST(JpegDecoderTest, DecodesToTheSizeAskedForAsQtWouldOrFailsCleanly) {
         // A progressive picture buffers all its coefficients, which this limit does not allow.
         {"over the memory limit", progressive, {6, 4}, Status::Failed, 4096},
         {"CMYK", test::cmykJpeg(32), {16, 1}, Status::Unsupported},
+        {"stopped", jpeg, {600, 450}, Status::Failed, kLimit, true},
     };
     const muralto::test::TempDir dir;
     for (const Case& c : cases) {
@@ -134,7 +136,8 @@ TEST(JpegDecoderTest, DecodesToTheSizeAskedForAsQtWouldOrFailsCleanly) {
         const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         ASSERT_GE(fd, 0);
         ::lseek(fd, 7, SEEK_SET);  // the decoder reads from the start whatever the offset
-        const ScaledJpeg decoded = decodeScaledJpeg(fd, c.size, c.limit);
+        const std::atomic<bool> stop = c.stopped;
+        const ScaledJpeg decoded = decodeScaledJpeg(fd, c.size, c.limit, &stop);
         ::close(fd);
         ASSERT_EQ(decoded.status, c.status) << decoded.error;
         if (c.status != Status::Decoded) {
