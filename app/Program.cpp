@@ -81,10 +81,17 @@ Program::Outcome Program::Main(const CommandLine& commandLine, ProgramWindows* w
         *jobs_);
     updater_->setFinishedHandler([this](imaging::UpdateResult result) { reportUpdate(result); });
     chars = windows_->measureCanvasFont();
+    resetImageList();
+    // The wallpaper's first update needs no window: its work runs while the windows are built,
+    // and what it has to tell waits for the icon.
+    std::optional<imaging::UpdateResult> first;
+    if (glRunMode == RunMode::Wallpaper)
+        first = startUpdate();
     if (const Outcome started = startMode(commandLine); started != Outcome::Running)
         return started;
-    resetImageList();
-    if (glRunMode != RunMode::Options)
+    if (first && *first != imaging::UpdateResult::Pending)
+        reportUpdate(*first);
+    else if (!first && glRunMode != RunMode::Options)
         UpdateImage();
     loadGroups();
     return Outcome::Running;
@@ -214,19 +221,23 @@ void Program::Form_MouseMove(double x, double y) {
 imaging::UpdateResult Program::UpdateImage() {
     if (!updater_ || !windows_)
         return imaging::UpdateResult::NoImage;
+    if (makesWallpaper() && wallpaperUnsupported_)
+        return imaging::UpdateResult::Unsupported;  // told already
+    const imaging::UpdateResult result = startUpdate();
+    if (result != imaging::UpdateResult::Pending)
+        reportUpdate(result);
+    return result;
+}
+
+imaging::UpdateResult Program::startUpdate() {
     imaging::UpdateRequest request;
-    request.makesWallpaper = glRunMode == RunMode::Wallpaper || glRunMode == RunMode::Options;
-    if (request.makesWallpaper && wallpaperUnsupported_)
-        return imaging::UpdateResult::Unsupported;
+    request.makesWallpaper = makesWallpaper();
     request.preview = glRunMode == RunMode::Preview && !fullScreenFrames_;
     request.settings = settingsInForce();
     request.area = request.makesWallpaper ? windows_->screenSize() : windows_->imageWindowSize();
     request.chars = chars;
     request.programDirectory = services_.system.programDirectory();
-    const imaging::UpdateResult result = updater_->UpdateImage(request);
-    if (result != imaging::UpdateResult::Pending)
-        reportUpdate(result);
-    return result;
+    return updater_->UpdateImage(request);
 }
 
 void Program::reportUpdate(imaging::UpdateResult result) {

@@ -148,6 +148,11 @@ private:
     Outcome startXScreenSaverRun(const CommandLine& commandLine);
     /// Ends the program once window host is gone; the preview has nothing left to draw into.
     void watchHost(std::uint32_t host);
+    /// UpdateImage without telling its outcome.
+    imaging::UpdateResult startUpdate();
+    bool makesWallpaper() const {
+        return glRunMode == settings::RunMode::Wallpaper || glRunMode == settings::RunMode::Options;
+    }
     void reportWallpaperUnsupported();
     /// Tells the user and standard error what became of an update that did not go as planned.
     void reportUpdate(imaging::UpdateResult result);

@@ -80,7 +80,10 @@ public:
     void showOptionsWindow() override { step("showOptions"); }
     void restoreOptionsWindowIfMinimised() override { step("restoreIfMinimised"); }
     QSize screenSize() override { return {1024, 768}; }
-    void notify(const std::string& text) override { notices.push_back(text); }
+    void notify(const std::string& text) override {
+        notices.push_back(text);
+        noticeBeforeIcon |= calls.find("addTrayIcon") == std::string::npos;
+    }
     void showSaverWindow() override {
         step("showSaverWindow");
         imageSize = screenSize();
@@ -119,6 +122,7 @@ public:
     std::function<void()> onUnloadOptions = [] {}, onEndProcess = [] {};
     std::string calls;
     std::vector<std::string> notices;
+    bool noticeBeforeIcon = false;  ///< a notice went nowhere: the icon was not up yet
     CursorCounter cursor;
     QSize imageSize;
 };
@@ -300,6 +304,7 @@ TEST_F(ProgramRun, AnUnsupportedSessionIsAskedAgainAtEachSave) {
     output.unsupportedReason.clear();
     EXPECT_EQ(program->UpdateImage(), imaging::UpdateResult::Shown);
     EXPECT_TRUE(windows.notices.size() == 1u && output.asked == 2);
+    EXPECT_FALSE(windows.noticeBeforeIcon);
     testing::internal::GetCapturedStderr();
 }
 
