@@ -15,6 +15,9 @@ namespace {
 
 constexpr std::size_t kFilesPerFolder = 100;
 constexpr std::size_t kFoldersPerParent = 10;
+/// Candidates that share one copy of the picture as hard links (file systems allow 65,000 links
+/// or more to a file), so a large tree of pictures costs little more than one of empty files.
+constexpr std::size_t kLinksPerCopy = 10000;
 
 struct NameKind {
     const char* suffix;
@@ -65,6 +68,27 @@ bool createEmptyFile(const std::string& path) {
     return true;
 }
 
+/// Writes the candidates' picture: a fresh copy for every kLinksPerCopy of them, hard links to
+/// the copy for the others. Empty on success, or what failed.
+class PictureFiles {
+public:
+    explicit PictureFiles(const std::string& bytes) : bytes_(bytes) {}
+
+    std::string create(const std::string& path) {
+        if (written_++ % kLinksPerCopy == 0) {
+            copy_ = path;
+            return writeFileBytes(path, bytes_);
+        }
+        return ::link(copy_.c_str(), path.c_str()) == 0 ? std::string()
+                                                        : systemError("cannot link", path);
+    }
+
+private:
+    const std::string& bytes_;
+    std::string copy_;
+    std::size_t written_ = 0;
+};
+
 void append16(std::string& out, unsigned value) {
     out.push_back(char((value >> 8) & 0xFF));
     out.push_back(char(value & 0xFF));
@@ -72,7 +96,8 @@ void append16(std::string& out, unsigned value) {
 
 }  // namespace
 
-TreeSummary makeFileTree(const std::string& root, std::size_t fileCount) {
+TreeSummary makeFileTree(const std::string& root, std::size_t fileCount,
+                         const std::string& picture) {
     TreeSummary summary;
     const std::size_t folders = fileCount / kFilesPerFolder;
     const std::vector<std::string> paths = folderPaths(root, folders);
@@ -83,14 +108,19 @@ TreeSummary makeFileTree(const std::string& root, std::size_t fileCount) {
         }
     }
     summary.folders = folders;
+    PictureFiles pictures(picture);
     for (std::size_t i = 0; i < fileCount; ++i) {
         const std::string path = paths[i % paths.size()] + "/" + fileName(i);
-        if (!createEmptyFile(path)) {
+        const bool candidate = kNameKinds[i % kNameKinds.size()].candidate;
+        if (candidate && !picture.empty()) {
+            summary.error = pictures.create(path);
+        } else if (!createEmptyFile(path)) {
             summary.error = systemError("cannot create file", path);
-            return summary;
         }
+        if (!summary.error.empty())
+            return summary;
         ++summary.files;
-        if (kNameKinds[i % kNameKinds.size()].candidate)
+        if (candidate)
             ++summary.candidates;
     }
     return summary;

@@ -17,8 +17,11 @@ struct TreeSummary {
 /// Creates root (which must not exist yet, its parent must) holding fileCount empty files in
 /// nested folders: about a hundred files to a folder, folders ten to a parent, names with a mix
 /// of extensions in both letter cases (".jpg", ".JPG", ".bmp", ".gif", ".eps", ".wmf", ".png",
-/// ".txt", ".jpeg", none) and some hidden files. The same count gives the same tree.
-TreeSummary makeFileTree(const std::string& root, std::size_t fileCount);
+/// ".txt", ".jpeg", none) and some hidden files. The same count gives the same tree. With a
+/// picture (the bytes of a picture file), every candidate holds it, most as hard links, so an
+/// update over the tree finds a picture that loads.
+TreeSummary makeFileTree(const std::string& root, std::size_t fileCount,
+                         const std::string& picture = {});
 
 /// A 252-byte progressive JPEG that declares 30000 x 30000 pixels in 4:2:0 and stops after a
 /// few bytes of its first scan. A decoder that trusts the header buffers 1.35 billion DCT

@@ -5,42 +5,20 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
+#include "bench/StallMeter.h"
 #include "ui/DirectoryControls.h"
 #include "ui/FolderListModel.h"
 
 namespace muralto::bench {
 namespace {
 
-constexpr int kTickMs = 10;
 constexpr int kSettleMs = 250;
-
-/// The largest gap between the ticks of a kTickMs timer while it runs.
-class StallMeter {
-public:
-    StallMeter() {
-        QObject::connect(&timer_, &QTimer::timeout,
-                         [this] { longest_ = std::max(longest_, clock_.restart()); });
-        timer_.setTimerType(Qt::PreciseTimer);
-        timer_.start(kTickMs);
-        clock_.start();
-    }
-    /// The longest gap beyond the timer's own interval, in milliseconds.
-    qint64 longestStall() const {
-        return std::max<qint64>(0, std::max(longest_, clock_.elapsed()) - kTickMs);
-    }
-
-private:
-    QTimer timer_;
-    QElapsedTimer clock_;
-    qint64 longest_ = 0;
-};
 
 std::string entryName(std::uint64_t index) {
     static const char* const kStems[] = {"IMG_", "img_", "Trip ", "DSC", "photo-"};

@@ -4,12 +4,15 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <optional>
 
 #include "bench/BenchInputs.h"
 #include "bench/PoolShuffle.h"
 #include "bench/ProcessMeter.h"
 #include "bench/ResidentProbe.h"
+#include "bench/WindowProbe.h"
 #include "folders/DirectoryScan.h"
 #include "imaging/PlayOrder.h"
 
@@ -89,13 +92,44 @@ std::optional<ResidentOptions> parseResident(const Arguments& args) {
     return options;
 }
 
+std::optional<WindowOptions> parseWindowStart(const Arguments& args) {
+    WindowOptions options;
+    std::size_t dashes = 0;
+    options.command = commandAfterDashes(args, &dashes);
+    if (options.command.empty())
+        return std::nullopt;
+    for (std::size_t i = 0; i < dashes; i += 2) {
+        if (i + 1 >= dashes)
+            return std::nullopt;
+        const auto starts = number(args[i + 1], 1, 1000);
+        if (args[i] == "--log")
+            options.logPath = args[i + 1];
+        else if (args[i] == "--starts" && starts)
+            options.starts = int(*starts);
+        else
+            return std::nullopt;
+    }
+    return options;
+}
+
 }  // namespace
 
 int makeTreeCommand(const Arguments& args) {
-    const auto count = args.size() == 2 ? number(args[1], 0, 100'000'000) : std::nullopt;
+    const bool withPicture = args.size() == 4 && args[2] == "--picture";
+    const auto count =
+        args.size() == 2 || withPicture ? number(args[1], 0, 100'000'000) : std::nullopt;
     if (!count)
-        return misuse("muralto_bench make-tree DIR COUNT");
-    const TreeSummary tree = makeFileTree(args[0], *count);
+        return misuse("muralto_bench make-tree DIR COUNT [--picture FILE]");
+    std::string picture;
+    if (withPicture) {
+        std::ifstream in(args[3], std::ios::binary);
+        picture.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        if (!in.good() && !in.eof())
+            return failure("cannot read " + args[3]);
+        if (picture.empty())
+            return failure("no picture in " + args[3]);
+    }
+    const TreeSummary tree = makeFileTree(args[0], *count, picture);
     if (!tree.error.empty())
         return failure(tree.error);
     std::printf("files: %zu\ncandidates: %zu\nfolders: %zu\n", tree.files, tree.candidates,
@@ -178,6 +212,16 @@ int residentCommand(const Arguments& args) {
         return failure(report.error);
     std::printf("idle_rss_mb: %.1f\nidle_cpu_pct: %.3f\n", report.idleRssMb, report.idleCpuPct);
     return 0;
+}
+
+int windowStartCommand(const Arguments& args) {
+    const auto options = parseWindowStart(args);
+    if (!options)
+        return misuse("muralto_bench window-start [--starts N] [--log FILE] -- COMMAND...");
+    const WindowReport report = probeWindowStarts(*options);
+    for (std::size_t i = 0; i < report.paintedMs.size(); ++i)
+        std::printf("map_ms: %.1f\npaint_ms: %.1f\n", report.mappedMs[i], report.paintedMs[i]);
+    return report.error.empty() ? 0 : failure(report.error);
 }
 
 }  // namespace muralto::bench

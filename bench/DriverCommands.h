@@ -10,7 +10,8 @@ namespace muralto::bench {
 // reports misuse and failures on standard error, and returns the exit status: 0 done, 1
 // failed, 2 misused.
 
-/// make-tree DIR COUNT: the file tree of makeFileTree.
+/// make-tree DIR COUNT [--picture FILE]: the file tree of makeFileTree, its candidates holding
+/// the bytes of FILE when given.
 int makeTreeCommand(const Arguments& args);
 /// make-hostile OUT: the hostile progressive JPEG.
 int makeHostileCommand(const Arguments& args);
@@ -27,6 +28,9 @@ int measureCommand(const Arguments& args);
 /// resident [--starts N] [--idle SECONDS] [--log FILE] -- COMMAND...: probeResident on the
 /// display of $DISPLAY; prints each start's time, the idle memory and the idle CPU share.
 int residentCommand(const Arguments& args);
+/// window-start [--starts N] [--log FILE] -- COMMAND...: probeWindowStarts on the display of
+/// $DISPLAY; prints each measured start's "map_ms: " and "paint_ms: ".
+int windowStartCommand(const Arguments& args);
 /// hive-read FILE: reads the hive file as the program's settings do; prints the time the read
 /// took and the number of keys (the root not counted) and values.
 int hiveReadCommand(const Arguments& args);

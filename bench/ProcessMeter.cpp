@@ -1,6 +1,7 @@
 #include "bench/ProcessMeter.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -8,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <thread>
 
 extern char** environ;
 
@@ -84,6 +86,25 @@ ProcessCost measureProcess(const std::vector<std::string>& argv) {
     cost.maxRssKb = usage.ru_maxrss;
     cost.exitCode = exitCodeOf(status);
     return cost;
+}
+
+bool processEnded(pid_t pid, int* status) {
+    return ::waitpid(pid, status, WNOHANG) == pid;
+}
+
+void endProcess(pid_t pid) {
+    int status = 0;
+    if (processEnded(pid, &status))
+        return;
+    ::kill(pid, SIGTERM);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (processEnded(pid, &status))
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, &status, 0);
 }
 
 }  // namespace muralto::bench

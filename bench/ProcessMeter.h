@@ -13,6 +13,12 @@ namespace muralto::bench {
 pid_t spawnProcess(const std::vector<std::string>& argv, const std::string& outputPath,
                    std::string* error);
 
+/// Whether the process has ended; reaps it, setting *status, when it has.
+bool processEnded(pid_t pid, int* status);
+
+/// Ends the process and reaps it: asks first (SIGTERM), forces it after five seconds.
+void endProcess(pid_t pid);
+
 /// What one run of a process cost.
 struct ProcessCost {
     double wallMs = 0;  ///< from just before the start to the end of the process

@@ -76,27 +76,6 @@ private:
     xcb_atom_t atom_ = XCB_ATOM_NONE;
 };
 
-/// Whether the process has ended; reaps it when it has.
-bool ended(pid_t pid, int* status) {
-    return ::waitpid(pid, status, WNOHANG) == pid;
-}
-
-/// Ends the process: asks first, then forces it after a few seconds.
-void stop(pid_t pid) {
-    int status = 0;
-    if (ended(pid, &status))
-        return;
-    ::kill(pid, SIGTERM);
-    const auto deadline = Clock::now() + std::chrono::seconds(5);
-    while (Clock::now() < deadline) {
-        if (ended(pid, &status))
-            return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    ::kill(pid, SIGKILL);
-    ::waitpid(pid, &status, 0);
-}
-
 /// Starts the program and waits for its wallpaper; the time taken, or an error.
 struct Start {
     pid_t pid = -1;
@@ -114,7 +93,7 @@ Start startUntilWallpaper(RootWatcher& watcher, const ResidentOptions& options) 
     const auto deadline = begin + std::chrono::seconds(options.timeoutSeconds);
     int status = 0;
     while (!watcher.wallpaperSet(2)) {
-        if (ended(start.pid, &status)) {
+        if (processEnded(start.pid, &status)) {
             start.error = "the program ended (exit status " + std::to_string(status) +
                           ") before it set a wallpaper";
             start.pid = -1;
@@ -161,7 +140,7 @@ long cpuTicks(pid_t pid) {
 /// Whether the program is gone; reaps it and forgets its id when it is.
 bool gone(Start& start) {
     int status = 0;
-    if (!ended(start.pid, &status))
+    if (!processEnded(start.pid, &status))
         return false;
     start.pid = -1;
     return true;
@@ -202,7 +181,7 @@ ResidentReport probeResident(const ResidentOptions& options) {
         if (start.error.empty() && i == total)
             start.error = measureIdle(start, options, report);
         if (start.pid >= 0)
-            stop(start.pid);
+            endProcess(start.pid);
         if (!start.error.empty()) {
             report.error = start.error;
             return report;

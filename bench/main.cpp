@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
                      {"shuffle", shuffleCommand},
                      {"measure", measureCommand},
                      {"resident", residentCommand},
+                     {"window-start", windowStartCommand},
                      {"hive-read", hiveReadCommand},
                      {"groups", groupsCommand}});
 }
