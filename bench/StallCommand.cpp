@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QMetaObject>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -67,6 +68,18 @@ std::optional<StallOptions> parseStall(const Arguments& args) {
 
 double millisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+/// Runs the event loop until done holds or the deadline passes.
+void processUntil(const std::function<bool()>& done, Clock::time_point deadline) {
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (done() || Clock::now() >= deadline)
+            loop.quit();
+    });
+    poll.start(1);
+    loop.exec();
 }
 
 /// A network mount whose server is gone: every question about the folder or anything below it
@@ -191,31 +204,43 @@ public:
         }
     }
 
-    /// Starts the program with the meter running and runs its event loop.
+    /// Starts the program, lets its windows come up (and the saver's first frame), then times
+    /// one update as "Update Wallpaper" or the saver's timer starts it: the options window is
+    /// up in the wallpaper scenarios ("/c", which makes no update of its own at start), the
+    /// saver's window in the saver's.
     StallReport run() {
         StallReport report;
-        const bool settle = options_.scenario != Scenario::StuckMount;
-        StallMeter meter;
+        const bool saver = options_.scenario == Scenario::Saver;
         const auto start = Clock::now();
-        NotingOutput noting(*output_, start, [&](const std::string& what, double ms) {
+        const auto deadline = start + std::chrono::seconds(options_.deadlineSeconds);
+        std::function<void(const std::string&)> arrived = [](const std::string&) {};
+        NotingOutput noting(*output_, start,
+                            [&](const std::string& what, double) { arrived(what); });
+        const auto outcome = program_.Main(app::parseCommandLine({saver ? "/s" : "/c"}, nullptr),
+                                           &windows_, &noting);
+        report.mainMs = millisecondsSince(start);
+        if (outcome != app::Program::Outcome::Running)
+            return report;
+        bool firstFrame = !saver;
+        arrived = [&](const std::string&) { firstFrame = true; };
+        processUntil([&] { return firstFrame; }, deadline);
+        processUntil([] { return false; }, Clock::now() + std::chrono::milliseconds(kSettleMs));
+
+        StallMeter meter;
+        const auto updateStart = Clock::now();
+        arrived = [&](const std::string& what) {
             if (report.outcomeMs >= 0)
                 return;
             report.outcome = what;
-            report.outcomeMs = ms;
-            if (settle)
-                QTimer::singleShot(kSettleMs, qApp, [] { QCoreApplication::exit(0); });
-        });
-        const std::vector<std::string> arguments = options_.scenario == Scenario::Saver
-                                                       ? std::vector<std::string>{"/s"}
-                                                       : std::vector<std::string>{};
-        const auto outcome =
-            program_.Main(app::parseCommandLine(arguments, nullptr), &windows_, &noting);
-        report.mainMs = millisecondsSince(start);
-        const qint64 left = options_.deadlineSeconds * 1000 - qint64(report.mainMs);
-        if (outcome == app::Program::Outcome::Running) {
-            QTimer::singleShot(std::max<qint64>(left, 0), qApp, [] { QCoreApplication::exit(0); });
-            QApplication::exec();
-        }
+            report.outcomeMs = millisecondsSince(updateStart);
+        };
+        program_.UpdateImage();
+        const auto updateDeadline =
+            options_.scenario == Scenario::StuckMount
+                ? updateStart + std::chrono::seconds(options_.deadlineSeconds)
+                : deadline;
+        processUntil([&] { return report.outcomeMs >= 0; }, updateDeadline);
+        processUntil([] { return false; }, Clock::now() + std::chrono::milliseconds(kSettleMs));
         report.stallMaxMs = meter.longestGap();
         if (report.outcomeMs < 0)
             report.outcome = "none within " + std::to_string(options_.deadlineSeconds) + " s";
