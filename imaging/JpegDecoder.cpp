@@ -13,6 +13,8 @@
 #include <jerror.h>  // after jpeglib.h, which it needs
 #include <jpeglib.h>
 
+#include "imaging/PagedImage.h"
+
 namespace muralto::imaging {
 
 namespace {
@@ -296,7 +298,7 @@ ScaledJpeg decodeScaledJpeg(int fd, QSize size, std::int64_t memoryLimit) {
     const int decodedHeight = int(d.cinfo.output_height);
     if (decodedWidth < size.width() || decodedHeight < size.height())
         return failed("the picture is smaller than the size asked for");
-    QImage image(size, QImage::Format_RGB32);
+    QImage image = pagedImage(size, QImage::Format_RGB32);
     if (image.isNull())
         return failed("not enough memory for the picture");
     AreaScaler scaler(decodedWidth, decodedHeight, image);

@@ -2,17 +2,18 @@
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QFile>
+#include <QImageReader>
 
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <system_error>
 #include <vector>
 
 #include "platform/FileIo.h"
+#include "platform/gui/PagedImage.h"
 
 namespace muralto::platform {
 
@@ -88,12 +89,21 @@ Result<std::string> makeFreshCopy(const std::string& bitmapPath) {
     return copy.string();
 }
 
+// A bitmap is read straight from the file by Qt's own BMP reader, with no guessing of the
+// format: guessing loads every image format plugin (and the libraries behind them) into the
+// resident program only to ask each whether it knows the file.
 QImage readImage(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(file), {}};
-    if (!file && !file.eof())
+    QFile file(QFile::decodeName(QByteArray::fromStdString(path)));
+    if (!file.open(QIODevice::ReadOnly))
         return {};
-    return QImage::fromData(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    if (file.peek(2) != "BM")
+        return QImage::fromData(file.readAll());
+    QImageReader reader(&file, "bmp");
+    reader.setAutoDetectImageFormat(false);
+    // The reader fills an image of the right size and format in place, here one in pages of
+    // its own.
+    QImage image = pagedImage(reader.size(), reader.imageFormat());
+    return reader.read(&image) ? image : QImage();
 }
 
 bool writeBmp(const QImage& image, const std::string& path) {

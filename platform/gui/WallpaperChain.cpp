@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "platform/HeapTrim.h"
 #include "platform/ProgramIdentity.h"
 #include "platform/gui/WallpaperX11.h"
 
@@ -76,11 +77,16 @@ void WallpaperWorker::start(WallpaperJob job, Done done) {
         thread_.join();  // the previous change has ended: only its thread is left to reap
     thread_ = std::thread([this, job = std::move(job), done = std::move(done)] {
         const WallpaperOutcome outcome = chain_->set(job);
+        // The change's pictures were made and freed in this thread's own heap: give it back
+        // now, or the idle program keeps it until the next change.
+        TrimHeap();
         QMetaObject::invokeMethod(
             receiver_.get(),
             [this, outcome, done] {
                 running_ = false;
                 done(outcome);
+                // The update's canvas and bitmap rows are gone by now; so is their heap.
+                TrimHeap();
             },
             Qt::QueuedConnection);
     });

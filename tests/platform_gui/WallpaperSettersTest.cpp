@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -176,12 +178,47 @@ TEST(PackPixels, LaysOutPixelsAsTheServerExpects) {
     }
 }
 
+// The image's rows go to the server as they are only where packing would not change a byte.
+TEST(PackPixels, SendsRgb32RowsAsTheyAreOnlyWhereTheyAreTheServersLayout) {
+    const bool bigEndian = std::endian::native == std::endian::big;
+    const QRgb pixels[] = {0xFFFF0000, 0xFF00FF00, 0xFF123456};
+    const QImage image(reinterpret_cast<const uchar*>(pixels), 3, 1, QImage::Format_RGB32);
+    const std::pair<XPixelFormat, bool> cases[] = {
+        {{24, 32, 32, bigEndian, 0xFF0000, 0xFF00, 0xFF}, true},
+        {{32, 32, 32, bigEndian, 0xFF0000, 0xFF00, 0xFF}, true},
+        {{24, 32, 32, !bigEndian, 0xFF0000, 0xFF00, 0xFF}, false},  // the other byte order
+        {{24, 32, 32, bigEndian, 0xFF, 0xFF00, 0xFF0000}, false},   // red and blue swapped
+        {{30, 32, 32, bigEndian, 0x3FF00000, 0xFFC00, 0x3FF}, false},
+        {{24, 24, 32, bigEndian, 0xFF0000, 0xFF00, 0xFF}, false},
+        {{16, 16, 32, bigEndian, 0xF800, 0x07E0, 0x001F}, false},
+        {{24, 32, 64, bigEndian, 0xFF0000, 0xFF00, 0xFF}, false},  // 3 pixels fill no 64-bit pad
+    };
+    for (const auto& [format, asTheyAre] : cases) {
+        EXPECT_EQ(rgb32IsServerLayout(format, image.width()), asTheyAre) << format.depth;
+        if (!asTheyAre)
+            continue;
+        // The same pixel values, as far as the depth goes: the server ignores the bits above.
+        std::size_t stride = 0;
+        const std::vector<std::uint8_t> packed = packPixels(image, format, &stride);
+        ASSERT_EQ(stride, std::size_t(image.bytesPerLine()));
+        const std::uint32_t depthBits = format.depth == 32 ? 0xFFFFFFFF : 0xFFFFFF;
+        for (int x = 0; x < image.width(); ++x) {
+            std::uint32_t sent = 0;
+            std::memcpy(&sent, packed.data() + 4 * x, 4);
+            EXPECT_EQ(sent & depthBits, pixels[x] & depthBits) << format.depth << " " << x;
+        }
+    }
+    EXPECT_TRUE(rgb32IsServerLayout({24, 32, 64, bigEndian, 0xFF0000, 0xFF00, 0xFF}, 4));
+}
+
 TEST(ComposeScreen, PutsTheBitmapOnThePrimaryMonitorOnly) {
     using enum Placement;
     const QRect right(4, 0, 4, 3);
     const std::tuple<std::string, QRect, Placement, std::string> cases[] = {
         {"ABCDEF", right, Centred, "........|....BCDE|........"},  // cropped evenly, no spill
         {"AB|CD", QRect(3, 1, 5, 2), Tiled, "........|...ABABA|...CDCDC"},
+        {"AB.|CDE", QRect(0, 0, 3, 2), Tiled, "AB.|CDE"},  // the bitmap is the screen
+        {"AB.|CDE", QRect(0, 0, 3, 2), Centred, "AB.|CDE"},
     };
     for (const auto& [bitmap, area, placement, screen] : cases) {
         const QImage expected = picture(screen);
