@@ -19,7 +19,9 @@ namespace {
 
 constexpr std::uint32_t kHeaderSize = 14 + 40;   // file header and BITMAPINFOHEADER
 constexpr std::uint32_t kPixelsPerMetre = 3780;  // 96 dots per inch
-constexpr std::size_t kFlushSize = 1 << 20;
+// Rows go out in blocks small enough to come from the heap's warm pages: a larger block would be
+// a fresh mapping, faulted in page by page at every update.
+constexpr std::size_t kFlushSize = 96 * 1024;
 
 /// Closes a file descriptor when it goes.
 class Descriptor {

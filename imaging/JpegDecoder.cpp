@@ -14,6 +14,7 @@
 #include <jpeglib.h>
 
 #include "imaging/PagedImage.h"
+#include "imaging/RowPipeline.h"
 
 namespace muralto::imaging {
 
@@ -21,7 +22,8 @@ namespace {
 
 // --- Reading the file --------------------------------------------------------------------------
 
-constexpr std::size_t kReadChunk = 256 * 1024;
+// Small enough to come from the heap's warm pages rather than a fresh mapping of its own.
+constexpr std::size_t kReadChunk = 64 * 1024;
 
 /// libjpeg's source manager over a file descriptor, read with pread from offset 0, so that
 /// another reader of the same descriptor neither disturbs nor is disturbed.
@@ -247,15 +249,28 @@ bool prepare(Decoder& d, QSize size, std::int64_t memoryLimit, bool* unsupported
     return true;
 }
 
-/// Decodes every row into scaler. False when libjpeg failed.
-bool decodeRows(Decoder& d, AreaScaler& scaler, JSAMPLE* row) {
+/// Fills a batch of the pipeline with the next decoded rows; how many it holds.
+int decodeBatch(Decoder& d, JSAMPLE* batch, std::size_t rowBytes) {
+    int count = 0;
+    while (count < RowPipeline::kBatchRows && d.cinfo.output_scanline < d.cinfo.output_height) {
+        JSAMPROW rows[RowPipeline::kBatchRows];
+        for (int i = count; i < RowPipeline::kBatchRows; ++i)
+            rows[i - count] = batch + std::size_t(i) * rowBytes;
+        count +=
+            int(jpeg_read_scanlines(&d.cinfo, rows, JDIMENSION(RowPipeline::kBatchRows - count)));
+    }
+    return count;
+}
+
+/// Decodes every row into the pipeline, whose consumer scales them meanwhile. False when
+/// libjpeg failed.
+bool decodeRows(Decoder& d, RowPipeline& pipeline, std::size_t rowBytes) {
     if (setjmp(d.errors.jump))
         return false;
     jpeg_start_decompress(&d.cinfo);
     while (d.cinfo.output_scanline < d.cinfo.output_height) {
-        JSAMPROW rows[1] = {row};
-        if (jpeg_read_scanlines(&d.cinfo, rows, 1) == 1)
-            scaler.addRow(row);
+        JSAMPLE* batch = pipeline.freeBatch();
+        pipeline.submit(decodeBatch(d, batch, rowBytes));
     }
     jpeg_finish_decompress(&d.cinfo);
     return true;
@@ -302,8 +317,13 @@ ScaledJpeg decodeScaledJpeg(int fd, QSize size, std::int64_t memoryLimit) {
     if (image.isNull())
         return failed("not enough memory for the picture");
     AreaScaler scaler(decodedWidth, decodedHeight, image);
-    std::vector<JSAMPLE> row(AreaScaler::paddedRowBytes(decodedWidth));
-    if (!decodeRows(d, scaler, row.data()))
+    const std::size_t rowBytes = AreaScaler::paddedRowBytes(decodedWidth);
+    RowPipeline pipeline(rowBytes, [&scaler](const JSAMPLE* row) { scaler.addRow(row); });
+    if (!pipeline.ok())
+        return failed("not enough memory for the picture");
+    const bool decoded = decodeRows(d, pipeline, rowBytes);
+    pipeline.finish();  // every row scaled, or the scaler stopped, before image is touched
+    if (!decoded)
         return failed(d.errors.message);
     return {ScaledJpeg::Status::Decoded, std::move(image), {}};
 }
