@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>  // jpeglib.h needs FILE and size_t declared first
@@ -262,6 +263,27 @@ int decodeBatch(Decoder& d, JSAMPLE* batch, std::size_t rowBytes) {
     return count;
 }
 
+/// Decodes every row straight into image, which is the size of the decoded picture. False when
+/// libjpeg failed.
+bool decodeInto(Decoder& d, QImage& image) {
+    if (setjmp(d.errors.jump))
+        return false;
+    // RGB32 pixels are 0xFFRRGGBB words: the bytes of opaque BGRA where the low byte comes
+    // first, of ARGB otherwise.
+    d.cinfo.out_color_space =
+        std::endian::native == std::endian::little ? JCS_EXT_BGRA : JCS_EXT_ARGB;
+    jpeg_start_decompress(&d.cinfo);
+    const int last = image.height() - 1;
+    while (d.cinfo.output_scanline < d.cinfo.output_height) {
+        JSAMPROW rows[RowPipeline::kBatchRows];
+        for (int i = 0; i < RowPipeline::kBatchRows; ++i)
+            rows[i] = image.scanLine(std::min(int(d.cinfo.output_scanline) + i, last));
+        jpeg_read_scanlines(&d.cinfo, rows, RowPipeline::kBatchRows);
+    }
+    jpeg_finish_decompress(&d.cinfo);
+    return true;
+}
+
 /// Decodes every row into the pipeline, whose consumer scales them meanwhile. False when
 /// libjpeg failed.
 bool decodeRows(Decoder& d, RowPipeline& pipeline, std::size_t rowBytes) {
@@ -316,6 +338,11 @@ ScaledJpeg decodeScaledJpeg(int fd, QSize size, std::int64_t memoryLimit) {
     QImage image = pagedImage(size, QImage::Format_RGB32);
     if (image.isNull())
         return failed("not enough memory for the picture");
+    if (QSize(decodedWidth, decodedHeight) == size) {
+        if (!decodeInto(d, image))
+            return failed(d.errors.message);
+        return {ScaledJpeg::Status::Decoded, std::move(image), {}};
+    }
     AreaScaler scaler(decodedWidth, decodedHeight, image);
     const std::size_t rowBytes = AreaScaler::paddedRowBytes(decodedWidth);
     RowPipeline pipeline(rowBytes, [&scaler](const JSAMPLE* row) { scaler.addRow(row); });

@@ -6,6 +6,7 @@
 
 #include "platform/HeapTrim.h"
 #include "platform/ProgramIdentity.h"
+#include "platform/WorkingSet.h"
 #include "platform/gui/WallpaperX11.h"
 
 namespace muralto::platform {
@@ -85,8 +86,11 @@ void WallpaperWorker::start(WallpaperJob job, Done done) {
             [this, outcome, done] {
                 running_ = false;
                 done(outcome);
-                // The update's canvas and bitmap rows are gone by now; so is their heap.
+                // The update's canvas and bitmap rows are gone by now; so is their heap. The
+                // program idles until the next change: what start-up and the update touched
+                // of its code need not stay resident meanwhile.
                 TrimHeap();
+                TrimWorkingSet();
             },
             Qt::QueuedConnection);
     });
