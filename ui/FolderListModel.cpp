@@ -26,16 +26,10 @@ std::vector<FolderListModel::Row> openRows(const std::string& folder) {
 
 }  // namespace
 
-FolderListModel::FolderListModel(QObject* parent) : QAbstractListModel(parent) {}
-
-const QIcon& FolderListModel::folderIcon(bool open) const {
-    QIcon& icon = open ? openIcon_ : closedIcon_;
-    if (icon.isNull()) {
-        icon = QApplication::style()->standardIcon(open ? QStyle::SP_DirOpenIcon
-                                                        : QStyle::SP_DirClosedIcon);
-    }
-    return icon;
-}
+FolderListModel::FolderListModel(QObject* parent)
+    : QAbstractListModel(parent),
+      openIcon_(QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon)),
+      closedIcon_(QApplication::style()->standardIcon(QStyle::SP_DirClosedIcon)) {}
 
 std::uint64_t FolderListModel::showFolder(const std::string& folder) {
     beginResetModel();
@@ -83,7 +77,7 @@ QVariant FolderListModel::data(const QModelIndex& index, int role) const {
         case Qt::ToolTipRole:
             return open ? openRows_[at].display : subfolders_[at - openRows_.size()].display;
         case Qt::DecorationRole:
-            return folderIcon(open);
+            return open ? openIcon_ : closedIcon_;
         case DepthRole:
             return open ? openRows_[at].depth : openRows_.back().depth + 1;
         default:

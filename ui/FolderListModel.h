@@ -48,11 +48,8 @@ private:
     std::vector<imaging::Subfolder> subfolders_;  ///< taken over whole: no work per row
     std::uint64_t generation_ = 0;
     bool listed_ = false;
-    /// The folder icons, looked up in the icon theme when the list is first drawn: the look-up
-    /// reads the theme's files, which the program's start need not wait for.
-    const QIcon& folderIcon(bool open) const;
-    mutable QIcon openIcon_;
-    mutable QIcon closedIcon_;
+    QIcon openIcon_;
+    QIcon closedIcon_;
 };
 
 }  // namespace muralto::ui
