@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <bit>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -98,7 +99,17 @@ void appendRow(std::string& out, const QImage& image, int y) {
     const std::size_t padding = std::size_t((4 - (width * 3) % 4) % 4);
     out.resize(start + std::size_t(width) * 3 + padding);  // the padding comes zeroed
     char* bytes = out.data() + start;
-    for (int x = 0; x < width; ++x, bytes += 3) {
+    int x = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        // Four pixels, whose words are B G R X in memory, make three words of B G R B G R ...
+        for (; x + 4 <= width; x += 4, bytes += 12) {
+            const std::uint32_t words[3] = {(pixels[x] & 0xFFFFFF) | pixels[x + 1] << 24,
+                                            (pixels[x + 1] >> 8 & 0xFFFF) | pixels[x + 2] << 16,
+                                            (pixels[x + 2] >> 16 & 0xFF) | pixels[x + 3] << 8};
+            std::memcpy(bytes, words, sizeof words);
+        }
+    }
+    for (; x < width; ++x, bytes += 3) {
         bytes[0] = char(qBlue(pixels[x]));
         bytes[1] = char(qGreen(pixels[x]));
         bytes[2] = char(qRed(pixels[x]));
