@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 
@@ -154,6 +155,39 @@ TEST_F(DesktopTest, PlasmaGetsTheScreenTiledFromTheTopLeftCorner) {
     EXPECT_NE(runner->calls[0][1].find("writeConfig(\"FillMode\", 6)"), std::string::npos);
     EXPECT_EQ(readImage(folder + "jdoe~1.bmp").convertToFormat(QImage::Format_RGB32),
               picture("AB.AB.AB|CDECDECD|AB.AB.AB|CDECDECD|AB.AB.AB|CDECDECD"));
+}
+
+// Plain 24-bit bitmaps are unpacked four pixels at a time: every width keeps every pixel.
+// Other bitmaps (32 bits, a file cut short) are Qt's reader's to read.
+TEST(ReadImage, ReadsBackTheBitmapsWrittenOfAnyWidth) {
+    test::TempDir dir;
+    const std::string path = (dir.path() / "back.bmp").string();
+    for (int width = 1; width <= 9; ++width) {
+        for (const int height : {1, 3}) {
+            QImage image(width, height, QImage::Format_RGB32);
+            for (int y = 0; y < height; ++y) {
+                for (int x = 0; x < width; ++x)
+                    image.setPixel(x, y, qRgb(x * 20 + y, 250 - x * 9, y * 40 + 1));
+            }
+            ASSERT_TRUE(writeBmp(image, path));
+            EXPECT_EQ(readImage(path), image) << width << " x " << height;
+        }
+    }
+    // 2 x 2, rows top-down (a negative height): red, green over blue, white.
+    std::string topDown(
+        "BM\x46\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\2\0\0\0\xfe\xff\xff\xff"
+        "\1\0\x18\0",
+        30);
+    topDown += std::string(24, '\0');
+    topDown += std::string("\0\0\xff\0\xff\0\0\0\xff\0\0\0\xff\xff\xff\0", 16);
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << topDown;
+    const QImage read = readImage(path);
+    ASSERT_EQ(read.size(), QSize(2, 2));
+    EXPECT_EQ(read.pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(read.pixel(0, 1), qRgb(0, 0, 255));
+    ASSERT_TRUE(writeBmp(QImage(6, 4, QImage::Format_RGB32), path));
+    std::filesystem::resize_file(path, 54 + 24 + 5);
+    readImage(path);  // whatever Qt makes of it, without reading past the end
 }
 
 TEST(PackPixels, LaysOutPixelsAsTheServerExpects) {
