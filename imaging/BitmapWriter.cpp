@@ -8,6 +8,7 @@
 #include <bit>
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>  // renameat2
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -135,7 +136,24 @@ int writeBitmapTo(int fd, const QImage& image) {
     return writeAll(fd, buffer);
 }
 
-/// Writes image to a temporary file beside path and renames it over path; 0 or an errno value.
+/// Puts the file temporary in the place of path at once; 0 or an errno value. Where the system
+/// can, an old bitmap and the new one swap names and the old one goes after: ext4 starts
+/// writing a file out to disk when another is renamed over it (4 ms for a bitmap of 5 MB here),
+/// which a swap does not. Elsewhere, and where path is no regular file, temporary is renamed
+/// over path.
+int moveInto(const std::string& temporary, const std::string& path) {
+#ifdef RENAME_EXCHANGE
+    struct stat old {};
+    if (::lstat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode) &&
+        ::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_EXCHANGE) == 0) {
+        ::unlink(temporary.c_str());  // the old bitmap, under the temporary name now
+        return 0;
+    }
+#endif
+    return ::rename(temporary.c_str(), path.c_str()) == 0 ? 0 : errno;
+}
+
+/// Writes image to a temporary file beside path and moves it into place; 0 or an errno value.
 /// Nothing is synced: the bitmap is made again at every start, and a resident program that
 /// forced a disk write every minute would keep a laptop's disk awake for no gain.
 int replaceAtomically(const QImage& image, const std::string& path) {
@@ -148,8 +166,8 @@ int replaceAtomically(const QImage& image, const std::string& path) {
         err = writeBitmapTo(fd.get(), image);
     if (const int closed = fd.close(); !err)
         err = closed;
-    if (!err && ::rename(temporary.c_str(), path.c_str()) != 0)
-        err = errno;
+    if (!err)
+        err = moveInto(temporary, path);
     if (err) {
         ::unlink(temporary.c_str());
         return err;

@@ -33,5 +33,29 @@ TEST(WriteBitmap, PacksEveryPixelOfRowsOfAnyWidth) {
     }
 }
 
+// The new bitmap takes the old one's place, or a place of its own, and leaves no temporary
+// file; a folder in its place stays as it is and the write fails.
+TEST(WriteBitmap, TakesThePlaceOfAnOldBitmapButNotOfAFolder) {
+    const QImage image(8, 2, QImage::Format_RGB32);
+    for (const std::string before : {"none", "bitmap", "folder"}) {
+        TempDir dir;
+        const std::filesystem::path path = dir.path() / "jo.bmp";
+        if (before == "bitmap")
+            dir.write("jo.bmp", "old bitmap");
+        if (before == "folder")
+            std::filesystem::create_directory(path);
+        const std::string error = writeBitmap(image, path.string());
+        EXPECT_EQ(error.empty(), before != "folder") << before << ": " << error;
+        EXPECT_EQ(std::filesystem::is_directory(path), before == "folder") << before;
+        if (before != "folder") {
+            EXPECT_EQ(readFile(path).substr(0, 2), "BM") << before;
+        }
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                                std::filesystem::directory_iterator()),
+                  1)
+            << before << ": a temporary file was left behind";
+    }
+}
+
 }  // namespace
 }  // namespace muralto::imaging
