@@ -4,6 +4,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 
+#include "imaging/PagedImage.h"
 #include "imaging/PictureLoader.h"
 
 namespace muralto::imaging {
@@ -16,7 +17,7 @@ QImage placePicture(QImage picture, TargetSize target, std::int32_t scaleFactor)
     if (scaleFactor <= 1)
         return picture;
     const PictureLayout layout = layoutPicture(picture.size(), target, scaleFactor);
-    QImage tile(layout.canvas, QImage::Format_RGB32);
+    QImage tile = pagedImage(layout.canvas, QImage::Format_RGB32);
     if (tile.isNull())
         return tile;
     tile.fill(Qt::black);
@@ -29,16 +30,20 @@ QImage placePicture(QImage picture, TargetSize target, std::int32_t scaleFactor)
 QImage withCaption(QImage canvas, const CompositionRequest& request) {
     const CaptionLayout layout =
         layoutCaption(canvas.size(), request.chars.glCharHeight, request.chars.glCharWidth);
-    QImage grown(layout.canvas, QImage::Format_RGB32);
+    QImage grown = pagedImage(layout.canvas, QImage::Format_RGB32);
     if (grown.isNull())
         return grown;
-    grown.fill(Qt::black);
     QPainter painter(&grown);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(0, 0, canvas);
+    const int below = canvas.height();
     canvas = QImage();  // keep one full canvas in memory, not two
+    // The picture covers the canvas down to its own height; the rest is black, strip included.
     const int width = layout.canvas.width();
+    painter.fillRect(QRect(0, below, width, layout.canvas.height() - below), Qt::black);
     painter.fillRect(QRect(0, layout.stripTop, width, layout.canvas.height() - layout.stripTop),
                      Qt::black);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.setPen(Qt::white);
     painter.setFont(request.font);
     const std::string text = captionText(request.imagePath, request.imageDirectory);

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>  // jpeglib.h needs FILE and size_t declared first
@@ -13,13 +14,17 @@
 #include <jerror.h>  // after jpeglib.h, which it needs
 #include <jpeglib.h>
 
+#include "imaging/PagedImage.h"
+#include "imaging/RowPipeline.h"
+
 namespace muralto::imaging {
 
 namespace {
 
 // --- Reading the file --------------------------------------------------------------------------
 
-constexpr std::size_t kReadChunk = 256 * 1024;
+// Small enough to come from the heap's warm pages rather than a fresh mapping of its own.
+constexpr std::size_t kReadChunk = 64 * 1024;
 
 /// libjpeg's source manager over a file descriptor, read with pread from offset 0, so that
 /// another reader of the same descriptor neither disturbs nor is disturbed.
@@ -245,17 +250,58 @@ bool prepare(Decoder& d, QSize size, std::int64_t memoryLimit, bool* unsupported
     return true;
 }
 
-/// Decodes every row into scaler. False when libjpeg failed or stop was set.
-bool decodeRows(Decoder& d, AreaScaler& scaler, JSAMPLE* row, const std::atomic<bool>* stop) {
+/// Fills a batch of the pipeline with the next decoded rows; how many it holds.
+int decodeBatch(Decoder& d, JSAMPLE* batch, std::size_t rowBytes) {
+    int count = 0;
+    while (count < RowPipeline::kBatchRows && d.cinfo.output_scanline < d.cinfo.output_height) {
+        JSAMPROW rows[RowPipeline::kBatchRows];
+        for (int i = count; i < RowPipeline::kBatchRows; ++i)
+            rows[i - count] = batch + std::size_t(i) * rowBytes;
+        count +=
+            int(jpeg_read_scanlines(&d.cinfo, rows, JDIMENSION(RowPipeline::kBatchRows - count)));
+    }
+    return count;
+}
+
+bool stopped(const std::atomic<bool>* stop) {
+    return stop && stop->load(std::memory_order_relaxed);
+}
+
+/// Decodes every row straight into image, which is the size of the decoded picture. False when
+/// libjpeg failed or stop was set.
+bool decodeInto(Decoder& d, QImage& image, const std::atomic<bool>* stop) {
+    if (setjmp(d.errors.jump))
+        return false;
+    // RGB32 pixels are 0xFFRRGGBB words: the bytes of opaque BGRA where the low byte comes
+    // first, of ARGB otherwise.
+    d.cinfo.out_color_space =
+        std::endian::native == std::endian::little ? JCS_EXT_BGRA : JCS_EXT_ARGB;
+    jpeg_start_decompress(&d.cinfo);
+    const int last = image.height() - 1;
+    while (d.cinfo.output_scanline < d.cinfo.output_height) {
+        if (stopped(stop))
+            return false;
+        JSAMPROW rows[RowPipeline::kBatchRows];
+        for (int i = 0; i < RowPipeline::kBatchRows; ++i)
+            rows[i] = image.scanLine(std::min(int(d.cinfo.output_scanline) + i, last));
+        jpeg_read_scanlines(&d.cinfo, rows, RowPipeline::kBatchRows);
+    }
+    jpeg_finish_decompress(&d.cinfo);
+    return true;
+}
+
+/// Decodes every row into the pipeline, whose consumer scales them meanwhile. False when
+/// libjpeg failed or stop was set.
+bool decodeRows(Decoder& d, RowPipeline& pipeline, std::size_t rowBytes,
+                const std::atomic<bool>* stop) {
     if (setjmp(d.errors.jump))
         return false;
     jpeg_start_decompress(&d.cinfo);
     while (d.cinfo.output_scanline < d.cinfo.output_height) {
-        if (stop && stop->load(std::memory_order_relaxed))
+        if (stopped(stop))
             return false;
-        JSAMPROW rows[1] = {row};
-        if (jpeg_read_scanlines(&d.cinfo, rows, 1) == 1)
-            scaler.addRow(row);
+        JSAMPLE* batch = pipeline.freeBatch();
+        pipeline.submit(decodeBatch(d, batch, rowBytes));
     }
     jpeg_finish_decompress(&d.cinfo);
     return true;
@@ -269,6 +315,11 @@ struct DecoderCleanup {
 
 ScaledJpeg failed(const std::string& reason) {
     return {ScaledJpeg::Status::Failed, {}, reason};
+}
+
+/// Why decoding ended early: libjpeg's message, or the program's end.
+std::string whyNot(const Decoder& d) {
+    return d.errors.message[0] ? d.errors.message : "decoding was stopped";
 }
 
 }  // namespace
@@ -299,13 +350,23 @@ ScaledJpeg decodeScaledJpeg(int fd, QSize size, std::int64_t memoryLimit,
     const int decodedHeight = int(d.cinfo.output_height);
     if (decodedWidth < size.width() || decodedHeight < size.height())
         return failed("the picture is smaller than the size asked for");
-    QImage image(size, QImage::Format_RGB32);
+    QImage image = pagedImage(size, QImage::Format_RGB32);
     if (image.isNull())
         return failed("not enough memory for the picture");
+    if (QSize(decodedWidth, decodedHeight) == size) {
+        if (!decodeInto(d, image, stop))
+            return failed(whyNot(d));
+        return {ScaledJpeg::Status::Decoded, std::move(image), {}};
+    }
     AreaScaler scaler(decodedWidth, decodedHeight, image);
-    std::vector<JSAMPLE> row(AreaScaler::paddedRowBytes(decodedWidth));
-    if (!decodeRows(d, scaler, row.data(), stop))
-        return failed(d.errors.message[0] ? d.errors.message : "decoding was stopped");
+    const std::size_t rowBytes = AreaScaler::paddedRowBytes(decodedWidth);
+    RowPipeline pipeline(rowBytes, [&scaler](const JSAMPLE* row) { scaler.addRow(row); });
+    if (!pipeline.ok())
+        return failed("not enough memory for the picture");
+    const bool decoded = decodeRows(d, pipeline, rowBytes, stop);
+    pipeline.finish();  // every row scaled, or the scaler stopped, before image is touched
+    if (!decoded)
+        return failed(whyNot(d));
     return {ScaledJpeg::Status::Decoded, std::move(image), {}};
 }
 

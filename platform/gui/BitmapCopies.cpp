@@ -2,17 +2,20 @@
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QFile>
+#include <QImageReader>
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <system_error>
 #include <vector>
 
 #include "platform/FileIo.h"
+#include "platform/gui/PagedImage.h"
 
 namespace muralto::platform {
 
@@ -88,12 +91,84 @@ Result<std::string> makeFreshCopy(const std::string& bitmapPath) {
     return copy.string();
 }
 
+// A bitmap is read straight from the file by Qt's own BMP reader, with no guessing of the
+// format: guessing loads every image format plugin (and the libraries behind them) into the
+// resident program only to ask each whether it knows the file.
+namespace {
+
+std::uint32_t le(const QByteArray& bytes, int at, int size) {
+    std::uint32_t value = 0;
+    for (int i = size - 1; i >= 0; --i)
+        value = value << 8 | std::uint8_t(bytes[at + i]);
+    return value;
+}
+
+/// Turns a row of blue, green, red bytes into RGB32 pixels; on little-endian machines three
+/// words make four pixels at a time.
+void unpackRow(const char* bytes, QRgb* pixels, int width) {
+    int x = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; x + 4 <= width; x += 4, bytes += 12) {
+            std::uint32_t w[3];
+            std::memcpy(w, bytes, sizeof w);
+            pixels[x] = 0xFF000000 | (w[0] & 0xFFFFFF);
+            pixels[x + 1] = 0xFF000000 | w[0] >> 24 | (w[1] & 0xFFFF) << 8;
+            pixels[x + 2] = 0xFF000000 | w[1] >> 16 | (w[2] & 0xFF) << 16;
+            pixels[x + 3] = 0xFF000000 | w[2] >> 8;
+        }
+    }
+    for (; x < width; ++x, bytes += 3)
+        pixels[x] = qRgb(std::uint8_t(bytes[2]), std::uint8_t(bytes[1]), std::uint8_t(bytes[0]));
+}
+
+/// A bitmap as the program writes them (24 bits a pixel, uncompressed, rows bottom-up), read
+/// in blocks of rows; nothing for any other kind of bitmap, or one whose file is short, which
+/// Qt's reader reads as it sees fit.
+std::optional<QImage> readPlainBitmap(QFile& file) {
+    const QByteArray header = file.peek(54);
+    if (header.size() < 54 || le(header, 14, 4) != 40 || le(header, 26, 2) != 1 ||
+        le(header, 28, 2) != 24 || le(header, 30, 4) != 0)
+        return std::nullopt;
+    const auto width = std::int32_t(le(header, 18, 4));
+    const auto height = std::int32_t(le(header, 22, 4));
+    const std::int64_t offset = le(header, 10, 4);
+    const std::int64_t rowBytes = (std::int64_t(width) * 3 + 3) / 4 * 4;
+    if (width <= 0 || height <= 0 || width > 32768 || height > 32768 ||
+        file.size() < offset + rowBytes * height || !file.seek(offset))
+        return std::nullopt;
+    QImage image = pagedImage(QSize(width, height), QImage::Format_RGB32);
+    if (image.isNull())
+        return QImage();
+    const int blockRows = int(std::max<std::int64_t>(1, (64 * 1024) / rowBytes));
+    std::vector<char> block(std::size_t(rowBytes * blockRows));
+    for (int done = 0; done < height;) {
+        const int rows = std::min(blockRows, height - done);
+        if (file.read(block.data(), rowBytes * rows) != rowBytes * rows)
+            return QImage();
+        for (int i = 0; i < rows; ++i, ++done) {
+            unpackRow(block.data() + rowBytes * i,
+                      reinterpret_cast<QRgb*>(image.scanLine(height - 1 - done)), width);
+        }
+    }
+    return image;
+}
+
+}  // namespace
+
 QImage readImage(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(file), {}};
-    if (!file && !file.eof())
+    QFile file(QFile::decodeName(QByteArray::fromStdString(path)));
+    if (!file.open(QIODevice::ReadOnly))
         return {};
-    return QImage::fromData(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    if (file.peek(2) != "BM")
+        return QImage::fromData(file.readAll());
+    if (std::optional<QImage> plain = readPlainBitmap(file))
+        return *plain;
+    QImageReader reader(&file, "bmp");
+    reader.setAutoDetectImageFormat(false);
+    // The reader fills an image of the right size and format in place, here one in pages of
+    // its own.
+    QImage image = pagedImage(reader.size(), reader.imageFormat());
+    return reader.read(&image) ? image : QImage();
 }
 
 bool writeBmp(const QImage& image, const std::string& path) {

@@ -4,7 +4,9 @@
 
 #include <utility>
 
+#include "platform/HeapTrim.h"
 #include "platform/ProgramIdentity.h"
+#include "platform/WorkingSet.h"
 #include "platform/gui/WallpaperX11.h"
 
 namespace muralto::platform {
@@ -76,6 +78,12 @@ void WallpaperWorker::start(WallpaperJob job, Done done) {
         thread_.join();  // the previous change has ended: only its thread is left to reap
     thread_ = std::thread([this, job = std::move(job), done = std::move(done)] {
         const WallpaperOutcome outcome = chain_->set(job);
+        // The change's pictures were made and freed in this thread's own heap (the update's
+        // canvas went with its own thread): give it back now, or the idle program keeps it
+        // until the next change. The program then idles: what start-up and the update touched
+        // of its code need not stay resident meanwhile. Both cost the windows nothing here.
+        TrimHeap();
+        TrimWorkingSet();
         QMetaObject::invokeMethod(
             receiver_.get(),
             [this, outcome, done] {

@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "platform/gui/BitmapCopies.h"
+#include "platform/gui/PagedImage.h"
 #include "platform/xcb/Xcb.h"
 
 namespace muralto::platform {
@@ -105,12 +106,32 @@ Result<> allSucceeded(xcb_connection_t* connection, const std::vector<xcb_void_c
     return succeeded;
 }
 
+/// The screen's pixels as the server lays them out: the image's own rows when they already
+/// are (the usual TrueColor servers of 24 and 32 bits), otherwise a packed copy.
+struct ServerPixels {
+    std::vector<std::uint8_t> packed;
+    const std::uint8_t* data = nullptr;
+    std::size_t stride = 0;
+};
+
+ServerPixels serverPixels(const QImage& screen, const XPixelFormat& format) {
+    ServerPixels pixels;
+    if (screen.format() == QImage::Format_RGB32 && rgb32IsServerLayout(format, screen.width())) {
+        pixels.data = screen.constBits();
+        pixels.stride = static_cast<std::size_t>(screen.bytesPerLine());
+        return pixels;
+    }
+    pixels.packed = packPixels(screen, format, &pixels.stride);
+    pixels.data = pixels.packed.data();
+    return pixels;
+}
+
 /// Creates a pixmap of the root's size and depth and fills it with the screen's picture,
 /// sending as many rows per request as the server and kMaxChunkBytes allow.
 Result<xcb_pixmap_t> uploadPixmap(xcb_connection_t* connection, const RootScreen& root,
                                   const QImage& screen) {
-    std::size_t stride = 0;
-    const auto pixels = packPixels(screen, root.format, &stride);
+    const ServerPixels pixels = serverPixels(screen, root.format);
+    const std::size_t stride = pixels.stride;
     const std::size_t maxRequest =
         std::min<std::size_t>(xcb_get_maximum_request_length(connection) * std::size_t{4},
                               X11WallpaperSetter::kMaxChunkBytes);
@@ -131,7 +152,7 @@ Result<xcb_pixmap_t> uploadPixmap(xcb_connection_t* connection, const RootScreen
             connection, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, gc, root.width,
             static_cast<std::uint16_t>(rows), 0, static_cast<std::int16_t>(row), 0,
             root.format.depth, static_cast<std::uint32_t>(rows * stride),
-            pixels.data() + row * stride));
+            pixels.data + row * stride));
     }
     xcb_free_gc(connection, gc);
     if (Result<> drawn = allSucceeded(connection, cookies, "drawing the wallpaper pixmap"); !drawn)
@@ -224,6 +245,16 @@ std::string displayLabel(const std::string& displayName) {
 
 }  // namespace
 
+bool rgb32IsServerLayout(const XPixelFormat& format, int width) {
+    const bool bigEndian = std::endian::native == std::endian::big;
+    const std::size_t pad = static_cast<std::size_t>(std::max(format.scanlinePad, 8));
+    const std::size_t rowBits = static_cast<std::size_t>(width) * 32;
+    return format.bitsPerPixel == 32 && format.msbFirst == bigEndian &&
+           format.redMask == 0xFF0000 && format.greenMask == 0x00FF00 &&
+           format.blueMask == 0x0000FF && (format.depth == 24 || format.depth == 32) &&
+           rowBits % pad == 0;
+}
+
 std::vector<std::uint8_t> packPixels(const QImage& image, const XPixelFormat& format,
                                      std::size_t* stride) {
     const int bytesPerPixel = format.bitsPerPixel / 8;
@@ -268,7 +299,10 @@ QRect wallpaperArea(const std::vector<Monitor>& monitors, QSize screen) {
 }
 
 QImage composeScreen(const QImage& bitmap, QSize size, const QRect& area, Placement placement) {
-    QImage screen(size, QImage::Format_RGB32);
+    // A bitmap of the screen's size on the whole screen is the screen, however it is placed.
+    if (bitmap.size() == size && area == QRect(QPoint(0, 0), size))
+        return bitmap.convertToFormat(QImage::Format_RGB32);
+    QImage screen = pagedImage(size, QImage::Format_RGB32);
     screen.fill(Qt::black);
     if (bitmap.isNull())
         return screen;
@@ -288,7 +322,7 @@ QImage composeScreen(const QImage& bitmap, QSize size, const QRect& area, Placem
 
 Result<> X11WallpaperSetter::setWallpaper(const WallpaperJob& job) {
     const std::string& bitmapPath = job.bitmapPath;
-    const QImage bitmap = readImage(bitmapPath);
+    QImage bitmap = readImage(bitmapPath);
     if (bitmap.isNull())
         return Failure{"cannot read the bitmap " + bitmapPath};
     const xcb::Connection connection(displayName_);
@@ -300,6 +334,7 @@ Result<> X11WallpaperSetter::setWallpaper(const WallpaperJob& job) {
     const QSize size(root->width, root->height);
     const QRect area = wallpaperArea(listMonitors(connection.get(), root->window), size);
     const QImage screen = composeScreen(bitmap, size, area, job.placement);
+    bitmap = QImage();  // the screen holds the picture now
     const auto pixmap = uploadPixmap(connection.get(), *root, screen);
     if (!pixmap)
         return pixmap;

@@ -30,6 +30,11 @@ struct XPixelFormat {
 std::vector<std::uint8_t> packPixels(const QImage& image, const XPixelFormat& format,
                                      std::size_t* stride);
 
+/// Whether the rows of an RGB32 image of the given width are already laid out as packPixels
+/// would lay them out for the server, so that they can be sent as they are. RGB32 keeps its
+/// unused byte at 0xFF, which a depth of 32 wants set.
+bool rgb32IsServerLayout(const XPixelFormat& format, int width);
+
 /// One monitor of the screen as RandR lists it.
 struct Monitor {
     QRect area;                       ///< in root window pixels

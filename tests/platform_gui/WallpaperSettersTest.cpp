@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 
@@ -154,6 +157,39 @@ TEST_F(DesktopTest, PlasmaGetsTheScreenTiledFromTheTopLeftCorner) {
               picture("AB.AB.AB|CDECDECD|AB.AB.AB|CDECDECD|AB.AB.AB|CDECDECD"));
 }
 
+// Plain 24-bit bitmaps are unpacked four pixels at a time: every width keeps every pixel.
+// Other bitmaps (32 bits, a file cut short) are Qt's reader's to read.
+TEST(ReadImage, ReadsBackTheBitmapsWrittenOfAnyWidth) {
+    test::TempDir dir;
+    const std::string path = (dir.path() / "back.bmp").string();
+    for (int width = 1; width <= 9; ++width) {
+        for (const int height : {1, 3}) {
+            QImage image(width, height, QImage::Format_RGB32);
+            for (int y = 0; y < height; ++y) {
+                for (int x = 0; x < width; ++x)
+                    image.setPixel(x, y, qRgb(x * 20 + y, 250 - x * 9, y * 40 + 1));
+            }
+            ASSERT_TRUE(writeBmp(image, path));
+            EXPECT_EQ(readImage(path), image) << width << " x " << height;
+        }
+    }
+    // 2 x 2, rows top-down (a negative height): red, green over blue, white.
+    std::string topDown(
+        "BM\x46\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\2\0\0\0\xfe\xff\xff\xff"
+        "\1\0\x18\0",
+        30);
+    topDown += std::string(24, '\0');
+    topDown += std::string("\0\0\xff\0\xff\0\0\0\xff\0\0\0\xff\xff\xff\0", 16);
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << topDown;
+    const QImage read = readImage(path);
+    ASSERT_EQ(read.size(), QSize(2, 2));
+    EXPECT_EQ(read.pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(read.pixel(0, 1), qRgb(0, 0, 255));
+    ASSERT_TRUE(writeBmp(QImage(6, 4, QImage::Format_RGB32), path));
+    std::filesystem::resize_file(path, 54 + 24 + 5);
+    readImage(path);  // whatever Qt makes of it, without reading past the end
+}
+
 TEST(PackPixels, LaysOutPixelsAsTheServerExpects) {
     // Red, green, and a colour whose low bits show up in narrow channels. BGRX, the layout of
     // the X servers that the tests start, is read back from a real server elsewhere.
@@ -176,12 +212,47 @@ TEST(PackPixels, LaysOutPixelsAsTheServerExpects) {
     }
 }
 
+// The image's rows go to the server as they are only where packing would not change a byte.
+TEST(PackPixels, SendsRgb32RowsAsTheyAreOnlyWhereTheyAreTheServersLayout) {
+    const bool bigEndian = std::endian::native == std::endian::big;
+    const QRgb pixels[] = {0xFFFF0000, 0xFF00FF00, 0xFF123456};
+    const QImage image(reinterpret_cast<const uchar*>(pixels), 3, 1, QImage::Format_RGB32);
+    const std::pair<XPixelFormat, bool> cases[] = {
+        {{24, 32, 32, bigEndian, 0xFF0000, 0xFF00, 0xFF}, true},
+        {{32, 32, 32, bigEndian, 0xFF0000, 0xFF00, 0xFF}, true},
+        {{24, 32, 32, !bigEndian, 0xFF0000, 0xFF00, 0xFF}, false},  // the other byte order
+        {{24, 32, 32, bigEndian, 0xFF, 0xFF00, 0xFF0000}, false},   // red and blue swapped
+        {{30, 32, 32, bigEndian, 0x3FF00000, 0xFFC00, 0x3FF}, false},
+        {{24, 24, 32, bigEndian, 0xFF0000, 0xFF00, 0xFF}, false},
+        {{16, 16, 32, bigEndian, 0xF800, 0x07E0, 0x001F}, false},
+        {{24, 32, 64, bigEndian, 0xFF0000, 0xFF00, 0xFF}, false},  // 3 pixels fill no 64-bit pad
+    };
+    for (const auto& [format, asTheyAre] : cases) {
+        EXPECT_EQ(rgb32IsServerLayout(format, image.width()), asTheyAre) << format.depth;
+        if (!asTheyAre)
+            continue;
+        // The same pixel values, as far as the depth goes: the server ignores the bits above.
+        std::size_t stride = 0;
+        const std::vector<std::uint8_t> packed = packPixels(image, format, &stride);
+        ASSERT_EQ(stride, std::size_t(image.bytesPerLine()));
+        const std::uint32_t depthBits = format.depth == 32 ? 0xFFFFFFFF : 0xFFFFFF;
+        for (int x = 0; x < image.width(); ++x) {
+            std::uint32_t sent = 0;
+            std::memcpy(&sent, packed.data() + 4 * x, 4);
+            EXPECT_EQ(sent & depthBits, pixels[x] & depthBits) << format.depth << " " << x;
+        }
+    }
+    EXPECT_TRUE(rgb32IsServerLayout({24, 32, 64, bigEndian, 0xFF0000, 0xFF00, 0xFF}, 4));
+}
+
 TEST(ComposeScreen, PutsTheBitmapOnThePrimaryMonitorOnly) {
     using enum Placement;
     const QRect right(4, 0, 4, 3);
     const std::tuple<std::string, QRect, Placement, std::string> cases[] = {
         {"ABCDEF", right, Centred, "........|....BCDE|........"},  // cropped evenly, no spill
         {"AB|CD", QRect(3, 1, 5, 2), Tiled, "........|...ABABA|...CDCDC"},
+        {"AB.|CDE", QRect(0, 0, 3, 2), Tiled, "AB.|CDE"},  // the bitmap is the screen
+        {"AB.|CDE", QRect(0, 0, 3, 2), Centred, "AB.|CDE"},
     };
     for (const auto& [bitmap, area, placement, screen] : cases) {
         const QImage expected = picture(screen);
