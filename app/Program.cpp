@@ -82,10 +82,10 @@ Program::Outcome Program::Main(const CommandLine& commandLine, ProgramWindows* w
     updater_->setFinishedHandler([this](imaging::UpdateResult result) { reportUpdate(result); });
     chars = windows_->measureCanvasFont();
     resetImageList();
-    // The wallpaper's first update needs no window: its work runs while the windows are built,
-    // and what it has to tell waits for the icon.
+    // The first update of the wallpaper and of the full-screen saver needs no window: its work
+    // runs while the windows are built, and what it has to tell waits for them.
     std::optional<imaging::UpdateResult> first;
-    if (glRunMode == RunMode::Wallpaper)
+    if (glRunMode == RunMode::Wallpaper || (glRunMode == RunMode::Saver && !anotherSaverRuns()))
         first = startUpdate();
     if (const Outcome started = startMode(commandLine); started != Outcome::Running)
         return started;
@@ -131,12 +131,16 @@ void Program::startWindows() {
 
 // A second saver while one runs changes nothing. "SSActive" alone may be left over from a saver
 // that did not end through EndProgram, so it counts only while another instance runs.
-Program::Outcome Program::startSaver() {
+bool Program::anotherSaverRuns() {
     const bool saverActive =
         settings::readBoolean(
             tools_.GetINIValue(kProgramTitle, kSettingsSection, "SSActive", "False"))
             .value_or(false);
-    if (saverActive && services_.anotherInstanceRunning && services_.anotherInstanceRunning())
+    return saverActive && services_.anotherInstanceRunning && services_.anotherInstanceRunning();
+}
+
+Program::Outcome Program::startSaver() {
+    if (anotherSaverRuns())
         return Outcome::EndNow;
     tools_.PutINIValue(kProgramTitle, kSettingsSection, "SSActive", "True");
     windows_->showSaverWindow();
@@ -234,7 +238,9 @@ imaging::UpdateResult Program::startUpdate() {
     request.makesWallpaper = makesWallpaper();
     request.preview = glRunMode == RunMode::Preview && !fullScreenFrames_;
     request.settings = settingsInForce();
-    request.area = request.makesWallpaper ? windows_->screenSize() : windows_->imageWindowSize();
+    // The full-screen saver's window covers the screen, shown or not yet.
+    const bool wholeScreen = request.makesWallpaper || glRunMode == RunMode::Saver;
+    request.area = wholeScreen ? windows_->screenSize() : windows_->imageWindowSize();
     request.chars = chars;
     request.programDirectory = services_.system.programDirectory();
     return updater_->UpdateImage(request);

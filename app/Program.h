@@ -143,6 +143,8 @@ private:
     Outcome startMode(const CommandLine& commandLine);
     void startWindows();
     Outcome startSaver();
+    /// Whether a saver started earlier still runs ("SSActive" and another instance).
+    bool anotherSaverRuns();
     Outcome startPreview(const CommandLine& commandLine);
     /// -root and -window-id: frames into the window xscreensaver names, or full screen.
     Outcome startXScreenSaverRun(const CommandLine& commandLine);

@@ -5,6 +5,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <utility>
+
 #include "settings/WindowPlacement.h"
 #include "ui/QtPlacedWindow.h"
 
@@ -24,8 +26,17 @@ ui::frmMuralto& QtWindows::options() {
     if (!form_) {
         form_ = std::make_unique<ui::frmMuralto>(strings_, host_, programDirectory_, version_);
         tray_ = std::make_unique<TrayIcon>(*form_, programIcon());
+        if (std::exchange(groupsWaiting_, false))
+            form_->AddGroups();
     }
     return *form_;
+}
+
+void QtWindows::addGroups() {
+    if (form_)
+        form_->AddGroups();
+    else
+        groupsWaiting_ = true;
 }
 
 TrayIcon& QtWindows::tray() {

@@ -43,7 +43,9 @@ public:
     }
     std::uint32_t imageWindowId() override;
     QSize imageWindowSize() override;
-    void addGroups() override { options().AddGroups(); }
+    /// Lists the entries in the options window now, or when it loads: the saver modes never
+    /// show it, and need not pay for loading it.
+    void addGroups() override;
 
     // ProgramHost
     void removeTrayIcon() override;
@@ -64,6 +66,7 @@ private:
     std::unique_ptr<TrayIcon> tray_;
     std::unique_ptr<frmImage> image_;
     CursorCounter cursor_;
+    bool groupsWaiting_ = false;  ///< the entries are listed when the options window loads
 };
 
 /// Shows composed pictures as the desktop's wallpaper through the session's backends, on a
