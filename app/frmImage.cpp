@@ -22,9 +22,13 @@ void PictureBox::setPicture(QImage picture) {
     update();
 }
 
+// The picture is opaque and the box takes its size, so black is drawn only where a rounding of
+// the device pixel ratio leaves a strip: a full-screen frame is one pass over the window, not
+// three (the window's background, the box's, the picture).
 void PictureBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::black);
+    if (!QRectF(QPointF(0, 0), picture_.deviceIndependentSize()).contains(QRectF(rect())))
+        painter.fillRect(rect(), Qt::black);
     painter.drawImage(QPoint(0, 0), picture_);
 }
 
