@@ -155,6 +155,11 @@ int HiveFile::modify(const std::function<int(HiveTree&)>& change) {
     HiveTree next = tree_;
     if (const int err = change(next))
         return err;
+    // A change that changes nothing leaves the file alone: no rewrite, no wait for the disk.
+    if (!corrupt_ && haveIdentity_ &&
+        serializeHiveUpTo(next, rootName_, kMaxHiveBytes) ==
+            serializeHiveUpTo(tree_, rootName_, kMaxHiveBytes))
+        return 0;
     if (corrupt_) {
         if (const int err = keepCorruptCopy())
             return err;

@@ -75,6 +75,13 @@ TEST_F(HiveFileTest, ParsesAgainOnlyWhenTheFileChanged) {
     ASSERT_EQ(setValue(writer, "A", "2"), 0);
     EXPECT_EQ(getValue(reader, "A"), "2");
     EXPECT_EQ(reader.parseCount(), parses + 1);
+    // Writing what is there already leaves the file alone.
+    struct stat before {
+    }, after{};
+    ASSERT_EQ(::stat(file.c_str(), &before), 0);
+    ASSERT_EQ(setValue(writer, "A", "2"), 0);
+    ASSERT_EQ(::stat(file.c_str(), &after), 0);
+    EXPECT_EQ(before.st_ino, after.st_ino);
 
     // A writer that read before the other's write merges it rather than losing it.
     ASSERT_EQ(setValue(reader, "B", "3"), 0);
