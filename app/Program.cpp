@@ -80,7 +80,6 @@ Program::Outcome Program::Main(const CommandLine& commandLine, ProgramWindows* w
                                      services_.system.userName()),
         *jobs_);
     updater_->setFinishedHandler([this](imaging::UpdateResult result) { reportUpdate(result); });
-    chars = windows_->measureCanvasFont();
     resetImageList();
     // The first update of the wallpaper and of the full-screen saver needs no window: its work
     // runs while the windows are built, and what it has to tell waits for them.
@@ -238,6 +237,12 @@ imaging::UpdateResult Program::startUpdate() {
     request.makesWallpaper = makesWallpaper();
     request.preview = glRunMode == RunMode::Preview && !fullScreenFrames_;
     request.settings = settingsInForce();
+    // The caption font is measured for the first caption: a run without one (the saver, as
+    // it comes) never loads the fonts before its first frame.
+    if (request.settings.AddPath && !request.preview && !charsMeasured_) {
+        chars = windows_->measureCanvasFont();
+        charsMeasured_ = true;
+    }
     // The full-screen saver's window covers the screen, shown or not yet.
     const bool wholeScreen = request.makesWallpaper || glRunMode == RunMode::Saver;
     request.area = wholeScreen ? windows_->screenSize() : windows_->imageWindowSize();

@@ -132,6 +132,7 @@ public:
 
     bool gbSaverPage = false;
     std::string DefaultFileTypes;
+    /// The caption font's metrics, measured when the first caption is drawn.
     imaging::CharMetrics chars;
     /// The newsgroup entries, loaded at the end of a start that keeps the program running.
     std::unique_ptr<newsgroups::clsNewsgroups> Newsgroups;
@@ -177,6 +178,7 @@ private:
     std::shared_ptr<platform::JobRunner> jobs_;
     std::unique_ptr<imaging::ImageUpdater> updater_;
     bool bEnding = false;
+    bool charsMeasured_ = false;
     WakeRule wake_;
     /// Frames as the full-screen saver draws them (with the caption of its settings), also
     /// when the run mode is the preview's.
