@@ -161,7 +161,7 @@ int wmfPlayCommand(const Arguments& args) {
     const bool written = args.size() == 4;
     const auto screen = args.size() == 3 || written ? screenSize(args[1], args[2]) : std::nullopt;
     if (!screen)
-        return misuse("muralto_bench_gui wmf-play FILE WIDTH HEIGHT [BITMAP]");
+        return misuse("muralto_bench_picture wmf-play FILE WIDTH HEIGHT [BITMAP]");
     const auto start = std::chrono::steady_clock::now();
     const imaging::LoadedPicture loaded =
         imaging::loadPicture(args[0], {screen->width, screen->height});
@@ -179,7 +179,7 @@ int wmfPlayCommand(const Arguments& args) {
 int makeWmfCommand(const Arguments& args) {
     const auto shapes = args.size() == 2 ? number(args[1], 0, 20000) : std::nullopt;
     if (!shapes)
-        return misuse("muralto_bench_gui make-wmf OUT SHAPES");
+        return misuse("muralto_bench_picture make-wmf OUT SHAPES");
     std::ofstream out(args[0], std::ios::binary);
     out << metafile(int(*shapes));
     return out.good() ? 0 : failure("cannot write " + args[0]);
@@ -190,7 +190,7 @@ int makeJpegCommand(const Arguments& args) {
     const auto size = counted ? screenSize(args[1], args[2]) : std::nullopt;
     const auto seed = args.size() == 4 ? number(args[3], 0, UINT32_MAX) : std::optional(1ul);
     if (!size || !seed)
-        return misuse("muralto_bench_gui make-jpeg OUT WIDTH HEIGHT [SEED]");
+        return misuse("muralto_bench_picture make-jpeg OUT WIDTH HEIGHT [SEED]");
     const std::string error =
         writePhotoJpeg(args[0], size->width, size->height, static_cast<std::uint32_t>(*seed));
     return error.empty() ? 0 : failure(error);
@@ -199,7 +199,7 @@ int makeJpegCommand(const Arguments& args) {
 int composeCommand(const Arguments& args) {
     const auto screen = args.size() == 4 ? screenSize(args[2], args[3]) : std::nullopt;
     if (!screen)
-        return misuse("muralto_bench_gui compose IN OUT SCREEN_WIDTH SCREEN_HEIGHT");
+        return misuse("muralto_bench_picture compose IN OUT SCREEN_WIDTH SCREEN_HEIGHT");
     const imaging::CharMetrics chars = imaging::measureCharMetrics(imaging::canvasFont());
     imaging::TargetSize target = imaging::targetSize(screen->width, screen->height, 1);
     target.height = imaging::heightWithCaptionRoom(target.height, chars.glCharHeight);
@@ -214,7 +214,7 @@ int composeCommand(const Arguments& args) {
 int updateCommand(const Arguments& args) {
     const auto screen = args.size() == 4 ? screenSize(args[2], args[3]) : std::nullopt;
     if (!screen)
-        return misuse("muralto_bench_gui update DIR BITMAP SCREEN_WIDTH SCREEN_HEIGHT");
+        return misuse("muralto_bench_picture update DIR BITMAP SCREEN_WIDTH SCREEN_HEIGHT");
     SeededRandom random(1);
     imaging::MountDirectoryLists lists(folderOf(args[1]));
     imaging::Catalogue catalogue(random, lists);

@@ -4,7 +4,7 @@
 
 namespace muralto::bench {
 
-// The commands of muralto_bench_gui, the driver of the program's picture code, which needs a
+// The commands of muralto_bench_picture, the driver of the program's picture code, which needs a
 // QGuiApplication (fonts, codecs). Outputs and exit statuses as muralto_bench's.
 
 /// make-jpeg OUT WIDTH HEIGHT [SEED]: a photo-like JPEG (writePhotoJpeg).
