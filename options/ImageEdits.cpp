@@ -28,7 +28,9 @@ std::int32_t scaleFactorNumber(std::string_view text) {
 
 settings::ImageSettings readImagePage(const ImagePageValues& v) {
     settings::ImageSettings s;
-    s.Path = withFinalSeparator(v.pathText);
+    // An emptied box means the program's folder, as an empty stored path does; with a separator
+    // added it would name the root, and the next update would scan the whole file system.
+    s.Path = v.pathText.empty() ? std::string() : withFinalSeparator(v.pathText);
     s.AddPath = v.addPath;
     s.ReScan = v.reScan;
     s.Delay = wholeNumber(v.delayText);

@@ -28,7 +28,8 @@ struct ImagePageValues {
     bool startupOnly = false;
 };
 
-/// The page's controls read back as a settings record: the path with a final '/', the numbers
+/// The page's controls read back as a settings record: the path with a final '/' (an empty
+/// one stays empty: the program's folder), the numbers
 /// read by wholeNumber and scaleFactorNumber, Valid set.
 settings::ImageSettings readImagePage(const ImagePageValues& values);
 

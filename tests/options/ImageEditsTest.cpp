@@ -32,6 +32,8 @@ TEST(ReadImagePage, DelayRoundsDownScaleStaysAtOneOrMoreAndThePathEndsInASeparat
     EXPECT_TRUE(read.Valid && read.ReScan && read.StartupOnly && !read.AddPath);
     values.pathText = "/pics/";
     EXPECT_EQ(readImagePage(values).Path, "/pics/");
+    values.pathText = "";  // the program's folder, not the root
+    EXPECT_EQ(readImagePage(values).Path, "");
 }
 
 TEST(FillImagePage, ShowsTheDirectoryAndTellsWhenTheRecordWasCorrected) {
