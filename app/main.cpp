@@ -72,7 +72,8 @@ int main(int argc, char** argv) {
     // Every instance holds its share from the start, so a saver sees the wallpaper changer too.
     const platform::InstanceLock instances(runtimeDirectory());
     auto registry = platform::HiveRegistry::forCurrentUser();
-    platform::QtMessageBoxes boxes;
+    platform::QtMessageBoxes shownBoxes;
+    platform::UnattendedBoxes boxes(shownBoxes);
     platform::LinuxSystemInfo system;
     platform::TimeOfDayRandom random;
     auto installer = platform::XScreenSaverInstaller::forCurrentUser();
@@ -97,7 +98,13 @@ int main(int argc, char** argv) {
         output = std::make_unique<app::WallpaperOutput>(
             platform::chooseWallpaperChain(platform::Environment::fromProcess()));
     }
-    const platform::TerminationSignals termination([&program] { program.EndProgram(); });
+    // An end by signal has nobody to answer a box, and a session that waits for it at logout:
+    // failed writes go to standard error, and a hive lock held elsewhere costs 2 s at most.
+    const platform::TerminationSignals termination([&program, &boxes, &registry] {
+        boxes.stopAsking();
+        registry->limitLockWaits(std::chrono::seconds(2));
+        program.EndProgram();
+    });
     switch (program.Main(commandLine, &windows, output.get())) {
         case app::Program::Outcome::EndNow:
             return 0;

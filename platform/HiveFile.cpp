@@ -47,8 +47,9 @@ std::string utcTimestamp() {
 
 /// Takes the exclusive lock, waiting while another process holds it, but no longer than
 /// timeout: EWOULDBLOCK then.
-int lockExclusive(int fd, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
+int lockExclusive(int fd, std::chrono::milliseconds timeout,
+                  std::chrono::steady_clock::time_point latest) {
+    const auto deadline = std::min(std::chrono::steady_clock::now() + timeout, latest);
     auto pause = std::chrono::milliseconds(1);
     while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         if (errno == EINTR)
@@ -142,7 +143,7 @@ int HiveFile::modify(const std::function<int(HiveTree&)>& change) {
     FileDescriptor lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
     if (lock.get() < 0)
         return errno;
-    if (const int err = lockExclusive(lock.get(), lockTimeout_))
+    if (const int err = lockExclusive(lock.get(), lockTimeout_, lockDeadline_))
         return err;
 
     // What cannot be read is not replaced: the write fails and the file stays as it is.
@@ -155,11 +156,6 @@ int HiveFile::modify(const std::function<int(HiveTree&)>& change) {
     HiveTree next = tree_;
     if (const int err = change(next))
         return err;
-    // A change that changes nothing leaves the file alone: no rewrite, no wait for the disk.
-    if (!corrupt_ && haveIdentity_ &&
-        serializeHiveUpTo(next, rootName_, kMaxHiveBytes) ==
-            serializeHiveUpTo(tree_, rootName_, kMaxHiveBytes))
-        return 0;
     if (corrupt_) {
         if (const int err = keepCorruptCopy())
             return err;

@@ -39,6 +39,11 @@ public:
 
     /// How long a write waits for another process to release the lock; 5 seconds unless set.
     void setLockTimeout(std::chrono::milliseconds timeout) { lockTimeout_ = timeout; }
+    /// From now on, all writes together wait at most budget for the lock: once it is spent, a
+    /// write whose lock is held elsewhere fails at once. For an end that nobody waits for.
+    void limitLockWaits(std::chrono::milliseconds budget) {
+        lockDeadline_ = std::chrono::steady_clock::now() + budget;
+    }
 
     const std::filesystem::path& path() const { return file_; }
     /// How often the file was parsed; tells whether an unchanged file was read again.
@@ -67,6 +72,8 @@ private:
     std::string rootName_;
     bool readOnly_;
     std::chrono::milliseconds lockTimeout_{5000};
+    std::chrono::steady_clock::time_point lockDeadline_ =
+        std::chrono::steady_clock::time_point::max();
 
     HiveTree tree_;
     Identity identity_;

@@ -110,4 +110,9 @@ std::string HiveRegistry::errorText(int code) {
     return std::strerror(code);
 }
 
+void HiveRegistry::limitLockWaits(std::chrono::milliseconds budget) {
+    currentUser_->limitLockWaits(budget);
+    localMachine_->limitLockWaits(budget);
+}
+
 }  // namespace muralto::platform

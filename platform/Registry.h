@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -52,6 +53,8 @@ public:
     int enumSubKeys(RootKey root, std::string_view path, std::vector<std::string>& names) override;
     int deleteKey(RootKey root, std::string_view path) override;
     std::string errorText(int code) override;
+    /// See HiveFile::limitLockWaits: the writes of both hives together wait at most budget.
+    void limitLockWaits(std::chrono::milliseconds budget);
 
 private:
     HiveFile& hive(RootKey root);

@@ -36,6 +36,20 @@ kill -INT "$pid"
 wait_exit "$pid" 10 || fail "the saver ended with status $? on SIGINT"
 [ "$(hive_value Settings SSActive)" = '"False"' ] || fail "SIGINT left SSActive set"
 
+# With the settings locked by another process, the end asks nobody about its failed write: it
+# says it on standard error and ends, its wait for the lock bounded.
+"$work/bin/muralto" /s 2>"$work/locked.err" &
+pid=$!
+started_pids+=("$pid")
+wait_until 20 shows_frame
+flock -o "$hive.lock" sleep 30 &
+started_pids+=($!)
+wait_until 5 bash -c "! flock -n '$hive.lock' true"
+kill -TERM "$pid"
+wait_exit "$pid" 10 || fail "with the settings locked, SIGTERM ended with status $?"
+grep -q "Error accessing registry" "$work/locked.err" || fail "the failed write was not told"
+kill "${started_pids[-1]}"
+
 "$probe" host-window 200 150 >"$work/host" &
 started_pids+=($!)
 wait_until 10 test -s "$work/host"

@@ -11,6 +11,8 @@
 #include <csignal>
 #include <thread>
 
+#include "platform/MessageBoxes.h"
+#include "tests/support/Fakes.h"
 #include "tests/support/TestSupport.h"
 
 namespace muralto::platform {
@@ -96,6 +98,25 @@ TEST_F(TerminationSignalsTest, LeavesTheDispositionsThatWereThere) {
     EXPECT_EQ(handlerOf(SIGHUP), ownHandler);
     EXPECT_EQ(handlerOf(SIGTERM), SIG_DFL);
     EXPECT_EQ(handlerOf(SIGINT), SIG_IGN);
+}
+
+// Once an end by signal has stopped the asking, no box waits for anybody: messages go to
+// standard error and questions take the answer that closing their box gives.
+TEST(UnattendedBoxesTest, AfterStopAskingNothingWaitsForAnAnswer) {
+    test::FakeMessageBoxes shown;
+    shown.answers = {MessageBoxes::Answer::Yes, MessageBoxes::Answer::Yes};
+    UnattendedBoxes boxes(shown);
+    EXPECT_EQ(boxes.askYesNo("t", "before"), MessageBoxes::Answer::Yes);
+    boxes.stopAsking();
+    testing::internal::CaptureStderr();
+    boxes.showMessage("Error accessing registry", "Resource temporarily unavailable");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "muralto: Error accessing registry: Resource temporarily unavailable\n");
+    EXPECT_EQ(boxes.askYesNo("t", "q"), MessageBoxes::Answer::No);
+    EXPECT_EQ(boxes.askYesNoCancel("t", "q"), MessageBoxes::Answer::Cancel);
+    EXPECT_EQ(boxes.inputBox("t", "q"), "");
+    EXPECT_TRUE(shown.shown.empty());
+    EXPECT_EQ(shown.asked.size(), 1u);
 }
 
 }  // namespace
