@@ -162,7 +162,9 @@ void ImagePage::fillIn(bool saver) {
     options::ImagePageControls places = controlPlaces();
     options::layoutScaleFactorRow(places, saver ? places.chkAddPath : places.chkStartupOnly);
     placeControls(places);
-    if (!saver || host_.runMode() == RunMode::Options)
+    // The saver tab leaves Save as the wallpaper tab set it, unless a corrected value made a
+    // change to save.
+    if (!saver || host_.runMode() == RunMode::Options || page.corrected)
         btnSave->setEnabled(edits_.saveEnabled(host_.runMode()));
 }
 

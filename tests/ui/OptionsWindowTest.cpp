@@ -47,6 +47,21 @@ TEST(OptionsWindow, PreparesTheRunModeAndMarksEditsAndCorrectedValues) {
     }
 }
 
+// A saver folder that had to be corrected on filling in is a change to save, as on the
+// wallpaper tab: otherwise closing asks "Save Changes?" while Save is grey.
+TEST(OptionsWindow, ACorrectedSaverFolderEnablesSave) {
+    OptionsWindow window(RunMode::Wallpaper, [](OptionsWindow& w) {
+        w.storePath(w.pictures() + "/");
+        w.host.store("SSPath", w.pictures() + "/gone/");
+    });
+    window.show();
+    ImagePage& page = window.page();
+    ASSERT_FALSE(page.btnSave->isEnabled());
+    window.selectTab(1);
+    EXPECT_TRUE(window.form->edits().mbChanged);
+    EXPECT_TRUE(page.btnSave->isEnabled());
+}
+
 TEST(OptionsWindow, EachTabKeepsItsEditsAndItsScaleRowUnderTheCheckBoxAboveIt) {
     OptionsWindow window(RunMode::Wallpaper, [](OptionsWindow& w) {
         w.storePath(w.pictures() + "/");
