@@ -177,7 +177,7 @@ Program::Outcome Program::startPreview(const CommandLine& commandLine) {
     tools_.PutINIValue(kProgramTitle, kSettingsSection, "Preview hWnd", std::to_string(ours));
     // One pixel wider and taller than the host's inside, as the preview has always been.
     windows_->embedImageWindow(host, *client + QSize(1, 1));
-    system.setWindowPid(ours);
+    system.markPreview(ours);
     watchHost(host);
     StartTimer();
     return Outcome::Running;

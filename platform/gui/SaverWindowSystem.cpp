@@ -39,7 +39,7 @@ public:
 
     std::optional<QSize> windowSize(std::uint32_t window) override;
     std::uint32_t rootWindow() override;
-    void setWindowPid(std::uint32_t window) override;
+    void markPreview(std::uint32_t window) override;
     bool closeEarlierPreview(std::uint32_t window) override;
 
 private:
@@ -99,7 +99,7 @@ std::uint32_t X11SaverWindowSystem::rootWindow() {
     return connection() ? root_ : 0;
 }
 
-void X11SaverWindowSystem::setWindowPid(std::uint32_t window) {
+void X11SaverWindowSystem::markPreview(std::uint32_t window) {
     xcb_connection_t* c = connection();
     if (!c || window == XCB_WINDOW_NONE)
         return;
@@ -107,6 +107,7 @@ void X11SaverWindowSystem::setWindowPid(std::uint32_t window) {
         xcb::setProperty32(c, window, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL,
                            static_cast<std::uint32_t>(getpid())),
         xcb::setString(c, window, XCB_ATOM_WM_CLIENT_MACHINE, hostName()),
+        xcb::setProperty32(c, window, atom(kPreviewProperty), XCB_ATOM_CARDINAL, 1),
     };
     // Checked, so an id that names no window costs an error reply here, not noise elsewhere.
     for (const auto& cookie : cookies)
@@ -115,6 +116,10 @@ void X11SaverWindowSystem::setWindowPid(std::uint32_t window) {
 
 bool X11SaverWindowSystem::ownedByEarlierInstance(xcb_window_t window) {
     xcb_connection_t* c = connection();
+    const auto preview = xcb::getProperty(c, window, atom(kPreviewProperty), XCB_ATOM_CARDINAL)
+                             .single32(XCB_ATOM_CARDINAL);
+    if (preview != 1u)
+        return false;
     const auto pid = xcb::getProperty(c, window, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL)
                          .single32(XCB_ATOM_CARDINAL);
     if (!pid || *pid == 0 || *pid > static_cast<std::uint32_t>(INT_MAX) ||

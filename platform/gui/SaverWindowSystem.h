@@ -12,6 +12,9 @@ namespace muralto::platform {
 /// What the screen saver needs of the X server beyond Qt. Window ids are X11 window ids; no
 /// call trusts them: an id that names no window, or something other than a window, is
 /// answered as "no such window" without an error reaching the program or its output.
+/// The property that marks a preview window of this program.
+inline constexpr const char* kPreviewProperty = "_MURALTO_PREVIEW";
+
 class SaverWindowSystem {
 public:
     virtual ~SaverWindowSystem() = default;
@@ -23,19 +26,20 @@ public:
     /// The root window of the default screen; 0 without an X server.
     virtual std::uint32_t rootWindow() = 0;
 
-    /// Writes this process's id as _NET_WM_PID on window, and this machine's name as
-    /// WM_CLIENT_MACHINE, which tells whose process ids these are. Qt does so only on
-    /// top-level windows; an embedded preview window needs it for the next preview to find
-    /// it. Nothing happens for a window that does not exist.
-    virtual void setWindowPid(std::uint32_t window) = 0;
+    /// Marks window as this process's preview: this process's id as _NET_WM_PID, this
+    /// machine's name as WM_CLIENT_MACHINE (which tells whose process ids these are; Qt sets
+    /// both only on top-level windows), and kPreviewProperty. The next preview finds it by
+    /// them. Nothing happens for a window that does not exist.
+    virtual void markPreview(std::uint32_t window) = 0;
 
-    /// Asks window to close, only when it belongs to an earlier instance of this program on
-    /// this machine: its _NET_WM_PID (one CARDINAL) names a running process other than this
-    /// one whose executable is this process's executable (the same file, or the same path
-    /// when that file has since been replaced), and its WM_CLIENT_MACHINE, when set, is this
-    /// machine's name. Another program's window, a stale id, a window without the property or
-    /// with a malformed one, this process's own window and another user's process (whose
-    /// executable cannot be read) are left alone.
+    /// Asks window to close, only when it is a preview (kPreviewProperty, one CARDINAL 1) of an
+    /// earlier instance of this program on this machine: ids are reused, and the same id may
+    /// now name the options window of the resident program. Its _NET_WM_PID (one CARDINAL) names a
+    /// running process other than this one whose executable is this process's executable (the same
+    /// file, or the same path when that file has since been replaced), and its WM_CLIENT_MACHINE,
+    /// when set, is this machine's name. Another program's window, a stale id, a window without the
+    /// property or with a malformed one, this process's own window and another user's process
+    /// (whose executable cannot be read) are left alone.
     ///
     /// The request is what a window manager sends: a ClientMessage of type WM_PROTOCOLS,
     /// format 32, data [WM_DELETE_WINDOW, CurrentTime, 0, 0, 0], with an empty event mask, so

@@ -44,7 +44,7 @@ struct TestServices {
             return sizes.contains(window) ? std::optional(sizes[window]) : std::nullopt;
         }
         std::uint32_t rootWindow() override { return 1; }
-        void setWindowPid(std::uint32_t) override { ++calls; }
+        void markPreview(std::uint32_t) override { ++calls; }
         bool closeEarlierPreview(std::uint32_t) override { return ++calls; }
         std::map<std::uint32_t, QSize> sizes;
         int calls = 0;

@@ -58,21 +58,26 @@ TEST_F(SaverWindowSystemTest, ClosesOnlyAWindowOfAnEarlierInstanceOfThisProgramH
         char end;
         return static_cast<int>(::read(STDIN_FILENO, &end, 1));
     });
-    const auto mark = [&](std::uint32_t pid, const std::string& machine) {
+    const auto mark = [&](std::uint32_t pid, const std::string& machine, bool preview = true) {
         const xcb_window_t w = display_.createWindow(20, 20);
+        const std::uint32_t one = 1;
+        if (preview)
+            display_.setProperty(w, kPreviewProperty, XCB_ATOM_CARDINAL, 32, &one, 1);
         display_.setProperty(w, "_NET_WM_PID", XCB_ATOM_CARDINAL, 32, &pid, 1);
         display_.setProperty(w, "WM_CLIENT_MACHINE", XCB_ATOM_STRING, 8, machine.data(),
                              static_cast<std::uint32_t>(machine.size()));
         return w;
     };
     const auto samePid = static_cast<std::uint32_t>(same.pid());
-    const std::tuple<const char*, std::uint32_t, std::string, bool> cases[] = {
-        {"same program here", samePid, hostName(), true},
-        {"same program elsewhere", samePid, hostName() + ".elsewhere", false},
-        {"this very process", static_cast<std::uint32_t>(getpid()), hostName(), false},
+    const std::tuple<const char*, std::uint32_t, std::string, bool, bool> cases[] = {
+        {"same program here", samePid, hostName(), true, true},
+        // The id reused by the resident program's options window, say.
+        {"same program here, no preview", samePid, hostName(), false, false},
+        {"same program elsewhere", samePid, hostName() + ".elsewhere", true, false},
+        {"this very process", static_cast<std::uint32_t>(getpid()), hostName(), true, false},
     };
-    for (const auto& [name, pid, machine, sent] : cases) {
-        const xcb_window_t window = mark(pid, machine);
+    for (const auto& [name, pid, machine, preview, sent] : cases) {
+        const xcb_window_t window = mark(pid, machine, preview);
         EXPECT_EQ(system_->closeEarlierPreview(window), sent) << name;
         EXPECT_EQ(deleteRequestArrived(window), sent) << name;
     }
@@ -90,7 +95,7 @@ TEST(SaverWindowSystemWithoutServer, AnswersNoSuchWindow) {
     EXPECT_EQ(system->rootWindow(), 0u);
     EXPECT_EQ(system->windowSize(1), std::nullopt);
     EXPECT_FALSE(system->closeEarlierPreview(1));
-    system->setWindowPid(1);
+    system->markPreview(1);
 }
 
 }  // namespace
