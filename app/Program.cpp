@@ -128,14 +128,11 @@ void Program::startWindows() {
         windows_->restoreOptionsWindowIfMinimised();
 }
 
-// A second saver while one runs changes nothing. "SSActive" alone may be left over from a saver
-// that did not end through EndProgram, so it counts only while another instance runs.
+// A second saver while one runs changes nothing. What is running decides, not "SSActive": a
+// saver that was killed leaves the flag set but lets go of its place, and two savers started
+// together cannot both take it.
 bool Program::anotherSaverRuns() {
-    const bool saverActive =
-        settings::readBoolean(
-            tools_.GetINIValue(kProgramTitle, kSettingsSection, "SSActive", "False"))
-            .value_or(false);
-    return saverActive && services_.anotherInstanceRunning && services_.anotherInstanceRunning();
+    return services_.claimSaver && !services_.claimSaver();
 }
 
 Program::Outcome Program::startSaver() {

@@ -38,8 +38,8 @@ struct Services {
     const i18n::StringTable& strings;
     /// The windows of other programs: the preview's host, an earlier preview.
     platform::SaverWindowSystem& windowSystem;
-    /// Whether another instance of this program (any mode) is running now.
-    std::function<bool()> anotherInstanceRunning;
+    /// Takes the screen saver's place for this process; false when another saver holds it.
+    std::function<bool()> claimSaver;
     /// Asks the file system about picture folders; null: the file system itself, each question
     /// given up after two seconds.
     std::shared_ptr<imaging::FolderProbe> folderProbe = nullptr;
@@ -144,7 +144,7 @@ private:
     Outcome startMode(const CommandLine& commandLine);
     void startWindows();
     Outcome startSaver();
-    /// Whether a saver started earlier still runs ("SSActive" and another instance).
+    /// Whether a saver started earlier still runs: it holds the saver's place.
     bool anotherSaverRuns();
     Outcome startPreview(const CommandLine& commandLine);
     /// -root and -window-id: frames into the window xscreensaver names, or full screen.

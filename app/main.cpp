@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
     }
 
     // Every instance holds its share from the start, so a saver sees the wallpaper changer too.
-    const platform::InstanceLock instances(runtimeDirectory());
+    platform::InstanceLock instances(runtimeDirectory());
     auto registry = platform::HiveRegistry::forCurrentUser();
     platform::QtMessageBoxes shownBoxes;
     platform::UnattendedBoxes boxes(shownBoxes);
@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
     const auto windowSystem = platform::makeSaverWindowSystem();
 
     app::Program program({*registry, boxes, system, random, installer, strings, *windowSystem,
-                          [&instances] { return instances.anotherInstanceRunning(); }});
+                          [&instances] { return instances.claimSaver(); }});
     if (commandLine.passwordChange) {
         program.Main(commandLine);
         return 0;

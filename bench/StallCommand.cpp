@@ -249,9 +249,9 @@ public:
 
 private:
     app::Services services() {
-        auto anotherInstanceRunning = [this] { return instances_.anotherInstanceRunning(); };
+        auto claimSaver = [this] { return instances_.claimSaver(); };
         app::Services services{*registry_, boxes_,   system_,        random_,
-                               installer_, strings_, *windowSystem_, anotherInstanceRunning};
+                               installer_, strings_, *windowSystem_, claimSaver};
         if (options_.scenario == Scenario::StuckMount) {
             services.folderProbe = std::make_shared<imaging::BoundedFolderProbe>(
                 "/proc/self/mountinfo", kProbeDeadline,

@@ -13,6 +13,7 @@ namespace muralto::platform {
 namespace {
 
 constexpr const char* kLockName = "muralto-instances.lock";
+constexpr const char* kSaverLockName = "muralto-saver.lock";
 /// How often, 5 ms apart, a share is tried while another starter still holds the lock
 /// exclusively.
 constexpr int kShareAttempts = 20;
@@ -94,6 +95,24 @@ InstanceLock::InstanceLock(const std::string& runtimeDirectory,
 InstanceLock::~InstanceLock() {
     if (fd_ >= 0)
         ::close(fd_);
+    if (saverFd_ >= 0)
+        ::close(saverFd_);
+}
+
+bool InstanceLock::claimSaver() {
+    if (saverFd_ >= 0 || lockFile_.empty())
+        return true;
+    const std::string path = lockFile_.substr(0, lockFile_.rfind('/') + 1) + kSaverLockName;
+    const int fd = openLockFile(path);
+    if (fd < 0)
+        return true;
+    const int error = lockNow(fd, LOCK_EX);
+    if (error != 0) {
+        ::close(fd);
+        return error != EWOULDBLOCK;
+    }
+    saverFd_ = fd;
+    return true;
 }
 
 std::string InstanceLock::defaultFallbackDirectory() {

@@ -41,6 +41,11 @@ public:
 
     /// Whether another instance was running when this one started.
     bool anotherInstanceRunning() const { return another_; }
+    /// Takes the screen saver's place: an exclusive flock on "muralto-saver.lock" beside the
+    /// instances' lock, held until this process ends, however it ends. False when another
+    /// process holds it: a saver runs. Taking it again succeeds. Where the lock cannot be
+    /// used, this process counts as the only saver (as above).
+    bool claimSaver();
     /// The lock file whose share this process holds; empty when it holds none (neither folder
     /// nor its lock file was usable, or someone held the lock exclusively for longer than the
     /// retries).
@@ -53,6 +58,7 @@ private:
     bool tryFolder(const std::string& folder);
 
     int fd_ = -1;
+    int saverFd_ = -1;
     bool another_ = false;
     std::string lockFile_;
 };

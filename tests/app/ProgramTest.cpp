@@ -52,7 +52,7 @@ struct TestServices {
 
     Services services() {
         return {temp.registry, temp.boxes, system,  random,
-                installer,     strings,    windows, [this] { return anotherInstance; },
+                installer,     strings,    windows, [this] { return !saverPlaceTaken; },
                 probe,         jobs};
     }
     std::string stored(std::string_view name) { return temp.stored("Settings", name); }
@@ -65,7 +65,7 @@ struct TestServices {
     CountingRandom random;
     NoInstaller installer;
     FakeWindowSystem windows;
-    bool anotherInstance = false;
+    bool saverPlaceTaken = false;  ///< another saver holds the saver's place
     i18n::StringTable strings{i18n::Language::EnUS};
     std::shared_ptr<imaging::FolderProbe> probe;
     std::shared_ptr<platform::JobRunner> jobs = std::make_shared<platform::InlineJobRunner>();
@@ -270,11 +270,14 @@ TEST_F(ProgramRun, AnEndDuringAHangingUpdateEndsAtOnceWithItsValuesWritten) {
     }
 }
 
-TEST_F(ProgramRun, OnlyAnotherRunningSaverKeepsTheSaverFromStarting) {
-    for (const auto& [ssActive, another] : {std::pair{"True", false}, {"False", true}}) {
+// Only a saver that runs keeps another from starting: an "SSActive" left set by a killed saver
+// does not.
+TEST_F(ProgramRun, OnlyARunningSaverKeepsAnotherFromStarting) {
+    for (const auto& [ssActive, taken] : {std::pair{"True", false}, {"False", true}}) {
         host.store("SSActive", ssActive);
-        host.anotherInstance = another;
-        EXPECT_EQ(start("/s"), Program::Outcome::Running) << ssActive;
+        host.saverPlaceTaken = taken;
+        EXPECT_EQ(start("/s"), taken ? Program::Outcome::EndNow : Program::Outcome::Running)
+            << ssActive;
         program->EndProgram();
     }
 }

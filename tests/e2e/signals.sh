@@ -42,7 +42,7 @@ wait_exit "$pid" 10 || fail "the saver ended with status $? on SIGINT"
 pid=$!
 started_pids+=("$pid")
 wait_until 20 shows_frame
-flock -o "$hive.lock" sleep 30 &
+flock -o "$hive.lock" sleep 30 >/dev/null 2>&1 &
 started_pids+=($!)
 wait_until 5 bash -c "! flock -n '$hive.lock' true"
 kill -TERM "$pid"

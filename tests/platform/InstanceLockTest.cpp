@@ -72,6 +72,23 @@ TEST(InstanceLock, EachRunningInstanceHoldsAShareUntilItEnds) {
     EXPECT_FALSE(seen());
 }
 
+// One saver at a time: its place goes with its process, however it ends (here, killed).
+TEST(InstanceLock, TheSaversPlaceIsHeldByOneProcessUntilItEnds) {
+    Folders folders;
+    auto saver = child([&folders] {
+        static InstanceLock* lock = nullptr;  // kept until the child is killed
+        lock = new InstanceLock(folders.runtime.string(), folders.fallback.string());
+        return lock->claimSaver() ? 's' : 'x';
+    });
+    ASSERT_EQ(saver.readLine(), "s");
+    InstanceLock lock = folders.lock();
+    EXPECT_FALSE(lock.claimSaver());
+    saver.stop(SIGKILL);
+    EXPECT_TRUE(lock.claimSaver());
+    EXPECT_TRUE(lock.claimSaver()) << "taking it again";
+    EXPECT_FALSE(folders.lock().claimSaver());
+}
+
 TEST(InstanceLock, ProgramsItStartsDoNotKeepIt) {
     Folders folders;
     std::optional<test::ChildProcess> sleeper;
