@@ -85,10 +85,18 @@ std::string clsNewsgroup::section() const {
 void clsNewsgroup::Load() {
     const std::string key = section();
     const auto app = platform::kProgramTitle;
-    minFileSize_ = storedNumber(tools_.GetINIValue(app, key, "MinFileSize", "0"), 0);
-    maxFiles_ = storedNumber(tools_.GetINIValue(app, key, "MaxFiles", "-1"), -1);
-    fileTypes_ = tools_.GetINIValue(app, key, "FileTypes", defaultFileTypes_);
-    SetAllFilters(tools_.GetINIValue(app, key, "SubjectFilters", ""));
+    // A text is read up to its first NUL, so this default tells a value that cannot be read.
+    const std::string unreadable(1, '\0');
+    const auto read = [&](std::string_view name) -> std::optional<std::string> {
+        std::string text = tools_.GetINIValue(app, key, name, unreadable);
+        return text == unreadable ? std::nullopt : std::optional(std::move(text));
+    };
+    const auto minText = read("MinFileSize"), maxText = read("MaxFiles");
+    const auto typesText = read("FileTypes"), filtersText = read("SubjectFilters");
+    minFileSize_ = storedNumber(minText.value_or("0"), 0);
+    maxFiles_ = storedNumber(maxText.value_or("-1"), -1);
+    fileTypes_ = typesText.value_or(defaultFileTypes_);
+    SetAllFilters(filtersText.value_or(""));
     if (filters_.size() == 1) {
         // Empty, missing, or too long to read: a long text is kept for the save.
         std::string whole =
@@ -96,15 +104,26 @@ void clsNewsgroup::Load() {
         if (!whole.empty())
             keptStoredFilters_ = std::move(whole);
     }
+    // A value that was missing or unreadable is written by the next save.
+    loaded_ = Loaded{maxText ? std::optional(maxFiles_) : std::nullopt,
+                     minText ? std::optional(minFileSize_) : std::nullopt,
+                     typesText ? std::optional(fileTypes_) : std::nullopt,
+                     filtersText ? std::optional(joinedFilters()) : std::nullopt};
 }
 
 void clsNewsgroup::Save() {
     const std::string key = section();
     const auto app = platform::kProgramTitle;
-    tools_.PutINIValue(app, key, "MaxFiles", settings::numberText(maxFiles_));
-    tools_.PutINIValue(app, key, "MinFileSize", settings::numberText(minFileSize_));
-    tools_.PutINIValue(app, key, "FileTypes", fileTypes_);
-    tools_.PutINIValue(app, key, "SubjectFilters", keptStoredFilters_.value_or(joinedFilters()));
+    const auto put = [&](std::string_view name, const std::string& text, bool asLoaded) {
+        if (!asLoaded)
+            tools_.PutINIValue(app, key, name, text);
+    };
+    const Loaded* was = loaded_ ? &*loaded_ : nullptr;
+    put("MaxFiles", settings::numberText(maxFiles_), was && was->maxFiles == maxFiles_);
+    put("MinFileSize", settings::numberText(minFileSize_), was && was->minFileSize == minFileSize_);
+    put("FileTypes", fileTypes_, was && was->fileTypes == fileTypes_);
+    put("SubjectFilters", keptStoredFilters_.value_or(joinedFilters()),
+        was && !keptStoredFilters_ && was->filters == joinedFilters());
 }
 
 void clsNewsgroup::Name(std::string_view name) {

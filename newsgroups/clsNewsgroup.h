@@ -82,6 +82,16 @@ private:
     /// A stored filter text too long to read: the entry loads without filters, and the save
     /// writes this text back as long as the filters were not used, so the text survives.
     std::optional<std::string> keptStoredFilters_;
+    /// What the last Load read, as the entry holds it. Save leaves a value the entry still
+    /// holds so as it was stored: a text is read up to its first NUL, and writing what was
+    /// read would cut off the rest.
+    struct Loaded {
+        std::optional<std::int32_t> maxFiles;  ///< each missing when it could not be read
+        std::optional<std::int32_t> minFileSize;
+        std::optional<std::string> fileTypes;
+        std::optional<std::string> filters;
+    };
+    std::optional<Loaded> loaded_;
 };
 
 }  // namespace muralto::newsgroups

@@ -113,6 +113,34 @@ TEST_F(NewsgroupsTest, LongFiltersSurviveALoadAndSaveUnlessUsed) {
     EXPECT_EQ(stored("alt.short", "SubjectFilters"), "s\r\n");
 }
 
+// A value the entry does not change stays as stored, even where it is read only up to a NUL;
+// a value it changes is written.
+TEST_F(NewsgroupsTest, UnchangedValuesStayAsStored) {
+    const std::string key =
+        tools.BuildKeyPath(platform::kProgramTitle, "Settings\\Newsgroups\\alt.nul");
+    const auto raw = [&](const char* name) {
+        std::string data;
+        registry.queryValue(platform::RootKey::CurrentUser, key, name, data);
+        return data;
+    };
+    const std::string types("*.jpg;\0*.gif;", 13), filters("one\0two\r\n", 10);
+    for (const auto& [name, data] :
+         {std::pair{"FileTypes", types}, {"SubjectFilters", filters}, {"MaxFiles", "12abc"}})
+        ASSERT_EQ(registry.setValue(platform::RootKey::CurrentUser, key, name, data), 0);
+    group.Name("alt.nul");
+    group.Load();
+    group.Save();
+    EXPECT_EQ(raw("FileTypes"), types);
+    EXPECT_EQ(raw("SubjectFilters"), filters);
+    EXPECT_EQ(raw("MaxFiles"), "12abc");
+    group.FileTypes("*.png;");
+    group.MaxFiles(3);
+    group.Save();
+    EXPECT_EQ(raw("FileTypes"), "*.png;");
+    EXPECT_EQ(raw("MaxFiles"), "3");
+    EXPECT_EQ(raw("SubjectFilters"), filters);
+}
+
 TEST_F(NewsgroupsTest, AddKeepsInsertionOrderAndRefusesADuplicate) {
     addAll({"zeta", "alpha", "Mid"});
     EXPECT_EQ(names(), (Names{"zeta", "alpha", "Mid"}));
