@@ -4,8 +4,8 @@
 #include <QFontMetricsF>
 #include <QPainter>
 
-#include "imaging/PagedImage.h"
 #include "imaging/PictureLoader.h"
+#include "platform/image/PagedImage.h"
 
 namespace muralto::imaging {
 
@@ -17,7 +17,7 @@ QImage placePicture(QImage picture, TargetSize target, std::int32_t scaleFactor)
     if (scaleFactor <= 1)
         return picture;
     const PictureLayout layout = layoutPicture(picture.size(), target, scaleFactor);
-    QImage tile = pagedImage(layout.canvas, QImage::Format_RGB32);
+    QImage tile = platform::pagedImage(layout.canvas, QImage::Format_RGB32);
     if (tile.isNull())
         return tile;
     tile.fill(Qt::black);
@@ -30,7 +30,7 @@ QImage placePicture(QImage picture, TargetSize target, std::int32_t scaleFactor)
 QImage withCaption(QImage canvas, const CompositionRequest& request) {
     const CaptionLayout layout =
         layoutCaption(canvas.size(), request.chars.glCharHeight, request.chars.glCharWidth);
-    QImage grown = pagedImage(layout.canvas, QImage::Format_RGB32);
+    QImage grown = platform::pagedImage(layout.canvas, QImage::Format_RGB32);
     if (grown.isNull())
         return grown;
     QPainter painter(&grown);

@@ -14,8 +14,8 @@
 #include <jerror.h>  // after jpeglib.h, which it needs
 #include <jpeglib.h>
 
-#include "imaging/PagedImage.h"
 #include "imaging/RowPipeline.h"
+#include "platform/image/PagedImage.h"
 
 namespace muralto::imaging {
 
@@ -350,7 +350,7 @@ ScaledJpeg decodeScaledJpeg(int fd, QSize size, std::int64_t memoryLimit,
     const int decodedHeight = int(d.cinfo.output_height);
     if (decodedWidth < size.width() || decodedHeight < size.height())
         return failed("the picture is smaller than the size asked for");
-    QImage image = pagedImage(size, QImage::Format_RGB32);
+    QImage image = platform::pagedImage(size, QImage::Format_RGB32);
     if (image.isNull())
         return failed("not enough memory for the picture");
     if (QSize(decodedWidth, decodedHeight) == size) {

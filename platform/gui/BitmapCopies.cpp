@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "platform/FileIo.h"
-#include "platform/gui/PagedImage.h"
+#include "platform/image/PagedImage.h"
 
 namespace muralto::platform {
 

@@ -10,7 +10,7 @@
 #include <cstdlib>
 
 #include "platform/gui/BitmapCopies.h"
-#include "platform/gui/PagedImage.h"
+#include "platform/image/PagedImage.h"
 #include "platform/xcb/Xcb.h"
 
 namespace muralto::platform {

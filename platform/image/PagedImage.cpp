@@ -1,4 +1,4 @@
-#include "platform/gui/PagedImage.h"
+#include "platform/image/PagedImage.h"
 
 #include "platform/PageBlocks.h"
 

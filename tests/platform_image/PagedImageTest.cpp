@@ -2,16 +2,16 @@
 
 #include <cstdint>
 
-#include "imaging/PagedImage.h"
 #include "platform/PageBlocks.h"
+#include "platform/image/PagedImage.h"
 
-namespace muralto::imaging {
+namespace muralto::platform {
 namespace {
 
 TEST(AllocatePages, GivesZeroedWritableBlocksOfHugePagesOrNone) {
     const std::size_t huge = std::size_t(2) << 20;
     for (const std::size_t bytes : {std::size_t(1), huge - 1, huge, 3 * huge + 5}) {
-        const platform::PageBlock block = platform::allocatePages(bytes);
+        const PageBlock block = allocatePages(bytes);
         ASSERT_NE(block.data, nullptr) << bytes;
         EXPECT_GE(block.size, bytes);
         EXPECT_EQ(block.size % huge, 0u);
@@ -19,11 +19,11 @@ TEST(AllocatePages, GivesZeroedWritableBlocksOfHugePagesOrNone) {
         auto* bytesIn = static_cast<unsigned char*>(block.data);
         EXPECT_EQ(bytesIn[0] | bytesIn[bytes - 1], 0) << bytes;
         bytesIn[bytes - 1] = 7;
-        platform::freePages(block);
+        freePages(block);
     }
-    EXPECT_EQ(platform::allocatePages(0).data, nullptr);
-    EXPECT_EQ(platform::allocatePages(SIZE_MAX).data, nullptr);
-    platform::freePages({});  // a null block is left alone
+    EXPECT_EQ(allocatePages(0).data, nullptr);
+    EXPECT_EQ(allocatePages(SIZE_MAX).data, nullptr);
+    freePages({});  // a null block is left alone
 }
 
 // Large images live in pages of their own, small ones on the heap; both behave as any image,
@@ -57,4 +57,4 @@ TEST(PagedImage, IsAnOrdinaryImageThatOutlivesItsFirstOwner) {
 }
 
 }  // namespace
-}  // namespace muralto::imaging
+}  // namespace muralto::platform
