@@ -1,10 +1,7 @@
 #include "platform/gui/WallpaperChain.h"
 
-#include <QMetaObject>
-
 #include <utility>
 
-#include "platform/HeapTrim.h"
 #include "platform/ProgramIdentity.h"
 #include "platform/WorkingSet.h"
 #include "platform/gui/WallpaperX11.h"
@@ -61,37 +58,25 @@ std::unique_ptr<WallpaperChain> chooseWallpaperChain(const Environment& environm
 }
 
 WallpaperWorker::WallpaperWorker(std::shared_ptr<WallpaperChain> chain)
-    : chain_(std::move(chain)), receiver_(std::make_unique<QObject>()) {}
-
-WallpaperWorker::~WallpaperWorker() {
-    if (thread_.joinable())
-        thread_.join();
-    // The receiver goes after the thread: an outcome posted to it now is dropped with it.
-}
+    : chain_(std::move(chain)) {}
 
 void WallpaperWorker::start(WallpaperJob job, Done done) {
-    if (running_.exchange(true)) {
+    if (std::exchange(running_, true)) {
         done({false, "the previous wallpaper change has not ended yet", {}});
         return;
     }
-    if (thread_.joinable())
-        thread_.join();  // the previous change has ended: only its thread is left to reap
-    thread_ = std::thread([this, job = std::move(job), done = std::move(done)] {
-        const WallpaperOutcome outcome = chain_->set(job);
-        // The change's pictures were made and freed in this thread's own heap (the update's
-        // canvas went with its own thread): give it back now, or the idle program keeps it
-        // until the next change. The program then idles: what start-up and the update touched
-        // of its code need not stay resident meanwhile. Both cost the windows nothing here.
-        TrimHeap();
-        TrimWorkingSet();
-        QMetaObject::invokeMethod(
-            receiver_.get(),
-            [this, outcome, done] {
-                running_ = false;
-                done(outcome);
-            },
-            Qt::QueuedConnection);
-    });
+    auto outcome = std::make_shared<WallpaperOutcome>();
+    jobs_.start(
+        [this, job = std::move(job), outcome] {
+            *outcome = chain_->set(job);
+            // The program idles after a change: what start-up and the update touched of its
+            // code need not stay resident meanwhile. The runner gives back the heap.
+            TrimWorkingSet();
+        },
+        [this, outcome, done = std::move(done)] {
+            running_ = false;
+            done(*outcome);
+        });
 }
 
 }  // namespace muralto::platform

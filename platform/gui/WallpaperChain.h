@@ -1,13 +1,10 @@
 #pragma once
 
-#include <QObject>
-
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 
+#include "platform/JobRunner.h"
 #include "platform/gui/WallpaperSetter.h"
 
 namespace muralto::platform {
@@ -52,12 +49,9 @@ std::unique_ptr<WallpaperChain> chooseWallpaperChain(const Environment& environm
 /// event loop.
 class WallpaperWorker {
 public:
+    /// Going, it waits for a change still running (its steps end by their deadlines); that
+    /// change's callback is not called.
     explicit WallpaperWorker(std::shared_ptr<WallpaperChain> chain);
-    /// Waits for a change still running: its steps end by their deadlines. Its callback is
-    /// not called.
-    ~WallpaperWorker();
-    WallpaperWorker(const WallpaperWorker&) = delete;
-    WallpaperWorker& operator=(const WallpaperWorker&) = delete;
 
     using Done = std::function<void(const WallpaperOutcome&)>;
     /// Starts the change. While another one runs, done is told at once that nothing was set.
@@ -68,9 +62,8 @@ public:
 
 private:
     std::shared_ptr<WallpaperChain> chain_;
-    std::unique_ptr<QObject> receiver_;  ///< lives on the worker's owner's thread
-    std::thread thread_;
-    std::atomic<bool> running_ = false;
+    bool running_ = false;
+    ThreadJobRunner jobs_;  ///< goes first, waiting for a change that still uses the chain
 };
 
 }  // namespace muralto::platform
