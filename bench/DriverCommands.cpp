@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <optional>
 
@@ -66,50 +67,55 @@ std::optional<ShuffleOptions> parseShuffle(const Arguments& args) {
     return options;
 }
 
+/// The NAME VALUE pairs before the command's "--": false when one is cut short or take refuses
+/// it.
+bool takeOptionPairs(const Arguments& args, std::size_t dashes,
+                     const std::function<bool(const std::string&, const std::string&)>& take) {
+    if (dashes % 2 != 0)
+        return false;
+    for (std::size_t i = 0; i < dashes; i += 2) {
+        if (!take(args[i], args[i + 1]))
+            return false;
+    }
+    return true;
+}
+
 std::optional<ResidentOptions> parseResident(const Arguments& args) {
     ResidentOptions options;
     std::size_t dashes = 0;
     options.command = commandAfterDashes(args, &dashes);
-    if (options.command.empty())
-        return std::nullopt;
-    for (std::size_t i = 0; i < dashes; i += 2) {
-        if (i + 1 >= dashes)
-            return std::nullopt;
-        if (args[i] == "--log") {
-            options.logPath = args[i + 1];
-            continue;
+    const bool taken = takeOptionPairs(args, dashes, [&](const auto& name, const auto& value) {
+        if (name == "--log") {
+            options.logPath = value;
+            return true;
         }
-        const auto value = number(args[i + 1], 0, 3600);
-        if (!value)
-            return std::nullopt;
-        if (args[i] == "--starts")
-            options.starts = int(*value);
-        else if (args[i] == "--idle")
-            options.idleSeconds = int(*value);
+        const auto n = number(value, 0, 3600);
+        if (n && name == "--starts")
+            options.starts = int(*n);
+        else if (n && name == "--idle")
+            options.idleSeconds = int(*n);
         else
-            return std::nullopt;
-    }
-    return options;
+            return false;
+        return true;
+    });
+    return taken && !options.command.empty() ? std::optional(options) : std::nullopt;
 }
 
 std::optional<WindowOptions> parseWindowStart(const Arguments& args) {
     WindowOptions options;
     std::size_t dashes = 0;
     options.command = commandAfterDashes(args, &dashes);
-    if (options.command.empty())
-        return std::nullopt;
-    for (std::size_t i = 0; i < dashes; i += 2) {
-        if (i + 1 >= dashes)
-            return std::nullopt;
-        const auto starts = number(args[i + 1], 1, 1000);
-        if (args[i] == "--log")
-            options.logPath = args[i + 1];
-        else if (args[i] == "--starts" && starts)
+    const bool taken = takeOptionPairs(args, dashes, [&](const auto& name, const auto& value) {
+        const auto starts = number(value, 1, 1000);
+        if (name == "--log")
+            options.logPath = value;
+        else if (name == "--starts" && starts)
             options.starts = int(*starts);
         else
-            return std::nullopt;
-    }
-    return options;
+            return false;
+        return true;
+    });
+    return taken && !options.command.empty() ? std::optional(options) : std::nullopt;
 }
 
 }  // namespace
