@@ -1,6 +1,5 @@
 #include "bench/ResidentProbe.h"
 
-#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,6 +11,7 @@
 #include <thread>
 
 #include "bench/ProcessMeter.h"
+#include "bench/RootEvents.h"
 #include "platform/xcb/Xcb.h"
 
 namespace muralto::bench {
@@ -27,25 +27,8 @@ double millisecondsSince(Clock::time_point start) {
 /// Watches the root window for a new wallpaper pixmap.
 class RootWatcher {
 public:
-    std::string open() {
-        const xcb_screen_t* screen = display_.screen();
-        if (!screen)
-            return "cannot connect to the X display '" + display() + "'";
-        root_ = screen->root;
-        atom_ = xcb::internAtom(connection(), "_XROOTPMAP_ID");
-        if (atom_ == XCB_ATOM_NONE)
-            return "cannot look up the atom _XROOTPMAP_ID";
-        const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
-        xcb_change_window_attributes(connection(), root_, XCB_CW_EVENT_MASK, &mask);
-        xcb_flush(connection());
-        return {};
-    }
-
-    /// Drops the events seen so far.
-    void discardEvents() {
-        while (xcb::own(xcb_poll_for_event(connection())))
-            continue;
-    }
+    std::string open() { return events_.open("_XROOTPMAP_ID", XCB_EVENT_MASK_PROPERTY_CHANGE); }
+    void discardEvents() { events_.discardEvents(); }
 
     /// Whether a property event says the wallpaper pixmap was set; waits at most timeoutMs.
     bool wallpaperSet(int timeoutMs) {
@@ -53,27 +36,19 @@ public:
         while (const auto event = xcb::own(xcb_poll_for_event(connection()))) {
             if ((event->response_type & 0x7F) == XCB_PROPERTY_NOTIFY) {
                 const auto* property = reinterpret_cast<xcb_property_notify_event_t*>(event.get());
-                set = set || (property->atom == atom_ && property->state == XCB_PROPERTY_NEW_VALUE);
+                set = set || (property->atom == events_.atom() &&
+                              property->state == XCB_PROPERTY_NEW_VALUE);
             }
         }
-        if (set)
-            return true;
-        pollfd watch{xcb_get_file_descriptor(connection()), POLLIN, 0};
-        ::poll(&watch, 1, timeoutMs);
-        return false;
+        if (!set)
+            events_.waitForEvents(timeoutMs);
+        return set;
     }
 
 private:
-    static std::string display() {
-        const char* value = std::getenv("DISPLAY");
-        return value ? value : "";
-    }
+    xcb_connection_t* connection() const { return events_.connection(); }
 
-    xcb_connection_t* connection() const { return display_.get(); }
-
-    xcb::Connection display_;
-    xcb_window_t root_ = 0;
-    xcb_atom_t atom_ = XCB_ATOM_NONE;
+    RootEvents events_;
 };
 
 /// Starts the program and waits for its wallpaper; the time taken, or an error.

@@ -1,13 +1,12 @@
 #include "bench/WindowProbe.h"
 
-#include <poll.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
 
 #include "bench/ProcessMeter.h"
+#include "bench/RootEvents.h"
 #include "platform/xcb/Xcb.h"
 
 namespace muralto::bench {
@@ -26,24 +25,8 @@ constexpr int kSmallestSide = 64;
 /// Watches the root's children being mapped and reads their pixels.
 class ScreenWatcher {
 public:
-    std::string open() {
-        const xcb_screen_t* screen = display_.screen();
-        if (!screen)
-            return "cannot connect to the X display";
-        root_ = screen->root;
-        pidAtom_ = xcb::internAtom(connection(), "_NET_WM_PID");
-        if (pidAtom_ == XCB_ATOM_NONE)
-            return "cannot look up the atom _NET_WM_PID";
-        const std::uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-        xcb_change_window_attributes(connection(), root_, XCB_CW_EVENT_MASK, &mask);
-        xcb_flush(connection());
-        return {};
-    }
-
-    void discardEvents() {
-        while (xcb::own(xcb_poll_for_event(connection())))
-            continue;
-    }
+    std::string open() { return events_.open("_NET_WM_PID", XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY); }
+    void discardEvents() { events_.discardEvents(); }
 
     /// A window of the process mapped since the last call, of a main window's size; waits at
     /// most timeoutMs for events. XCB_WINDOW_NONE when there is none yet.
@@ -55,8 +38,7 @@ public:
             if (belongsTo(map->window, pid) && large(map->window))
                 return map->window;
         }
-        pollfd watch{xcb_get_file_descriptor(connection()), POLLIN, 0};
-        ::poll(&watch, 1, timeoutMs);
+        events_.waitForEvents(timeoutMs);
         return XCB_WINDOW_NONE;
     }
 
@@ -70,11 +52,11 @@ public:
     }
 
 private:
-    xcb_connection_t* connection() const { return display_.get(); }
+    xcb_connection_t* connection() const { return events_.connection(); }
 
     bool belongsTo(xcb_window_t window, pid_t pid) {
         const xcb::Property property =
-            xcb::getProperty(connection(), window, pidAtom_, XCB_ATOM_CARDINAL, 1);
+            xcb::getProperty(connection(), window, events_.atom(), XCB_ATOM_CARDINAL, 1);
         const auto value = property.single32(XCB_ATOM_CARDINAL);
         return value && pid_t(*value) == pid;
     }
@@ -103,9 +85,7 @@ private:
         return false;
     }
 
-    xcb::Connection display_;
-    xcb_window_t root_ = 0;
-    xcb_atom_t pidAtom_ = XCB_ATOM_NONE;
+    RootEvents events_;
 };
 
 struct Start {
