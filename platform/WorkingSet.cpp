@@ -1,84 +1,97 @@
 #include "platform/WorkingSet.h"
 
+#include <elf.h>
+#include <link.h>
+#include <sys/auxv.h>
 #include <sys/mman.h>
+#include <unistd.h>
 
-#include <cctype>
 #include <cstdint>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-#include <string>
-#include <vector>
 
 namespace muralto::platform {
 
 namespace {
 
-/// One mapping of the listing and what it says of its pages.
-struct Mapping {
-    std::uintptr_t start = 0;
-    std::uintptr_t end = 0;
-    bool unchangedFile = false;  ///< read-only, private, of a file
-    long residentKb = 0;
-    long changedKb = -1;  ///< its anonymous (copied on write) pages; -1 until listed
-};
+using Address = std::uintptr_t;
 
-/// The header line of a mapping ("start-end perms offset dev inode path"), or nothing.
-bool readHeader(const std::string& line, Mapping* mapping) {
-    std::istringstream fields(line);
-    std::string range, perms, offset, device, path;
-    unsigned long inode = 0;
-    if (!(fields >> range >> perms >> offset >> device >> inode) || perms.size() != 4)
-        return false;
-    const std::size_t dash = range.find('-');
-    if (dash == std::string::npos)
-        return false;
-    fields >> path;
-    mapping->start = std::strtoull(range.c_str(), nullptr, 16);
-    mapping->end = std::strtoull(range.c_str() + dash + 1, nullptr, 16);
-    mapping->unchangedFile = perms[0] == 'r' && perms[1] == '-' && perms[3] == 'p' && inode != 0 &&
-                             path.starts_with('/');
-    return true;
+Address pageSize() {
+    static const Address size = Address(::sysconf(_SC_PAGESIZE));
+    return size;
+}
+Address pageDown(Address address) {
+    return address & ~(pageSize() - 1);
+}
+Address pageUp(Address address) {
+    return pageDown(address + pageSize() - 1);
 }
 
-/// The kB of a field line ("Rss:   120 kB") when it is that field.
-bool readField(const std::string& line, const char* field, long* kb) {
-    const std::string name = std::string(field) + ":";
-    if (!line.starts_with(name))
-        return false;
-    *kb = std::strtol(line.c_str() + name.size(), nullptr, 10);
-    return true;
-}
-
-std::vector<Mapping> readMappings() {
-    std::ifstream smaps("/proc/self/smaps");
-    std::vector<Mapping> mappings;
-    std::string line;
-    while (std::getline(smaps, line)) {
-        Mapping header;
-        if (!line.empty() && std::isxdigit(static_cast<unsigned char>(line[0])) &&
-            line.find('-') < line.find(' ') && readHeader(line, &header)) {
-            mappings.push_back(header);
-        } else if (!mappings.empty()) {
-            readField(line, "Rss", &mappings.back().residentKb);
-            readField(line, "Anonymous", &mappings.back().changedKb);
+/// Whether the loader writes into the object's code to relocate it: its read-only pages are
+/// then copies the program changed.
+bool patchesItsCode(const dl_phdr_info& object) {
+    for (int i = 0; i < object.dlpi_phnum; ++i) {
+        const ElfW(Phdr)& header = object.dlpi_phdr[i];
+        if (header.p_type != PT_DYNAMIC)
+            continue;
+        const auto* entry = reinterpret_cast<const ElfW(Dyn)*>(object.dlpi_addr + header.p_vaddr);
+        for (; entry->d_tag != DT_NULL; ++entry) {
+            if (entry->d_tag == DT_TEXTREL ||
+                (entry->d_tag == DT_FLAGS && (entry->d_un.d_val & DF_TEXTREL) != 0))
+                return true;
         }
     }
-    return mappings;
+    return false;
+}
+
+/// The pages of segment that no writable segment of the object shares (segments may meet
+/// inside a page, which then belongs to the one mapped last).
+void letGoOfSegment(const dl_phdr_info& object, const ElfW(Phdr) & segment) {
+    Address start = pageDown(object.dlpi_addr + segment.p_vaddr);
+    Address end = pageUp(object.dlpi_addr + segment.p_vaddr + segment.p_memsz);
+    for (int i = 0; i < object.dlpi_phnum; ++i) {
+        const ElfW(Phdr)& other = object.dlpi_phdr[i];
+        if (other.p_type != PT_LOAD || (other.p_flags & PF_W) == 0)
+            continue;
+        const Address otherStart = pageDown(object.dlpi_addr + other.p_vaddr);
+        const Address otherEnd = pageUp(object.dlpi_addr + other.p_vaddr + other.p_memsz);
+        if (otherStart < end && otherEnd > start) {
+            if (otherStart > start)
+                end = otherStart;
+            else
+                start = otherEnd;
+        }
+    }
+    if (start < end)
+        ::madvise(reinterpret_cast<void*>(start), end - start, MADV_DONTNEED);
+}
+
+/// Whether the object is the one the kernel maps into every process (no file of ours).
+bool isKernelObject(const dl_phdr_info& object) {
+    const Address kernelObject = ::getauxval(AT_SYSINFO_EHDR);
+    for (int i = 0; i < object.dlpi_phnum; ++i) {
+        if (object.dlpi_phdr[i].p_type == PT_LOAD)
+            return object.dlpi_addr + object.dlpi_phdr[i].p_vaddr == kernelObject;
+    }
+    return false;
+}
+
+/// Runs with the loader's list locked: no object comes or goes meanwhile.
+int letGoOfObject(dl_phdr_info* object, std::size_t, void*) {
+    if (isKernelObject(*object))
+        return 0;
+    if (patchesItsCode(*object))
+        return 0;
+    for (int i = 0; i < object->dlpi_phnum; ++i) {
+        const ElfW(Phdr)& segment = object->dlpi_phdr[i];
+        if (segment.p_type == PT_LOAD && (segment.p_flags & PF_W) == 0)
+            letGoOfSegment(*object, segment);
+    }
+    return 0;
 }
 
 }  // namespace
 
-std::size_t TrimWorkingSet() {
-    std::size_t released = 0;
-    for (const Mapping& mapping : readMappings()) {
-        if (!mapping.unchangedFile || mapping.changedKb != 0 || mapping.residentKb <= 0)
-            continue;
-        void* start = reinterpret_cast<void*>(mapping.start);
-        if (::madvise(start, mapping.end - mapping.start, MADV_DONTNEED) == 0)
-            released += std::size_t(mapping.residentKb);
-    }
-    return released;
+void TrimWorkingSet() {
+    ::dl_iterate_phdr(letGoOfObject, nullptr);
 }
 
 }  // namespace muralto::platform
