@@ -57,9 +57,11 @@ char touch(const volatile char* byte) {
 // Only the read-only segments of loaded objects are let go, and they read the same after. A
 // file mapped by other means may be unmapped by its owner at any moment, and what the program
 // changed (relocated pointers, writable data) would be lost: both stay.
-TEST(TrimWorkingSet, LetsGoOfLoadedCodeAndReadOnlyDataOnly) {
+TEST(TrimWorkingSet, LetsGoOfLoadedCodeAndConstantsOnly) {
     const std::size_t page = std::size_t(::sysconf(_SC_PAGESIZE));
-    ASSERT_TRUE(present(&page)) << "no page map to read";
+    // A process the kernel marks undumpable (one run from a binary it may not read) cannot.
+    if (!present(&page))
+        GTEST_SKIP() << "this process may not read its page map";
     const test::TempDir dir;
     const std::string path = dir.write("pages", std::string(16 * page, 'x')).string();
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
