@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QPolygonF>
+#include <QRectF>
+
+namespace muralto::imaging {
+
+/// What filling an outline costs Qt's antialiasing rasteriser, which draws every filled shape
+/// and every line wider than a pixel. The rasteriser records a cell for each pixel that an
+/// edge passes through, into a pool of fixed size; when the cells of a shape overflow it, the
+/// canvas is cut into bands of rows and the whole outline is walked again for each band. So a
+/// shape of a few hundred edges that each cross most rows (a zigzag, random points) costs
+/// seconds, though its area and its edges' length are small.
+class WmfRasterCost {
+public:
+    explicit WmfRasterCost(const QRectF& canvas) : canvas_(canvas) {}
+
+    /// Adds the edges through points (canvas pixels), and the closing one when closed.
+    void add(const QPolygonF& points, bool closed);
+    /// The work of rasterising what was added, in the player's units (canvas pixels filled).
+    double work() const;
+
+private:
+    void addEdge(QPointF from, QPointF to);
+
+    QRectF canvas_;
+    double rowSteps_ = 0;  ///< rows that the edges cross, each walked once a band
+    double cells_ = 0;     ///< cells that the edges pass through
+};
+
+}  // namespace muralto::imaging
