@@ -34,9 +34,12 @@ constexpr double kMaxCanvasCoordinate = 1 << 20;
 /// Work that a pixel of an antialiased line costs, solid or dashed, against one of a fill.
 constexpr double kStrokeCost = 4;
 
-/// Work that each dash of a wide dashed line costs: the stroker makes a shape of each, which
-/// the rasteriser fills, and holds them all at once (about a kilobyte each).
+/// Work that each dash of a wide dashed line costs besides its outline's: the stroker makes a
+/// shape of each and holds them all at once (about a kilobyte each).
 constexpr double kDashCost = 2000;
+
+/// Points of the outline of one dash of a wide line: its sides and its caps.
+constexpr double kPointsPerDash = 8;
 
 /// Work that looking up a font the play has not used yet costs: a face the system does not
 /// have is searched for among all of its fonts, a new size of one is loaded anew.
@@ -185,9 +188,12 @@ bool WmfContext::mayStroke(const QPolygonF& points, bool closed) {
     if (width > 1) {
         WmfRasterCost raster(canvas);
         raster.add(mapped, closed);
+        if (const double period = dashPeriod(dc.pen.style); period > 0) {
+            const double dashes = length / (period * width);
+            raster.addPoints(dashes * kPointsPerDash);
+            cost += dashes * kDashCost;
+        }
         cost += 2 * raster.work();
-        if (const double period = dashPeriod(dc.pen.style); period > 0)
-            cost += length / (period * width) * kDashCost;
     }
     return spend(cost);
 }

@@ -9,7 +9,7 @@ namespace {
 
 /// Cells that the rasteriser's pool holds before it cuts the canvas into bands (measured: its
 /// time grows with the bands from about this many cells on).
-constexpr double kCellsPerBand = 300;
+constexpr double kCellsPerBand = 100;
 
 /// Work that walking one edge across one row costs, against filling a pixel; measured on
 /// zigzags and random polygons, whose time follows bands times rows crossed.

@@ -17,6 +17,9 @@ public:
 
     /// Adds the edges through points (canvas pixels), and the closing one when closed.
     void add(const QPolygonF& points, bool closed);
+    /// Adds points of short edges, such as the outlines of a dashed line's dashes: however
+    /// few rows they cross, each is walked again for every band.
+    void addPoints(double points) { rowSteps_ += points; }
     /// The work of rasterising what was added, in the player's units (canvas pixels filled).
     double work() const;
 
