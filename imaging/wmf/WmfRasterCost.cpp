@@ -15,8 +15,10 @@ constexpr double kCellsPerBand = 100;
 /// zigzags and random polygons, whose time follows bands times rows crossed.
 constexpr double kRowStepCost = 8;
 
-/// Work that recording one cell costs (sorted into its row's list).
-constexpr double kCellCost = 100;
+/// Work that recording one cell costs, and what it costs more for each cell already in its
+/// row: a row's cells are kept in a sorted list that each new one is walked into.
+constexpr double kCellCost = 2;
+constexpr double kCrowdCost = 0.05;
 
 }  // namespace
 
@@ -30,6 +32,8 @@ void WmfRasterCost::addEdge(QPointF from, QPointF to) {
         return std::clamp(x, canvas_.left() - 1, canvas_.right() + 1);
     };
     const double rows = bottom - top + 1;
+    top_ = std::min(top_, top);
+    bottom_ = std::max(bottom_, bottom);
     rowSteps_ += rows;
     cells_ += rows + std::abs(column(to.x()) - column(from.x()));
 }
@@ -43,7 +47,8 @@ void WmfRasterCost::add(const QPolygonF& points, bool closed) {
 
 double WmfRasterCost::work() const {
     const double bands = std::clamp(cells_ / kCellsPerBand, 1.0, std::max(canvas_.height(), 1.0));
-    return kRowStepCost * bands * rowSteps_ + kCellCost * cells_;
+    const double cellsPerRow = top_ <= bottom_ ? cells_ / (bottom_ - top_ + 1) : 0;
+    return kRowStepCost * bands * rowSteps_ + cells_ * (kCellCost + kCrowdCost * cellsPerRow);
 }
 
 }  // namespace muralto::imaging

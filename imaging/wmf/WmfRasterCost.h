@@ -27,8 +27,9 @@ private:
     void addEdge(QPointF from, QPointF to);
 
     QRectF canvas_;
-    double rowSteps_ = 0;  ///< rows that the edges cross, each walked once a band
-    double cells_ = 0;     ///< cells that the edges pass through
+    double rowSteps_ = 0;                   ///< rows that the edges cross, each walked once a band
+    double cells_ = 0;                      ///< cells that the edges pass through
+    double top_ = 1e300, bottom_ = -1e300;  ///< the rows that the edges span on the canvas
 };
 
 }  // namespace muralto::imaging

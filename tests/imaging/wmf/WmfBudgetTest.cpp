@@ -141,9 +141,9 @@ const Budget kBudgets[] = {
     {"WideLineThrough250RandomPoints", line(randomPoints(250), kSolid, 2), true},
     {"WideDashedLineThrough250RandomPoints", line(randomPoints(250), kDash, 2), true},
     {"ThinLineThrough250RandomPoints", line(randomPoints(250), kSolid, 0), false},
-    // About 60 million of work solid; its 16,000 dashes cost more than the rest.
-    {"WideLineBackAndForth", line(backAndForth(), kSolid, 2), false, {.work = 80e6}},
-    {"WideDashedLineBackAndForth", line(backAndForth(), kDash, 2), true, {.work = 80e6}},
+    // About 25 million of work solid; its 16,000 dashes cost more than the rest.
+    {"WideLineBackAndForth", line(backAndForth(), kSolid, 2), false, {.work = 50e6}},
+    {"WideDashedLineBackAndForth", line(backAndForth(), kDash, 2), true, {.work = 50e6}},
     {"HundredFontsOfUnknownFaces", fontGroups(100, false), true, {.work = 5e6}},
     {"HundredFontsOfOneFace", fontGroups(100, true), false, {.work = 5e6}},
     {"OrdinaryDetailedDrawing", ordinaryDrawing(), false},
