@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
-#include <initializer_list>
 #include <optional>
 
+#include "bench/MetafileRecords.h"
 #include "bench/PhotoJpeg.h"
 #include "bench/PoolShuffle.h"
 #include "folders/DirectoryLists.h"
@@ -62,28 +62,6 @@ const char* resultName(imaging::UpdateResult result) {
     }
     return "unknown";
 }
-
-/// Writes the records of a metafile: 16-bit words, little-endian.
-class MetafileRecords {
-public:
-    void words(std::initializer_list<int> values) {
-        for (const int value : values) {
-            bytes_.push_back(char(value & 0xFF));
-            bytes_.push_back(char((value >> 8) & 0xFF));
-        }
-    }
-    /// Starts a record of the given parameter words; its parameters follow.
-    void record(int function, std::size_t parameterWords) {
-        const std::size_t size = 3 + parameterWords;
-        words({int(size & 0xFFFF), int(size >> 16), function});
-    }
-    void raw(const std::string& bytes) { bytes_ += bytes; }
-    std::size_t size() const { return bytes_.size(); }
-    const std::string& bytes() const { return bytes_; }
-
-private:
-    std::string bytes_;
-};
 
 /// A 256 x 256 bitmap of 24 bits, drawn over the picture by a stretch record.
 void addBitmap(MetafileRecords& out) {
@@ -148,11 +126,7 @@ std::string metafile(int shapes) {
         addShape(records, i);
     addBitmap(records);
     records.record(0x0000, 0);
-    MetafileRecords file;
-    file.words({0xCDD7, 0x9AC6, 0, 0, 0, 1920, 1080, 96, 0, 0, 0});
-    const std::size_t total = (18 + records.size()) / 2;
-    file.words({1, 9, 0x0300, int(total & 0xFFFF), int(total >> 16), 3, 0, 0, 0});
-    return file.bytes() + records.bytes();
+    return placeableMetafile(records, 3);
 }
 
 }  // namespace

@@ -27,5 +27,11 @@ int wmfPlayCommand(const Arguments& args);
 /// the player draws (polygons, ellipses, pies, rounded rectangles, lines, text) and one 256 x
 /// 256 bitmap of 24 bits, to measure the player on.
 int makeWmfCommand(const Arguments& args);
+/// make-hostile OUT KIND COUNT [POINTS]: a picture made to cost far more than its size: zigzag
+/// (COUNT polygons of POINTS points spiking across a 1920 x 1080 frame), polyline or dashed
+/// (COUNT random points, a pen 2 units wide), fonts (COUNT groups of an unknown font and two
+/// letters), patterns (COUNT 1024 x 1024 pattern brushes never deleted), tiff or eps-tiff (a
+/// black COUNT x COUNT RGB TIFF in one deflated strip, alone or as an EPS file's preview).
+int makeHostileCommand(const Arguments& args);
 
 }  // namespace muralto::bench

@@ -16,5 +16,6 @@ int main(int argc, char** argv) {
                      {"compose", composeCommand},
                      {"update", updateCommand},
                      {"wmf-play", wmfPlayCommand},
-                     {"make-wmf", makeWmfCommand}});
+                     {"make-wmf", makeWmfCommand},
+                     {"make-hostile", makeHostileCommand}});
 }

@@ -19,6 +19,7 @@
 #include "imaging/EpsPreview.h"
 #include "imaging/JpegDecoder.h"
 #include "imaging/JpegHeader.h"
+#include "imaging/TiffHeader.h"
 #include "imaging/wmf/WmfPlayer.h"
 
 namespace muralto::imaging {
@@ -96,11 +97,12 @@ int bitsPerPixel(QImage::Format format) {
 /// Memory that decoding a picture of declared size (as stored) to requested size may take: the
 /// decoded picture in its format (JPEG decoders shrink it while decoding), a 32-bit copy of it
 /// when its format is narrower (the scaler works on 32 bits; wider formats are narrowed in
-/// place), the scaled picture, its upright or opaque copy, and a JPEG decoder's buffers.
+/// place), the scaled picture, its upright or opaque copy, and the decoder's buffers (a JPEG
+/// decoder's coefficients, or decoderBytes that the caller knows of).
 std::int64_t decodeCost(QSize declared, QSize requested, QImage::Format format,
-                        const JpegHeader* jpeg) {
+                        const JpegHeader* jpeg, std::int64_t decoderBytes) {
     std::int64_t decoded = pixels(declared);
-    std::int64_t buffers = 0;
+    std::int64_t buffers = decoderBytes;
     if (jpeg) {
         const int shrink = jpegShrink(declared, requested);
         decoded = std::int64_t((declared.width() + shrink - 1) / shrink) *
@@ -120,11 +122,11 @@ std::string sizeText(QSize size) {
 
 /// Why a picture of this declared size must not be decoded; empty when it may.
 std::string refusal(QSize declared, QSize requested, QImage::Format format, const JpegHeader* jpeg,
-                    const DecodeLimits& limits) {
+                    const DecodeLimits& limits, std::int64_t decoderBytes = 0) {
     if (pixels(declared) > limits.pixels) {
         return "the picture is too large (" + sizeText(declared) + ")";
     }
-    if (decodeCost(declared, requested, format, jpeg) > limits.memory) {
+    if (decodeCost(declared, requested, format, jpeg, decoderBytes) > limits.memory) {
         return "decoding the picture (" + sizeText(declared) +
                (jpeg && jpeg->progressive ? ", progressive" : "") + ") would need more than " +
                std::to_string(limits.memory >> 20) + " MB of memory";
@@ -249,8 +251,18 @@ QSize declaredSize(QImageReader& reader) {
     return size;
 }
 
+/// Memory that the reader's decoder for the picture in file takes besides the picture, as far
+/// as the picture's header tells: a TIFF decoder's largest strip or tile. Whatever the file
+/// is named, the reader decodes what its first bytes say.
+std::int64_t decoderBytes(QIODevice& file) {
+    if (!file.seek(0) || !looksLikeTiff(file.peek(4)))
+        return 0;
+    return tiffDecoderBytes(file);
+}
+
 LoadedPicture loadWithReader(QIODevice& file, const JpegHeader* jpeg, TargetSize target,
                              const DecodeLimits& limits, const std::string& path) {
+    const std::int64_t buffers = decoderBytes(file);
     if (!file.seek(0))
         return {{}, failure(path, file.errorString().toStdString())};
     QImageReader::setAllocationLimit(int(limits.memory >> 20));
@@ -261,7 +273,8 @@ LoadedPicture loadWithReader(QIODevice& file, const JpegHeader* jpeg, TargetSize
     if (!declared.isValid() || declared.isEmpty())
         return {{}, failure(path, reader.errorString().toStdString())};
     const Sizes sizes = sizesFor(declared, reader.transformation(), target);
-    if (std::string reason = refusal(declared, sizes.requested, reader.imageFormat(), jpeg, limits);
+    if (std::string reason =
+            refusal(declared, sizes.requested, reader.imageFormat(), jpeg, limits, buffers);
         !reason.empty())
         return {{}, failure(path, reason)};
     if (jpeg && sizes.requested != declared)

@@ -144,13 +144,17 @@ void setDibitsToDevice(WmfContext& context, WmfReader& reader) {
 void dibCreatePatternBrush(WmfContext& context, WmfReader& reader) {
     reader.u16();  // style: the bitmap is the pattern
     const bool indices = reader.u16() == kPaletteIndices;
-    const auto decoded = mayDecode(context, reader.rest())
+    // The pattern is kept as 32-bit pixels for as long as the play lasts.
+    const std::int64_t bytes = dibPixels(reader.rest()) * 4;
+    const bool fits = bytes <= context.patternBytesLeft;
+    const auto decoded = fits && mayDecode(context, reader.rest())
                              ? decodeDib(reader.rest(), kMaxPatternPixels, indices)
                              : std::nullopt;
     if (!decoded) {
         context.objects.add(std::monostate{});
         return;
     }
+    context.patternBytesLeft -= decoded->image.sizeInBytes();
     WmfBrush brush;
     brush.texture = decoded->image;
     context.objects.add(brush);

@@ -120,6 +120,9 @@ struct WmfLimits {
     /// canvas, a line its length times its width, a glyph and a bitmap's pixel more); a play
     /// that would exceed it ends there. About a second of drawing.
     double work = 300e6;
+    /// Memory that the pattern brushes made in one play may take in all, in bytes; a brush past
+    /// it is left out.
+    std::int64_t patternBytes = 32 << 20;
 };
 
 /// Everything a record handler works with.
@@ -133,6 +136,10 @@ struct WmfContext {
     WmfObjectTable objects;
     double workLeft;
     bool exhausted = false;
+    /// Memory that pattern brushes may still take; what a brush took is not given back, as a
+    /// saved or selected state may still hold it.
+    std::int64_t patternBytesLeft;
+    std::set<QString> fontsUsed;  ///< the fonts looked up so far, by mayUseFont's key
     /// The logical-to-canvas transform, kept in step with dc.mapping by mappingChanged().
     std::optional<QTransform> toCanvas;
 
@@ -148,11 +155,15 @@ struct WmfContext {
     /// Whether a shape whose canvas bounds are given may be drawn, at the cost of its area.
     bool mayFill(const QRectF& bounds);
     /// Whether the outline through points (logical) may be drawn with the current pen, at the
-    /// cost of its length on the canvas times the pen's width.
+    /// cost of its length on the canvas times the pen's width, and for a pen wider than a pixel
+    /// the rasteriser's work on its outline and the dashes it is cut into.
     bool mayStroke(const QPolygonF& points, bool closed);
-    /// Whether a polygon of edges edges whose canvas bounds are given may be filled: its area,
-    /// and the rows that each edge crosses.
-    bool mayFillPolygon(const QRectF& bounds, qsizetype edges);
+    /// Whether the shape whose canvas bounds and closed outlines (logical) are given may be
+    /// filled: its area, and the rasteriser's work on its edges.
+    bool mayFillOutlines(const QRectF& bounds, const QList<QPolygonF>& outlines);
+    /// Whether text may be drawn in the font that key names (its face, size and style), at
+    /// the cost of a look-up when the play has not used that font yet.
+    bool mayUseFont(const QString& key);
     /// The pen's width on the canvas, at least one pixel.
     double penWidthOnCanvas() const;
     /// Sets the painter's clip as dc.clip says, at the cost of the region's rectangles.

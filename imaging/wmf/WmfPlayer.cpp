@@ -1,5 +1,6 @@
 #include "imaging/wmf/WmfPlayer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <unordered_map>
 
@@ -148,8 +149,12 @@ WmfPicture renderWmf(std::string_view bytes, TargetSize target, std::int64_t mem
         return picture;
     }
     image.fill(Qt::black);
+    // Pattern brushes take what the picture leaves of the memory.
+    WmfLimits bounds = limits;
+    bounds.patternBytes =
+        std::min<std::int64_t>(limits.patternBytes, memoryLimit - image.sizeInBytes());
     QPainter painter(&image);
-    playWmf(bytes, *header, *frame, painter, QRectF(image.rect()), limits);
+    playWmf(bytes, *header, *frame, painter, QRectF(image.rect()), bounds);
     painter.end();
     picture.image = std::move(image);
     return picture;

@@ -29,19 +29,22 @@ QBrush qtBrush(const WmfBrush& brush) {
     return QBrush(brush.colour, brush.style);
 }
 
-/// Draws a shape whose logical bounds and outline are given, outlined with the pen and, when
+/// Draws a shape whose logical bounds and outlines are given, outlined with the pen and, when
 /// filled, filled with the brush (a hatch on the background colour when the background is
 /// opaque). Shapes out of bounds are left out; draw does the painting.
 template <typename Draw>
-void drawShape(WmfContext& context, QRectF bounds, const QPolygonF& outline, bool filled,
+void drawShape(WmfContext& context, QRectF bounds, const QList<QPolygonF>& outlines, bool filled,
                Draw draw) {
     const WmfDc& dc = context.dc;
     const double margin = dc.pen.null ? 0 : dc.pen.width / 2;
     const auto onCanvas =
         context.onCanvas(bounds.normalized().adjusted(-margin, -margin, margin, margin));
-    if (!onCanvas || !context.mayFillPolygon(onCanvas->adjusted(-1, -1, 1, 1), outline.size()) ||
-        !context.mayStroke(outline, true))
+    if (!onCanvas || !context.mayFillOutlines(onCanvas->adjusted(-1, -1, 1, 1), outlines))
         return;
+    for (const QPolygonF& outline : outlines) {
+        if (!context.mayStroke(outline, true))
+            return;
+    }
     QPainter& painter = context.painter;
     const bool hatched = dc.brush.style != Qt::SolidPattern && dc.brush.texture.isNull();
     if (filled && !dc.brush.null && hatched && dc.opaqueBackground) {
@@ -56,9 +59,9 @@ void drawShape(WmfContext& context, QRectF bounds, const QPolygonF& outline, boo
     draw(painter);
 }
 
-/// The outline whose length a curved shape in bounds is charged for: its bounds' sides.
-QPolygonF outlineOf(const QRectF& bounds) {
-    return QPolygonF(bounds);
+/// The outline that a curved shape in bounds is charged for: its bounds' sides.
+QList<QPolygonF> outlineOf(const QRectF& bounds) {
+    return {QPolygonF(bounds)};
 }
 
 /// Draws an open line through points with the pen.
@@ -131,7 +134,7 @@ void polygon(WmfContext& context, WmfReader& reader) {
     if (!points || points->size() < 2)
         return;
     const Qt::FillRule rule = context.dc.fillRule;
-    drawShape(context, points->boundingRect(), *points, true,
+    drawShape(context, points->boundingRect(), {*points}, true,
               [&](QPainter& painter) { painter.drawPolygon(*points, rule); });
 }
 
@@ -150,13 +153,15 @@ void polyPolygon(WmfContext& context, WmfReader& reader) {
         return;
     QPainterPath path;
     path.setFillRule(context.dc.fillRule);
+    QList<QPolygonF> outlines;
     qsizetype first = 0;
     for (const int count : counts) {
-        path.addPolygon(points->mid(first, count));
+        outlines.append(points->mid(first, count));
+        path.addPolygon(outlines.back());
         path.closeSubpath();
         first += count;
     }
-    drawShape(context, points->boundingRect(), *points, true,
+    drawShape(context, points->boundingRect(), outlines, true,
               [&](QPainter& painter) { painter.drawPath(path); });
 }
 

@@ -50,6 +50,15 @@ QFont qtFont(const WmfFont& font, double pixels, double dpi) {
     return qt;
 }
 
+/// What tells one looked-up font from another: its face, pixel size, weight and slant.
+QString fontKey(const WmfFont& font, double pixels) {
+    return QStringLiteral("%1/%2/%3/%4")
+        .arg(font.family)
+        .arg(std::lround(pixels))
+        .arg(font.weight)
+        .arg(font.italic);
+}
+
 /// Where the text's reference point lies from its left end on the baseline, for the alignment.
 QPointF alignmentOffset(int align, double width, const QFontMetricsF& metrics) {
     const int horizontal = align & WmfAlign::HorizontalMask;
@@ -135,6 +144,8 @@ void drawRun(WmfContext& context, const TextRun& run) {
     if (pixels < 0.5 || pixels > 4 * std::max(context.canvas.width(), context.canvas.height()))
         return;
     WmfDc& dc = context.dc;
+    if (!context.mayUseFont(fontKey(dc.font, pixels)))
+        return;
     const QFont font = qtFont(dc.font, pixels, context.painter.device()->logicalDpiY());
     const double xScale = std::hypot(toCanvas.m11(), toCanvas.m12());
     const double width = textWidth(run, QFontMetricsF(font), xScale);

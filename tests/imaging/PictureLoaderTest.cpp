@@ -253,5 +253,43 @@ TEST_P(PreviewLoads, ShowThePictureOrFailWithAMessage) {
 
 INSTANTIATE_TEST_SUITE_P(Files, PreviewLoads, testing::ValuesIn(kLoads), muralto::test::byName);
 
+// A TIFF of 2000 x 2000 pixels decodes to 16 MB; the decoder holds each strip decoded besides,
+// 12 MB when the picture is one strip. Within 24 MB only the picture in small strips fits,
+// whatever the file is named, alone or as an EPS file's preview.
+struct TiffLoad {
+    const char* name;
+    const char* fileName;
+    int rowsPerStrip;
+    bool inEps = false;
+};
+
+const TiffLoad kTiffLoads[] = {
+    {"OneStripNamedTif", "picture.tif", 2000},     {"OneStripNamedJpg", "picture.jpg", 2000},
+    {"OneStripInEps", "picture.eps", 2000, true},  {"SmallStripsNamedJpg", "picture.jpg", 50},
+    {"SmallStripsInEps", "picture.eps", 50, true},
+};
+
+class TiffMemory : public testing::TestWithParam<TiffLoad> {};
+
+TEST_P(TiffMemory, CountsTheDecodersStripWhateverTheFileIsNamed) {
+    const TiffLoad& row = GetParam();
+    if (!QImageReader::supportedImageFormats().contains("tiff"))
+        GTEST_SKIP() << "no TIFF reader installed";
+    const std::string tiff = test::deflatedTiff({2000, 2000}, Qt::green, row.rowsPerStrip);
+    const muralto::test::TempDir dir;
+    const std::string path = dir.write(row.fileName, row.inEps ? epsFile("", tiff) : tiff);
+    const LoadedPicture loaded = loadPicture(path, {100, 100}, {.memory = 24 << 20});
+    const bool fits = row.rowsPerStrip < 2000;
+    EXPECT_EQ(loaded.ok(), fits) << loaded.error;
+    if (fits) {
+        ASSERT_EQ(loaded.image.size(), QSize(100, 100));
+        EXPECT_TRUE(test::near(loaded.image.pixel(50, 50), Qt::green, 2));
+    } else {
+        EXPECT_NE(loaded.error.find("2000 x 2000"), std::string::npos) << loaded.error;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, TiffMemory, testing::ValuesIn(kTiffLoads), muralto::test::byName);
+
 }  // namespace
 }  // namespace muralto::imaging
