@@ -28,7 +28,7 @@ bool isExecutableFile(const std::string& file) {
            ::access(file.c_str(), X_OK) == 0;
 }
 
-/// Reads what the child wrote to its standard error so far, keeping the start.
+/// Reads what the child wrote to its standard error so far, keeping the end.
 void drain(int fd, std::string& kept) {
     char buffer[512];
     while (fd >= 0) {
@@ -37,25 +37,27 @@ void drain(int fd, std::string& kept) {
             continue;
         if (got <= 0)
             return;
-        if (kept.size() < kErrorTextKept)
-            kept.append(buffer, std::min<std::size_t>(got, kErrorTextKept - kept.size()));
+        kept.append(buffer, static_cast<std::size_t>(got));
+        if (kept.size() > kErrorTextKept)
+            kept.erase(0, kept.size() - kErrorTextKept);
     }
 }
 
-std::string firstLine(const std::string& text) {
-    const auto start = text.find_first_not_of(" \t\r\n");
-    if (start == std::string::npos)
+std::string lastLine(const std::string& text) {
+    const auto end = text.find_last_not_of(" \t\r\n");
+    if (end == std::string::npos)
         return {};
-    return text.substr(start, text.find_first_of("\r\n", start) - start);
+    const auto start = text.find_last_of("\r\n", end);
+    return text.substr(start == std::string::npos ? 0 : start + 1, end + 1 - (start + 1));
 }
 
+/// How a child ended; an exit says why in the child's last line of error output, where a
+/// program that gives up writes its reason.
 std::string describe(int status, const std::string& errorText) {
-    std::string how;
     if (WIFSIGNALED(status))
-        how = "killed by signal " + std::to_string(WTERMSIG(status));
-    else
-        how = "exit status " + std::to_string(WEXITSTATUS(status));
-    const std::string line = firstLine(errorText);
+        return "killed by signal " + std::to_string(WTERMSIG(status));
+    const std::string how = "exit status " + std::to_string(WEXITSTATUS(status));
+    const std::string line = lastLine(errorText);
     return line.empty() ? how : how + ": " + line;
 }
 

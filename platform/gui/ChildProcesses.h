@@ -29,7 +29,7 @@ public:
     /// Starts the program file with arguments (no shell); the child's id.
     virtual Result<int> start(const std::string& file,
                               const std::vector<std::string>& arguments) = 0;
-    /// How the child ended ("exit status 1: <its first line of error output>", "killed by
+    /// How the child ended ("exit status 1: <its last line of error output>", "killed by
     /// signal 9"); nothing while it runs.
     virtual std::optional<std::string> ended(int id) = 0;
     /// Ends the child (if it still runs) and forgets it.
@@ -41,7 +41,7 @@ public:
 /// object's own, which lives until the object goes (then every child still running is
 /// stopped) or the process dies (an exit without destructors, a crash, SIGKILL). A child starts
 /// with no signal blocked or ignored, standard input and output on /dev/null and only its
-/// standard error open to this process, which keeps its first line.
+/// standard error open to this process, which keeps its end.
 class ForkedChildProcesses : public ChildProcesses {
 public:
     /// stopDeadline: how long a child has to end on SIGTERM before SIGKILL.

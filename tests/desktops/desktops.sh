@@ -175,6 +175,97 @@ sway_shot() {
         grim - >"$1"
 }
 
+# A Wayland compositor with no wallpaper service the program knows: it runs swaybg itself, on
+# the compositor run headless as an ordinary user (when the test runs as root), with a runtime
+# folder of its own. The program reaches it through WAYLAND_DISPLAY (an absolute path), with no
+# SWAYSOCK and a desktop name of no known desktop, and shows its own windows on the X server.
+# wlr_start NAME COMMAND...
+wlr_start() {
+    local name=$1
+    shift
+    need swaybg
+    need grim
+    wlr_runtime=$work/wlr-run
+    mkdir -m 0700 "$wlr_runtime"
+    [ ${#as_user[@]} -eq 0 ] || chown nobody:nogroup "$wlr_runtime"
+    "${as_user[@]}" env XDG_RUNTIME_DIR="$wlr_runtime" WLR_BACKENDS=headless \
+        WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman "$@" >"$work/compositor.log" 2>&1 &
+    started_pids+=($!)
+    service_up 30 "$work/compositor.log" test -S "$wlr_runtime/wayland-1"
+    unset SWAYSOCK
+    export WAYLAND_DISPLAY=$wlr_runtime/wayland-1 XDG_SESSION_TYPE=wayland QT_QPA_PLATFORM=xcb
+    export XDG_CURRENT_DESKTOP=$name
+    start_tray
+}
+wlr_held() { sway_held; }
+wlr_placement() { sway_placement; }
+wlr_shot() { grim - >"$1"; }
+# The pixel at X,Y of the compositor's screen, as "R G B".
+wlr_pixel() { grim -t ppm -g "$1,$2 1x1" - 2>/dev/null | tail -c 3 | od -An -tu1 | xargs; }
+wlr_swaybg_gone() { [ -z "$(running_here swaybg)" ]; }
+# A swaybg killed between two changes is started again at the next one, and said so once.
+wlr_check() {
+    [ "$scale" = 2 ] || return 0
+    local killed
+    killed=$(running_here swaybg | tail -n 1)
+    kill -KILL "$killed"
+    started_again() { [ -n "$(running_here swaybg)" ] && grep -q 'started it again' "$work/program.log"; }
+    wait_until 20 started_again
+    grep -q 'swaybg, which drew the wallpaper, ended (killed by signal 9)' "$work/program.log" ||
+        fail "the restart was not told: $(cat "$work/program.log")"
+    echo "$desktop: a swaybg killed between two changes is started again and told"
+}
+# Ends the program by Exit in its icon's menu at ScaleFactor 1, else by SIGTERM; no swaybg of
+# the program's may stay.
+wlr_stop() {
+    if [ "$scale" = 1 ]; then
+        local x y
+        read -r x y < <("$probe" tray-icon)
+        open_icon_menu "$x" "$y"
+        xdotool key e
+        wait_exit "$program" 20 || fail "the program ended with status $? on Exit"
+    else
+        stop_program
+    fi
+    wait_until 5 wlr_swaybg_gone
+    echo "$desktop: ScaleFactor $scale: no swaybg left once the program ended"
+}
+# Without swaybg in PATH the program says once which package brings it.
+wlr_after() {
+    mkdir -p "$work/nothing"
+    program_path=$work/nothing start_program 1
+    said() { grep -q 'swaybg.*is not installed (Debian package swaybg)' "$work/program.log"; }
+    wait_until 20 said
+    stop_program
+    echo "$desktop: without swaybg: $(grep -o 'swaybg, which draws.*package swaybg)' "$work/program.log")"
+}
+
+# sway standing in for the other wlroots compositors: its socket hidden and another desktop
+# name, so the generic swaybg backend is taken.
+sway_generic_start() {
+    need sway
+    printf 'output HEADLESS-1 mode 1024x768\nxwayland disable\n' >"$work/sway.config"
+    wlr_start wlroots sway -c "$work/sway.config"
+}
+
+# wayfire (0.7 renders only with a DRM render node, even headless).
+wayfire_start() {
+    need wayfire
+    local node
+    node=$(compgen -G "/dev/dri/renderD*" | head -n 1) ||
+        skip "wayfire needs a DRM render node (/dev/dri/renderD*), and this machine has none"
+    mkdir -p "$work/wayfire"
+    printf '[core]\nxwayland = false\nplugins =\n\n[output:HEADLESS-1]\nmode = 1024x768@60000\n' \
+        >"$work/wayfire/wayfire.ini"
+    chmod -R a+rX "$work/wayfire"
+    wlr_start wayfire env WLR_RENDER_DRM_DEVICE="$node" wayfire -c "$work/wayfire/wayfire.ini"
+}
+
+for row in sway_generic wayfire; do
+    for part in held placement shot check stop after; do eval "${row}_$part() { wlr_$part \"\$@\"; }"; done
+    eval "${row}_placements=(center tile)"
+done
+
 # Plasma: a stand-in service records the script the program sends.
 plasma_up() {
     dbus-send --session --print-reply --dest=org.freedesktop.DBus / \

@@ -40,15 +40,15 @@ std::vector<std::string> sleeperArguments(const std::filesystem::path& file) {
     return {"-c", "echo $$ > '" + file.string() + "'; exec sleep 30"};
 }
 
-// How children end is told with their first line of error output; one that does not start
+// How children end is told, an exit with its last line of error output; one that does not start
 // says why at once.
 TEST(ForkedChildProcesses, TellsHowAChildEnded) {
     ForkedChildProcesses children;
     const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{"-c", "echo 'no layer shell' >&2; echo more >&2; exit 3"},
+        {{"-c", "echo started >&2; printf 'no layer shell\\n\\n' >&2; exit 3"},
          "exit status 3: no layer shell"},
         {{"-c", "exit 0"}, "exit status 0"},
-        {{"-c", "kill -9 $$"}, "killed by signal 9"},
+        {{"-c", "echo dying >&2; kill -9 $$"}, "killed by signal 9"},
     };
     for (const auto& [arguments, expected] : cases) {
         const Result<int> id = children.start("/bin/sh", arguments);
