@@ -23,14 +23,15 @@ std::string swaybgMissingReason();
 std::vector<std::string> swaybgArguments(const std::string& path, Placement placement);
 
 /// How long a new swaybg runs beside the one it replaces. swaybg tells nobody when it has
-/// drawn; what this program sees is that it still runs. It draws within tens of milliseconds
-/// of its start on the compositors tried (it connects, gets each output's size, decodes the
-/// bitmap and commits one buffer per output); one that cannot draw (no layer-shell, no
-/// compositor) ends in as little. So the old one ends once the new one has run for the
-/// overlap, several times what it takes, and a new one that ends within it has "ended at
-/// once".
+/// drawn; what this program sees is only that it still runs. Started headless on a busy
+/// two-core machine, swaybg showed its picture 0.2 to 0.4 s after its start (it connects, gets
+/// each output's size, decodes the picture and commits one buffer per output); one that cannot
+/// draw (no layer-shell, no compositor) ends well within that. So the old one ends once the new
+/// one has run for the overlap, a few times the longest draw seen, and a new one that ends
+/// within it has "ended at once". The overlap costs a second swaybg for its length and delays
+/// the change's outcome as much, off the user-interface thread.
 struct SwaybgTiming {
-    std::chrono::milliseconds overlap{500};
+    std::chrono::milliseconds overlap{1000};
     std::chrono::milliseconds poll{20};  ///< how often the new one is looked at meanwhile
     std::function<void(std::chrono::milliseconds)> sleep = [](std::chrono::milliseconds time) {
         std::this_thread::sleep_for(time);

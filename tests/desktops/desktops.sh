@@ -195,6 +195,9 @@ wlr_start() {
     unset SWAYSOCK
     export WAYLAND_DISPLAY=$wlr_runtime/wayland-1 XDG_SESSION_TYPE=wayland QT_QPA_PLATFORM=xcb
     export XDG_CURRENT_DESKTOP=$name
+    wlr_bare=
+    bare_known() { wlr_bare=$(wlr_pixel 1 1) && [ -n "$wlr_bare" ]; }
+    wait_until 20 bare_known
     start_tray
 }
 wlr_held() { sway_held; }
@@ -203,9 +206,34 @@ wlr_shot() { grim - >"$1"; }
 # The pixel at X,Y of the compositor's screen, as "R G B".
 wlr_pixel() { grim -t ppm -g "$1,$2 1x1" - 2>/dev/null | tail -c 3 | od -An -tu1 | xargs; }
 wlr_swaybg_gone() { [ -z "$(running_here swaybg)" ]; }
+# Samples a pixel of the screen (covered by the tiles at ScaleFactor 2) while the program
+# replaces its swaybg at the next change, and a little after: the compositor's bare background
+# ($wlr_bare) must never show between the two.
+wlr_no_gap() {
+    local old pixel samples=0 bare=0 after=0
+    wait_until 20 shows 2
+    old=$(running_here swaybg)
+    [ "$(wc -w <<<"$old")" = 1 ] || fail "more than one swaybg runs between two changes: $old"
+    if [ "$(wlr_pixel 1 1)" = "$wlr_bare" ]; then
+        echo "$desktop: the picture has the bare background's colour at 1,1: no gap measured"
+        return 0
+    fi
+    local deadline=$((SECONDS + 20))
+    while [ $after -lt 5 ]; do
+        pixel=$(wlr_pixel 1 1)
+        samples=$((samples + 1))
+        [ "$pixel" != "$wlr_bare" ] || bare=$((bare + 1))
+        kill -0 "$old" 2>/dev/null || after=$((after + 1))
+        [ $SECONDS -lt $deadline ] || fail "swaybg $old was not replaced within 20 s"
+    done
+    [ $bare = 0 ] || fail "the bare background ($wlr_bare) showed in $bare of $samples samples" \
+        "while swaybg was replaced"
+    echo "$desktop: $samples samples of the screen while swaybg was replaced, none bare"
+}
 # A swaybg killed between two changes is started again at the next one, and said so once.
 wlr_check() {
     [ "$scale" = 2 ] || return 0
+    wlr_no_gap
     local killed
     killed=$(running_here swaybg | tail -n 1)
     kill -KILL "$killed"
