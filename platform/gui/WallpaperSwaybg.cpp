@@ -8,6 +8,17 @@ namespace {
 
 const char kSwaybg[] = "swaybg";
 
+/// How a swaybg ended, without the time and source position that swaybg puts before its log
+/// lines ("exit status 1: 2026-12-07 06:41:08 - [main.c:573] Unable to connect ...").
+std::string withoutLogPrefix(const std::string& end) {
+    const auto colon = end.find(": ");
+    const auto stamp = end.find(" - [", colon);
+    const auto close = end.find("] ", stamp);
+    if (colon == std::string::npos || stamp == std::string::npos || close == std::string::npos)
+        return end;
+    return end.substr(0, colon + 2) + end.substr(close + 2);
+}
+
 }  // namespace
 
 std::string swaybgMissingReason() {
@@ -68,12 +79,12 @@ Result<> SwaybgWallpaperSetter::show(const std::string& path, const WallpaperJob
         return started;
     if (const auto end = endsWithinOverlap(*started)) {
         children_->stop(*started);
-        std::string reason = "swaybg ended at once (" + *end + ")";
+        std::string reason = "swaybg ended at once (" + withoutLogPrefix(*end) + ")";
         if (drewOnce_)
             return Failure{std::move(reason)};
         reason +=
-            ": this compositor does not let it draw a wallpaper (it needs the "
-            "layer-shell protocol, which wlroots compositors offer)";
+            ": it cannot draw a wallpaper on this session (it needs a compositor with the "
+            "layer-shell protocol, as those built on wlroots)";
         const std::lock_guard lock(mutex_);
         unsupported_ = reason;
         return Failure{std::move(reason)};

@@ -258,14 +258,19 @@ wlr_stop() {
     wait_until 5 wlr_swaybg_gone
     echo "$desktop: ScaleFactor $scale: no swaybg left once the program ended"
 }
-# Without swaybg in PATH the program says once which package brings it.
+# Without swaybg in PATH the program says once which package brings it; where swaybg cannot
+# draw (here: no compositor behind WAYLAND_DISPLAY), it says so with swaybg's last words.
 wlr_after() {
     mkdir -p "$work/nothing"
     program_path=$work/nothing start_program 1
-    said() { grep -q 'swaybg.*is not installed (Debian package swaybg)' "$work/program.log"; }
-    wait_until 20 said
+    said() { grep -q "$1" "$work/program.log"; }
+    wait_until 20 said 'swaybg.*is not installed (Debian package swaybg)'
     stop_program
     echo "$desktop: without swaybg: $(grep -o 'swaybg, which draws.*package swaybg)' "$work/program.log")"
+    WAYLAND_DISPLAY=$work/nothing/wayland-0 start_program 1
+    wait_until 20 said 'swaybg ended at once (exit status 1: Unable to connect to the compositor'
+    stop_program
+    echo "$desktop: swaybg ending at once: $(grep -o 'swaybg ended.*' "$work/program.log")"
 }
 
 # sway standing in for the other wlroots compositors: its socket hidden and another desktop

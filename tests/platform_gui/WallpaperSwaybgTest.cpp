@@ -13,7 +13,8 @@
 namespace muralto::platform {
 namespace {
 
-constexpr char kNoLayerShell[] = "exit status 1: Compositor does not support zwlr_layer_shell_v1";
+constexpr char kNoLayerShell[] =
+    "exit status 1: 2026-12-07 06:41:08 - [main.c:293] Compositor does not support wlr-layer-shell";
 
 /// Children that run until told. Each start and stop is recorded with the time slept so far
 /// ("100 start 2 tile ~2", "200 stop 1"); a start whose number is in endAtOnce ends at once,
@@ -69,7 +70,8 @@ struct SwaybgCase {
 };
 
 const auto nothing = [](FakeChildren&) {};
-const std::string kEndedAtOnce = std::string("swaybg ended at once (") + kNoLayerShell + ")";
+const std::string kEndedAtOnce =
+    "swaybg ended at once (exit status 1: Compositor does not support wlr-layer-shell)";
 
 const SwaybgCase kSwaybgCases[] = {
     {"TheNewOneStartsBeforeTheOldOneEndsAfterTheOverlap",
@@ -78,8 +80,8 @@ const SwaybgCase kSwaybgCases[] = {
      ""},
     {"TheFirstEndingAtOnceMeansNoLayerShellFromThenOn",
      {{[](FakeChildren& c) { c.endAtOnce = {1}; }, Placement::Centred,
-       kEndedAtOnce + ": this compositor does not let it draw a wallpaper (it needs the "
-                      "layer-shell protocol",
+       kEndedAtOnce + ": it cannot draw a wallpaper on this session (it needs a compositor "
+                      "with the layer-shell protocol",
        ""}},
      {"0 start 1 center ~1.bmp", "0 stop 1"},
      kEndedAtOnce},
