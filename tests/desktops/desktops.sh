@@ -5,7 +5,9 @@
 #   D_placement   (optional) prints the service's placement setting
 #   D_placements  the placement settings expected for ScaleFactor 1 and 2
 #   D_shot FILE   (only where the desktop draws) saves what the screen shows as a PNG
-#   D_check       (optional) further checks of what the service holds
+#   D_check       (optional) further checks of what the service holds ($scale is known)
+#   D_stop        (optional) ends the program instead of SIGTERM, and checks what it leaves
+#   D_after       (optional) further runs of the program, after both ScaleFactors
 # run.sh sources this file after lib.sh: $work, $probe, $standin and as_user are known.
 
 # The plain path a file:// URI names.
@@ -294,8 +296,11 @@ wayfire_start() {
     wlr_start wayfire env WLR_RENDER_DRM_DEVICE="$node" wayfire -c "$work/wayfire/wayfire.ini"
 }
 
+# Both rows share the wlr_ functions.
 for row in sway_generic wayfire; do
-    for part in held placement shot check stop after; do eval "${row}_$part() { wlr_$part \"\$@\"; }"; done
+    for part in held placement shot check stop after; do
+        eval "${row}_$part() { wlr_$part \"\$@\"; }"
+    done
     eval "${row}_placements=(center tile)"
 done
 
