@@ -213,9 +213,10 @@ wlr_swaybg_gone() { [ -z "$(running_here swaybg)" ]; }
 # ($wlr_bare) must never show between the two.
 wlr_no_gap() {
     local old pixel samples=0 bare=0 after=0
+    # Between two changes: one swaybg runs (not two, as while one replaces the other).
+    one_swaybg() { old=$(running_here swaybg) && [ "$(wc -w <<<"$old")" = 1 ]; }
     wait_until 20 shows 2
-    old=$(running_here swaybg)
-    [ "$(wc -w <<<"$old")" = 1 ] || fail "more than one swaybg runs between two changes: $old"
+    wait_until 20 one_swaybg
     if [ "$(wlr_pixel 1 1)" = "$wlr_bare" ]; then
         echo "$desktop: the picture has the bare background's colour at 1,1: no gap measured"
         return 0
