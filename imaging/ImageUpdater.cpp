@@ -127,6 +127,12 @@ void ImageUpdater::workDone(const UpdateWork& work, const UpdateRequest& request
 void ImageUpdater::wallpaperDone(const WallpaperShown& shown) {
     lastError_ = shown.error;
     lastNotice_ = shown.notice;
+    // A change that taught the output that this session cannot show a wallpaper at all is
+    // told as such, once, and no further one is composed.
+    if (std::string unused; !shown.shown && !output_.canShowWallpaper(&unused)) {
+        lastNotice_.clear();
+        return finish(UpdateResult::Unsupported);
+    }
     finish(shown.shown ? UpdateResult::Shown : UpdateResult::Failed);
 }
 

@@ -23,8 +23,10 @@ WallpaperChain::WallpaperChain(std::unique_ptr<WallpaperSetter> desktop,
 WallpaperOutcome WallpaperChain::set(const WallpaperJob& job) {
     WallpaperOutcome outcome;
     const Result<> desktop = desktop_->setWallpaper(job);
+    const std::string told = desktop_->takeNotice();
     if (desktop) {
         outcome.shown = true;
+        outcome.notice = told;
         return outcome;
     }
     const std::string& reason = desktop.error();

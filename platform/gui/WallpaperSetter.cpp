@@ -5,16 +5,18 @@
 #include <cstdlib>
 #include <utility>
 
+#include "platform/gui/ChildProcesses.h"
 #include "platform/gui/Processes.h"
 #include "platform/gui/WallpaperDesktops.h"
 #include "platform/gui/WallpaperPlasma.h"
+#include "platform/gui/WallpaperSwaybg.h"
 #include "platform/gui/WallpaperX11.h"
 
 namespace muralto::platform {
 
 namespace {
 
-constexpr std::array<std::pair<WallpaperBackend, std::string_view>, 10> kNames{{
+constexpr std::array<std::pair<WallpaperBackend, std::string_view>, 11> kNames{{
     {WallpaperBackend::None, "none"},
     {WallpaperBackend::X11, "x11"},
     {WallpaperBackend::Gnome, "gnome"},
@@ -25,6 +27,7 @@ constexpr std::array<std::pair<WallpaperBackend, std::string_view>, 10> kNames{{
     {WallpaperBackend::Lxqt, "lxqt"},
     {WallpaperBackend::Lxde, "lxde"},
     {WallpaperBackend::Sway, "sway"},
+    {WallpaperBackend::Swaybg, "swaybg"},
 }};
 
 /// Words a desktop entry may contain, tried in this order: the desktops that grew out of
@@ -43,12 +46,13 @@ constexpr std::array<std::pair<std::string_view, WallpaperBackend>, 11> kDesktop
     {"gnome", WallpaperBackend::Gnome},
 }};
 
-constexpr std::array<const char*, 6> kVariables{"MURALTO_WALLPAPER_BACKEND",
+constexpr std::array<const char*, 7> kVariables{"MURALTO_WALLPAPER_BACKEND",
                                                 "XDG_CURRENT_DESKTOP",
                                                 "XDG_SESSION_TYPE",
                                                 "KDE_SESSION_VERSION",
                                                 "SWAYSOCK",
-                                                "DISPLAY"};
+                                                "DISPLAY",
+                                                "PATH"};
 
 std::string lowerCase(std::string_view text) {
     std::string lower(text);
@@ -128,7 +132,8 @@ WallpaperBackend chooseWallpaperBackend(const Environment& environment) {
     if (!environment.value("SWAYSOCK").empty())
         return WallpaperBackend::Sway;
     if (lowerCase(environment.value("XDG_SESSION_TYPE")) == "wayland") {
-        return WallpaperBackend::None;
+        const bool swaybg = !findInPath("swaybg", environment.value("PATH")).empty();
+        return swaybg ? WallpaperBackend::Swaybg : WallpaperBackend::None;
     }
     return WallpaperBackend::X11;
 }
@@ -159,6 +164,8 @@ std::unique_ptr<WallpaperSetter> makeWallpaperSetter(WallpaperBackend backend,
             return pcmanfm(PcmanfmDesktop::lxde());
         case WallpaperBackend::Sway:
             return std::make_unique<SwayWallpaperSetter>(runner);
+        case WallpaperBackend::Swaybg:
+            return std::make_unique<SwaybgWallpaperSetter>(services.children);
         case WallpaperBackend::None:
             break;
     }
@@ -173,7 +180,7 @@ std::string unsupportedSessionReason(const Environment& environment) {
     return "no way to set the wallpaper is known on this Wayland session's desktop (" +
            (desktop.empty() ? std::string("XDG_CURRENT_DESKTOP is not set")
                             : "XDG_CURRENT_DESKTOP=" + desktop) +
-           ")";
+           "), and " + swaybgMissingReason();
 }
 
 bool isX11Session(const Environment& environment) {
@@ -190,7 +197,8 @@ WallpaperServices realWallpaperServices() {
         configHome = std::string(home) + "/.config";
     }
     return {std::make_shared<QProcessRunner>(), std::make_shared<DBusPlasmaShell>(),
-            std::make_shared<ProcProcessList>(display ? display : ""), configHome};
+            std::make_shared<ProcProcessList>(display ? display : ""), configHome,
+            std::make_shared<ForkedChildProcesses>()};
 }
 
 std::unique_ptr<WallpaperSetter> chooseWallpaperSetter(const Environment& environment) {

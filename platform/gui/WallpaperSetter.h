@@ -16,6 +16,7 @@ namespace muralto::platform {
 class ProcessRunner;
 class ProcessList;
 class PlasmaShell;
+class ChildProcesses;
 
 /// How the desktop shows the bitmap.
 enum class Placement {
@@ -48,6 +49,9 @@ public:
     /// Whether this backend can set the wallpaper at all, and why not. A backend that can may
     /// still fail on a given call.
     virtual Result<> canSetWallpaper() const { return {}; }
+    /// What the user should hear once about the last change that worked (a helper program
+    /// that had died and was started again), or empty; asking clears it.
+    virtual std::string takeNotice() { return {}; }
 };
 
 /// The backend for sessions whose wallpaper cannot be set: it says so, with the reason it was
@@ -65,10 +69,22 @@ private:
 };
 
 /// The backends the chooser knows.
-enum class WallpaperBackend { None, X11, Gnome, Cinnamon, Mate, Xfce, Kde, Lxqt, Lxde, Sway };
+enum class WallpaperBackend {
+    None,
+    X11,
+    Gnome,
+    Cinnamon,
+    Mate,
+    Xfce,
+    Kde,
+    Lxqt,
+    Lxde,
+    Sway,
+    Swaybg
+};
 
 /// The backend's name: "none", "x11", "gnome", "cinnamon", "mate", "xfce", "kde", "lxqt",
-/// "lxde" or "sway".
+/// "lxde", "sway" or "swaybg".
 std::string_view backendName(WallpaperBackend backend);
 /// The backend a name stands for (ASCII letter case ignored); nothing for an unknown name.
 std::optional<WallpaperBackend> backendFromName(std::string_view name);
@@ -87,15 +103,17 @@ struct Environment {
 /// unknown one is ignored). Otherwise the entries of XDG_CURRENT_DESKTOP (colon-separated,
 /// lower-cased, matched by substring) are tried in order, then KDE_SESSION_VERSION (Plasma)
 /// and SWAYSOCK (sway). What is left is a Wayland session (XDG_SESSION_TYPE "wayland"), which
-/// gets the null backend, or an X11 session, which gets the root-window pixmap.
+/// gets swaybg when its PATH has it and else the null backend, or an X11 session, which gets
+/// the root-window pixmap.
 WallpaperBackend chooseWallpaperBackend(const Environment& environment);
 
 /// What the backends talk to. A member may be null when no backend that needs it is made.
 struct WallpaperServices {
-    std::shared_ptr<ProcessRunner> runner;   ///< runs the desktops' tools
-    std::shared_ptr<PlasmaShell> plasma;     ///< the Plasma shell
-    std::shared_ptr<ProcessList> processes;  ///< the user's running programs
-    std::string configHome;                  ///< $XDG_CONFIG_HOME, or ~/.config
+    std::shared_ptr<ProcessRunner> runner;     ///< runs the desktops' tools
+    std::shared_ptr<PlasmaShell> plasma;       ///< the Plasma shell
+    std::shared_ptr<ProcessList> processes;    ///< the user's running programs
+    std::string configHome;                    ///< $XDG_CONFIG_HOME, or ~/.config
+    std::shared_ptr<ChildProcesses> children;  ///< programs that run beside this one (swaybg)
 };
 
 /// Makes the setter for a backend.
@@ -111,8 +129,8 @@ std::string unsupportedSessionReason(const Environment& environment);
 
 /// The setter for a session, running real tools and talking to the real session bus.
 std::unique_ptr<WallpaperSetter> chooseWallpaperSetter(const Environment& environment);
-/// The real services: tools killed after QProcessRunner's deadline, the session bus, /proc
-/// and the configuration folder the environment names.
+/// The real services: tools killed after QProcessRunner's deadline, the session bus, /proc,
+/// forked children and the configuration folder the environment names.
 WallpaperServices realWallpaperServices();
 
 }  // namespace muralto::platform

@@ -311,6 +311,25 @@ TEST_F(ProgramRun, AnUnsupportedSessionIsAskedAgainAtEachSave) {
     testing::internal::GetCapturedStderr();
 }
 
+// A change whose failure shows that the session cannot take a wallpaper at all (the backend's
+// helper ended at once) is told once, as an unsupported session, and the next update composes
+// nothing.
+TEST_F(ProgramRun, AChangeThatFindsTheSessionUnsupportedIsToldOnceAsSuch) {
+    output.answer = {false, "the helper ended at once", "The wallpaper cannot be changed: retry"};
+    output.duringShow = [this] { output.unsupportedReason = "the helper ended at once"; };
+    testing::internal::CaptureStderr();
+    start("");
+    ASSERT_EQ(output.wallpapers.size(), 1u);
+    EXPECT_EQ(program->UpdateImage(), imaging::UpdateResult::Unsupported);
+    EXPECT_EQ(output.wallpapers.size(), 1u);
+    const std::string told = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(windows.notices.size(), 1u);
+    EXPECT_NE(windows.notices[0].find("the helper ended at once. Muralto leaves it alone"),
+              std::string::npos)
+        << windows.notices[0];
+    EXPECT_EQ(told.find("retry"), std::string::npos) << told;
+}
+
 struct ProgramWithWindows {
     TestServices host;
     Program program{host.services()};

@@ -5,7 +5,9 @@
 #   D_placement   (optional) prints the service's placement setting
 #   D_placements  the placement settings expected for ScaleFactor 1 and 2
 #   D_shot FILE   (only where the desktop draws) saves what the screen shows as a PNG
-#   D_check       (optional) further checks of what the service holds
+#   D_check       (optional) further checks of what the service holds ($scale is known)
+#   D_stop        (optional) ends the program instead of SIGTERM, and checks what it leaves
+#   D_after       (optional) further runs of the program, after both ScaleFactors
 # run.sh sources this file after lib.sh: $work, $probe, $standin and as_user are known.
 
 # The plain path a file:// URI names.
@@ -174,6 +176,134 @@ sway_shot() {
     "${as_user[@]}" env XDG_RUNTIME_DIR="$sway_runtime" WAYLAND_DISPLAY=wayland-1 \
         grim - >"$1"
 }
+
+# A Wayland compositor with no wallpaper service the program knows: it runs swaybg itself, on
+# the compositor run headless as an ordinary user (when the test runs as root), with a runtime
+# folder of its own. The program reaches it through WAYLAND_DISPLAY (an absolute path), with no
+# SWAYSOCK and a desktop name of no known desktop, and shows its own windows on the X server.
+# wlr_start NAME COMMAND...
+wlr_start() {
+    local name=$1
+    shift
+    need swaybg
+    need grim
+    wlr_runtime=$work/wlr-run
+    mkdir -m 0700 "$wlr_runtime"
+    [ ${#as_user[@]} -eq 0 ] || chown nobody:nogroup "$wlr_runtime"
+    "${as_user[@]}" env XDG_RUNTIME_DIR="$wlr_runtime" WLR_BACKENDS=headless \
+        WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman "$@" >"$work/compositor.log" 2>&1 &
+    started_pids+=($!)
+    service_up 30 "$work/compositor.log" test -S "$wlr_runtime/wayland-1"
+    unset SWAYSOCK
+    export WAYLAND_DISPLAY=$wlr_runtime/wayland-1 XDG_SESSION_TYPE=wayland QT_QPA_PLATFORM=xcb
+    export XDG_CURRENT_DESKTOP=$name
+    wlr_bare=
+    bare_known() { wlr_bare=$(wlr_pixel 1 1) && [ -n "$wlr_bare" ]; }
+    wait_until 20 bare_known
+    start_tray
+}
+wlr_held() { sway_held; }
+wlr_placement() { sway_placement; }
+wlr_shot() { grim - >"$1"; }
+# The pixel at X,Y of the compositor's screen, as "R G B".
+wlr_pixel() { grim -t ppm -g "$1,$2 1x1" - 2>/dev/null | tail -c 3 | od -An -tu1 | xargs; }
+wlr_swaybg_gone() { [ -z "$(running_here swaybg)" ]; }
+# Samples a pixel of the screen (covered by the tiles at ScaleFactor 2) while the program
+# replaces its swaybg at the next change, and a little after: the compositor's bare background
+# ($wlr_bare) must never show between the two.
+wlr_no_gap() {
+    local old pixel samples=0 bare=0 after=0
+    # Between two changes: one swaybg runs (not two, as while one replaces the other).
+    one_swaybg() { old=$(running_here swaybg) && [ "$(wc -w <<<"$old")" = 1 ]; }
+    wait_until 20 shows 2
+    wait_until 20 one_swaybg
+    if [ "$(wlr_pixel 1 1)" = "$wlr_bare" ]; then
+        echo "$desktop: the picture has the bare background's colour at 1,1: no gap measured"
+        return 0
+    fi
+    local deadline=$((SECONDS + 20))
+    while [ $after -lt 5 ]; do
+        pixel=$(wlr_pixel 1 1)
+        samples=$((samples + 1))
+        [ "$pixel" != "$wlr_bare" ] || bare=$((bare + 1))
+        kill -0 "$old" 2>/dev/null || after=$((after + 1))
+        [ $SECONDS -lt $deadline ] || fail "swaybg $old was not replaced within 20 s"
+    done
+    [ $bare = 0 ] || fail "the bare background ($wlr_bare) showed in $bare of $samples samples" \
+        "while swaybg was replaced"
+    echo "$desktop: $samples samples of the screen while swaybg was replaced, none bare"
+}
+# A swaybg killed between two changes is started again at the next one, and said so once.
+wlr_check() {
+    [ "$scale" = 2 ] || return 0
+    wlr_no_gap
+    local killed
+    killed=$(running_here swaybg | tail -n 1)
+    kill -KILL "$killed"
+    started_again() { [ -n "$(running_here swaybg)" ] && grep -q 'started it again' "$work/program.log"; }
+    wait_until 20 started_again
+    grep -q 'swaybg, which drew the wallpaper, ended (killed by signal 9)' "$work/program.log" ||
+        fail "the restart was not told: $(cat "$work/program.log")"
+    echo "$desktop: a swaybg killed between two changes is started again and told"
+}
+# Ends the program by Exit in its icon's menu at ScaleFactor 1, else by SIGTERM; no swaybg of
+# the program's may stay.
+wlr_stop() {
+    if [ "$scale" = 1 ]; then
+        local x y
+        read -r x y < <("$probe" tray-icon)
+        open_icon_menu "$x" "$y"
+        xdotool key e
+        wait_exit "$program" 20 || fail "the program ended with status $? on Exit"
+    else
+        stop_program
+    fi
+    wait_until 5 wlr_swaybg_gone
+    echo "$desktop: ScaleFactor $scale: no swaybg left once the program ended"
+}
+# Without swaybg in PATH the program says once which package brings it; where swaybg cannot
+# draw (here: no compositor behind WAYLAND_DISPLAY), it says so with swaybg's last words.
+wlr_after() {
+    mkdir -p "$work/nothing"
+    program_path=$work/nothing start_program 1
+    said() { grep -q "$1" "$work/program.log"; }
+    wait_until 20 said 'swaybg.*is not installed (Debian package swaybg)'
+    stop_program
+    echo "$desktop: without swaybg: $(grep -o 'swaybg, which draws.*package swaybg)' "$work/program.log")"
+    WAYLAND_DISPLAY=$work/nothing/wayland-0 start_program 1
+    wait_until 20 said 'swaybg ended at once (exit status 1: Unable to connect to the compositor'
+    stop_program
+    echo "$desktop: swaybg ending at once: $(grep -o 'swaybg ended.*' "$work/program.log")"
+}
+
+# sway standing in for the other wlroots compositors: its socket hidden and another desktop
+# name, so the generic swaybg backend is taken.
+sway_generic_start() {
+    need sway
+    printf 'output HEADLESS-1 mode 1024x768\nxwayland disable\n' >"$work/sway.config"
+    wlr_start wlroots sway -c "$work/sway.config"
+}
+
+# wayfire (0.7 renders only with a DRM render node, even headless).
+wayfire_start() {
+    need wayfire
+    local node
+    node=$(compgen -G "/dev/dri/renderD*" | head -n 1) ||
+        skip "wayfire needs a DRM render node (/dev/dri/renderD*), and this machine has none"
+    mkdir -p "$work/wayfire"
+    printf '[core]\nxwayland = false\nplugins =\n\n[output:HEADLESS-1]\nmode = 1024x768@60000\n' \
+        >"$work/wayfire/wayfire.ini"
+    chmod -R a+rX "$work/wayfire"
+    wlr_start wayfire env WLR_RENDER_DRM_DEVICE="$node" wayfire -c "$work/wayfire/wayfire.ini"
+}
+
+# Both rows share the wlr_ functions.
+for row in sway_generic wayfire; do
+    for part in held placement shot check stop after; do
+        eval "${row}_$part() { wlr_$part \"\$@\"; }"
+    done
+    eval "${row}_placements=(center tile)"
+done
 
 # Plasma: a stand-in service records the script the program sends.
 plasma_up() {

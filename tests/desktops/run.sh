@@ -26,7 +26,7 @@ mkdir -p "$HOME/Desktop"
 dbus-update-activation-environment HOME XDG_CONFIG_HOME XDG_DATA_HOME XDG_RUNTIME_DIR DISPLAY ||
     skip "no session bus to start the desktop's services"
 as_user=()
-if [ "$(id -u)" -eq 0 ] && [ "$desktop" = sway ]; then
+if [ "$(id -u)" -eq 0 ] && [[ "$desktop" == @(sway|sway_generic|wayfire) ]]; then
     command -v setpriv >/dev/null || skip "running as root and setpriv is missing"
     as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
     chmod 755 "$work"
@@ -52,7 +52,7 @@ start_program() {
     install_program "$muralto" Delay=2 "ScaleFactor=$1"
     [ ${#as_user[@]} -eq 0 ] || chmod 755 "$work/bin"
     make_pictures
-    "$work/bin/muralto" >"$work/program.log" 2>&1 &
+    PATH=${program_path:-$PATH} "$work/bin/muralto" >"$work/program.log" 2>&1 &
     program=$!
     started_pids+=("$program")
 }
@@ -150,7 +150,7 @@ check_scale() {
     fi
     echo "$desktop: ScaleFactor $scale: $(basename "$first") then $(basename "$second");" \
         "time per change: $ms ms"
-    stop_program
+    if declare -F "${desktop}_stop" >/dev/null; then "${desktop}_stop"; else stop_program; fi
 }
 
 # The class and title of each window shown that was not in the list $1.
@@ -165,7 +165,7 @@ window_names() {
 running_here() {
     local pid
     for pid in $(pgrep -x "$1"); do
-        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "XDG_CONFIG_HOME=$XDG_CONFIG_HOME" &&
+        tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -qxF "XDG_CONFIG_HOME=$XDG_CONFIG_HOME" &&
             echo "$pid"
     done
     return 0
@@ -220,6 +220,7 @@ case $desktop in
         # Tiled first: a desktop that fails only on the centred picture still has both checked.
         check_scale 2
         check_scale 1
+        if declare -F "${desktop}_after" >/dev/null; then "${desktop}_after"; fi
         ;;
 esac
 echo "$desktop: ok"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# A Wayland session of a desktop whose wallpaper Muralto cannot set (here on Xvfb, with the
-# session variables saying otherwise): the program says so once, on standard error and in a
-# balloon from its icon, writes no bitmap, and an "update now" from the icon's menu does no
-# work and says nothing more. Exit still ends it.
+# A Wayland session of a desktop whose wallpaper Muralto cannot set, swaybg missing from PATH
+# (here on Xvfb, with the session variables saying otherwise): the program says so once, naming
+# the package that would help, on standard error and in a balloon from its icon, writes no
+# bitmap, and an "update now" from the icon's menu does no work and says nothing more. Exit
+# still ends it.
 source "$(dirname "$0")/lib.sh"
 muralto=$1
 probe=$2
@@ -10,12 +11,13 @@ pictures=$3
 
 install_program "$muralto" Delay=1
 cp "$pictures"/dawn.jpg "$work/pics/"
-told='cannot be changed: no way to set the wallpaper is known on this Wayland session.s desktop (XDG_CURRENT_DESKTOP=Hyprland)'
+told='cannot be changed: no way to set the wallpaper is known on this Wayland session.s desktop (XDG_CURRENT_DESKTOP=Hyprland), and swaybg, .* is not installed (Debian package swaybg)'
+mkdir "$work/nothing"
 
 start_window_manager
 start_tray
 
-XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=Hyprland QT_QPA_PLATFORM=xcb \
+XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=Hyprland QT_QPA_PLATFORM=xcb PATH=$work/nothing \
     "$work/bin/muralto" 2>"$work/stderr" &
 pid=$!
 started_pids+=("$pid")

@@ -99,7 +99,7 @@ protected:
     std::string folder = dir.path().string() + "/";
     std::string bitmap = dir.write("jdoe.bmp", "BM").string();
     std::shared_ptr<FakeDesktop> runner = std::make_shared<FakeDesktop>();
-    WallpaperServices services{runner, runner, runner, (dir.path() / "config").string()};
+    WallpaperServices services{runner, runner, runner, (dir.path() / "config").string(), {}};
 
     std::unique_ptr<WallpaperSetter> make(WallpaperBackend backend) const {
         return makeWallpaperSetter(backend, services);
