@@ -274,6 +274,22 @@ wlr_after() {
     wait_until 20 said 'swaybg ended at once (exit status 1: Unable to connect to the compositor'
     stop_program
     echo "$desktop: swaybg ending at once: $(grep -o 'swaybg ended.*' "$work/program.log")"
+    wlr_without_layer_shell
+}
+# weston has no layer-shell: swaybg ends at once there, and the program says why.
+wlr_without_layer_shell() {
+    if ! command -v weston >/dev/null; then
+        echo "$desktop: weston is not installed: no compositor without layer-shell tried"
+        return 0
+    fi
+    "${as_user[@]}" env XDG_RUNTIME_DIR="$wlr_runtime" weston -B headless-backend.so \
+        --use-pixman --socket=weston-0 >"$work/weston.log" 2>&1 &
+    started_pids+=($!)
+    wait_until 30 test -S "$wlr_runtime/weston-0"
+    WAYLAND_DISPLAY=$wlr_runtime/weston-0 start_program 1
+    wait_until 20 said 'swaybg ended at once (exit status 1: Missing a required Wayland interface'
+    stop_program
+    echo "$desktop: on weston: $(grep -o 'swaybg ended.*' "$work/program.log")"
 }
 
 # sway standing in for the other wlroots compositors: its socket hidden and another desktop
