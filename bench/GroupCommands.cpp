@@ -2,9 +2,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
+#include "bench/BenchInputs.h"
 #include "bench/DriverCommands.h"
 #include "newsgroups/clsNewsgroups.h"
 #include "platform/HiveFile.h"
@@ -13,35 +13,6 @@
 
 namespace muralto::bench {
 namespace {
-
-/// Message boxes of a process without a screen: the text goes to standard error.
-class ErrorBoxes : public platform::MessageBoxes {
-public:
-    void showMessage(std::string_view title, std::string_view text) override {
-        ++shown;
-        std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(title.size()), title.data(),
-                     static_cast<int>(text.size()), text.data());
-    }
-    Answer askYesNo(std::string_view, std::string_view) override { return Answer::No; }
-    Answer askYesNoCancel(std::string_view, std::string_view) override { return Answer::Cancel; }
-    std::string inputBox(std::string_view, std::string_view) override { return {}; }
-    int shown = 0;
-};
-
-/// A hive file with count entries as a save writes them, each with three subject filters;
-/// lacking leaves out every entry's smallest file size, which the next save then adds.
-void writeGroups(const std::filesystem::path& file, int count, bool lacking) {
-    std::ofstream out(file, std::ios::binary);
-    out << "Windows Registry Editor Version 5.00\n\n";
-    for (int i = 0; i < count; ++i) {
-        out << "[HKEY_CURRENT_USER\\Software\\Brenwick\\Muralto\\Settings\\Newsgroups\\"
-            << "alt.binaries.pictures.group" << i << "]\n"
-            << "\"MaxFiles\"=\"" << i << "\"\n"
-            << (lacking ? "" : "\"MinFileSize\"=\"1024\"\n")
-            << "\"FileTypes\"=\"*.jpg;*.jpe;*.jpeg;*.gif;*.wmf;*.bmp;*.eps;\"\n"
-            << "\"SubjectFilters\"=\"spam\\r\\nfor sale\\r\\nwanted\\r\\n\"\n\n";
-    }
-}
 
 double millisecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
@@ -57,7 +28,7 @@ int groupsCommand(const Arguments& args) {
         return misuse("muralto_bench groups FOLDER COUNT [--lacking]");
     const std::filesystem::path file = std::filesystem::path(args[0]) / "HKCU.reg";
     std::filesystem::create_directories(args[0]);
-    writeGroups(file, static_cast<int>(*count), lacking);
+    writeGroupsHive(file.string(), static_cast<int>(*count), lacking);
 
     // A fresh hive, as at a start: the load includes reading and parsing the file.
     platform::HiveRegistry registry(
@@ -84,8 +55,8 @@ int groupsCommand(const Arguments& args) {
 
     if (groups.Count() != entries || boxes.shown != 0)
         return failure("the entries did not load or save: " + std::to_string(groups.Count()));
-    std::printf("groups: %d\nload_ms: %.1f\n%s: %.1f\nsave_one_edited_ms: %.1f\n", entries,
-                loadMs, lacking ? "save_adding_ms" : "save_unchanged_ms", firstMs, oneEditedMs);
+    std::printf("groups: %d\nload_ms: %.1f\n%s: %.1f\nsave_one_edited_ms: %.1f\n", entries, loadMs,
+                lacking ? "save_adding_ms" : "save_unchanged_ms", firstMs, oneEditedMs);
     return 0;
 }
 

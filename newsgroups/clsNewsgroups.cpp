@@ -102,8 +102,11 @@ void clsNewsgroups::Clear() {
 
 void clsNewsgroups::LoadGroups() {
     // One read of the store for all the entries: thousands of them load in a blink.
-    for (const auto& [name, values] :
-         tools_.GetSubSections(platform::kProgramTitle, kNewsgroupsSection))
+    const auto sections = tools_.GetSubSections(platform::kProgramTitle, kNewsgroupsSection);
+    entries_.reserve(entries_.size() + sections.size());
+    keys_.reserve(keys_.size() + sections.size());
+    index_.reserve(index_.size() + sections.size());
+    for (const auto& [name, values] : sections)
         Add(name)->loadFrom(values);
 }
 
