@@ -24,7 +24,8 @@ namespace muralto::platform {
 /// file that is a symbolic link is written where the link leads, and keeps its permissions.
 /// A file with lines that do not parse keeps its good lines; before a write replaces it, its
 /// bytes are copied to "<file>.corrupt-<UTC timestamp>". A write whose file would be larger
-/// than a read accepts (64 MiB) fails with EFBIG.
+/// than a read accepts (64 MiB) fails with EFBIG. A batch gathers many changes into one such
+/// write.
 ///
 /// All results are 0 or an errno value.
 class HiveFile {
