@@ -276,15 +276,7 @@ void Program::reportWallpaperUnsupported() {
     windows_->notify(text);
 }
 
-void Program::EndProgram() {
-    if (bEnding)
-        return;
-    bEnding = true;
-    hostWatch_.stop();
-    if (updater_)
-        updater_->cancel();
-    if (!windows_)
-        return;
+void Program::storeAndUnload() {
     if (glRunMode == RunMode::Wallpaper) {
         windows_->removeTrayIcon();
         windows_->saveOptionsWindowPlacement();
@@ -298,6 +290,22 @@ void Program::EndProgram() {
     // After the options window's unload, which keeps the edits of the entry on show.
     if (Newsgroups)
         Newsgroups->SaveGroups();
+}
+
+void Program::EndProgram() {
+    if (bEnding)
+        return;
+    bEnding = true;
+    hostWatch_.stop();
+    if (updater_)
+        updater_->cancel();
+    if (!windows_)
+        return;
+    {
+        // Everything the end stores goes into the store in one write, when the batch goes.
+        const settings::RegistryTools::WriteBatch batch(tools_);
+        storeAndUnload();
+    }
     windows_->endProcess();
 }
 

@@ -141,6 +141,8 @@ public:
 
 private:
     void askDefaultScreenSaver();
+    /// The end's steps that store: the window placement, the unloads, the newsgroup entries.
+    void storeAndUnload();
     Outcome startMode(const CommandLine& commandLine);
     void startWindows();
     Outcome startSaver();

@@ -7,6 +7,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <fstream>
 #include <vector>
 
 namespace muralto::bench {
@@ -172,6 +173,19 @@ std::string writeFileBytes(const std::string& path, const std::string& bytes) {
     if (::close(fd) != 0 && error.empty())
         error = systemError("cannot write", path);
     return error;
+}
+
+void writeGroupsHive(const std::string& file, int count, bool lacking) {
+    std::ofstream out(file, std::ios::binary);
+    out << "Windows Registry Editor Version 5.00\n\n";
+    for (int i = 0; i < count; ++i) {
+        out << "[HKEY_CURRENT_USER\\Software\\Brenwick\\Muralto\\Settings\\Newsgroups\\"
+            << "alt.binaries.pictures.group" << i << "]\n"
+            << "\"MaxFiles\"=\"" << i << "\"\n"
+            << (lacking ? "" : "\"MinFileSize\"=\"1024\"\n")
+            << "\"FileTypes\"=\"*.jpg;*.jpe;*.jpeg;*.gif;*.wmf;*.bmp;*.eps;\"\n"
+            << "\"SubjectFilters\"=\"spam\\r\\nfor sale\\r\\nwanted\\r\\n\"\n\n";
+    }
 }
 
 }  // namespace muralto::bench

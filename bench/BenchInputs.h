@@ -28,6 +28,10 @@ TreeSummary makeFileTree(const std::string& root, std::size_t fileCount,
 /// coefficients (2.7 GB) before it finds the data missing.
 std::string hostileJpegBytes();
 
+/// Writes a hive file of count newsgroup entries as a save writes them, each with three subject
+/// filters; lacking leaves out every entry's smallest file size, which the next save adds.
+void writeGroupsHive(const std::string& file, int count, bool lacking);
+
 /// Writes bytes to path, replacing it; empty or what failed.
 std::string writeFileBytes(const std::string& path, const std::string& bytes);
 

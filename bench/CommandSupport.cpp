@@ -54,4 +54,10 @@ int dispatch(int argc, char** argv, const std::vector<Command>& commands) {
     return 2;
 }
 
+void ErrorBoxes::showMessage(std::string_view title, std::string_view text) {
+    ++shown;
+    std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(title.size()), title.data(),
+                 static_cast<int>(text.size()), text.data());
+}
+
 }  // namespace muralto::bench

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/MessageBoxes.h"
+
 namespace muralto::bench {
 
 /// The arguments of a driver command, after its name.
@@ -24,6 +26,17 @@ double median(std::vector<double> values);
 
 /// The folder of a file path, ending in '/'; "./" for a bare name.
 std::string folderOf(const std::string& path);
+
+/// Message boxes of a process without a screen: the text goes to standard error, questions
+/// get the negative answer.
+class ErrorBoxes : public platform::MessageBoxes {
+public:
+    void showMessage(std::string_view title, std::string_view text) override;
+    Answer askYesNo(std::string_view, std::string_view) override { return Answer::No; }
+    Answer askYesNoCancel(std::string_view, std::string_view) override { return Answer::Cancel; }
+    std::string inputBox(std::string_view, std::string_view) override { return {}; }
+    int shown = 0;
+};
 
 /// A driver command: its name and what runs it.
 struct Command {

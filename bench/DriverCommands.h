@@ -34,9 +34,10 @@ int windowStartCommand(const Arguments& args);
 /// hive-read FILE: reads the hive file as the program's settings do; prints the time the read
 /// took and the number of keys (the root not counted) and values.
 int hiveReadCommand(const Arguments& args);
-/// groups FOLDER COUNT: writes a hive of COUNT newsgroup entries into FOLDER, then loads them as
-/// a start does and saves them as an end does (unchanged, then with one entry edited); prints
-/// the time of each.
+/// groups FOLDER COUNT [--lacking]: writes a hive of COUNT newsgroup entries into FOLDER, then
+/// loads them as a start does and saves them as an end does (unchanged, then with one entry
+/// edited); prints the time of each. With --lacking every entry misses one value, so that the
+/// first save adds COUNT values ("save_adding_ms").
 int groupsCommand(const Arguments& args);
 
 }  // namespace muralto::bench

@@ -83,16 +83,12 @@ std::string clsNewsgroup::section() const {
 }
 
 void clsNewsgroup::Load() {
-    const std::string key = section();
-    const auto app = platform::kProgramTitle;
-    // A text is read up to its first NUL, so this default tells a value that cannot be read.
-    const std::string unreadable(1, '\0');
-    const auto read = [&](std::string_view name) -> std::optional<std::string> {
-        std::string text = tools_.GetINIValue(app, key, name, unreadable);
-        return text == unreadable ? std::nullopt : std::optional(std::move(text));
-    };
-    const auto minText = read("MinFileSize"), maxText = read("MaxFiles");
-    const auto typesText = read("FileTypes"), filtersText = read("SubjectFilters");
+    loadFrom(tools_.GetSectionValues(platform::kProgramTitle, section()));
+}
+
+void clsNewsgroup::loadFrom(const settings::SectionValues& stored) {
+    const auto minText = stored.text("MinFileSize"), maxText = stored.text("MaxFiles");
+    const auto typesText = stored.text("FileTypes"), filtersText = stored.text("SubjectFilters");
     minFileSize_ = storedNumber(minText.value_or("0"), 0);
     maxFiles_ = storedNumber(maxText.value_or("-1"), -1);
     fileTypes_ = typesText.value_or(defaultFileTypes_);
@@ -100,7 +96,7 @@ void clsNewsgroup::Load() {
     if (filters_.size() == 1) {
         // Empty, missing, or too long to read: a long text is kept for the save.
         std::string whole =
-            tools_.GetINIValue(app, key, "SubjectFilters", "", std::numeric_limits<long>::max());
+            stored.text("SubjectFilters", std::numeric_limits<long>::max()).value_or("");
         if (!whole.empty())
             keptStoredFilters_ = std::move(whole);
     }

@@ -63,6 +63,8 @@ public:
 private:
     friend class clsNewsgroups;
     void AttachTo(clsNewsgroups* owner) { parent_ = owner; }
+    /// Load from the values of the entry's key, read already.
+    void loadFrom(const settings::SectionValues& stored);
     void moveTo(const std::string& name);
     std::string section() const;
     std::string joinedFilters() const;

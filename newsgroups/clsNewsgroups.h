@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "newsgroups/NewsgroupError.h"
@@ -40,14 +41,33 @@ public:
     /// range throws NewsgroupError (OutOfRange), an absent name NewsgroupError (Absent).
     void Remove(std::int32_t index);
     void Remove(std::string_view name);
-    /// Saves every entry in collection order.
+    /// Saves every entry in collection order, all in one write of the store.
     void SaveGroups();
 
     Entries::const_iterator begin() const { return entries_.begin(); }
     Entries::const_iterator end() const { return entries_.end(); }
 
+    /// How many names the look-ups by name compared so far; tells a look-up that walks the
+    /// entries from one that goes straight to its name.
+    std::uint64_t comparedNames() const { return compared_; }
+
 private:
-    /// The position of the key that matches name, or keys_.size().
+    /// Hashes a name with ASCII letters folded to lower case.
+    struct FoldedHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view name) const;
+    };
+    /// Names equal but for ASCII letter case; counts each comparison.
+    struct FoldedEqual {
+        using is_transparent = void;
+        std::uint64_t* compared;
+        bool operator()(std::string_view a, std::string_view b) const;
+    };
+    /// The entry added under each name, for the look-ups by name.
+    using Index =
+        std::unordered_map<std::string, std::shared_ptr<clsNewsgroup>, FoldedHash, FoldedEqual>;
+
+    /// The position of the entry held under name, or entries_.size().
     std::size_t find(std::string_view name) const;
     void removeAt(std::size_t at);
 
@@ -56,6 +76,8 @@ private:
     Entries entries_;
     /// Each entry's name when it was added, at the entry's position.
     std::vector<std::string> keys_;
+    std::uint64_t compared_ = 0;
+    Index index_{0, FoldedHash{}, FoldedEqual{&compared_}};
 };
 
 }  // namespace muralto::newsgroups

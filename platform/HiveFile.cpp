@@ -79,6 +79,10 @@ HiveFile::HiveFile(std::filesystem::path file, std::string rootName, bool readOn
     : file_(std::move(file)), rootName_(std::move(rootName)), readOnly_(readOnly) {}
 
 int HiveFile::read(const std::function<void(const HiveTree&)>& reader) {
+    if (pending_) {
+        reader(*pending_);
+        return 0;
+    }
     const int err = refresh();
     reader(tree_);
     return err;
@@ -121,6 +125,7 @@ int HiveFile::load(int fd) {
     if (static_cast<std::size_t>(st.st_size) > kMaxHiveBytes)
         return EFBIG;
     std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
     if (const int err = readAll(fd, bytes))
         return err;
     ParsedHive parsed = parseHive(bytes, rootName_);
@@ -134,9 +139,42 @@ int HiveFile::load(int fd) {
     return 0;
 }
 
-int HiveFile::modify(const std::function<int(HiveTree&)>& change) {
+int HiveFile::modify(const Change& change) {
     if (readOnly_)
         return EACCES;
+    return batchDepth_ > 0 ? holdBack(change) : writeNow(change);
+}
+
+int HiveFile::holdBack(const Change& change) {
+    if (!pending_) {
+        // What cannot be read is not replaced: the change fails as its write would.
+        if (const int err = refresh())
+            return err;
+        pending_ = tree_;
+    }
+    if (const int err = change(*pending_))
+        return err;
+    heldBack_.push_back(change);
+    return 0;
+}
+
+int HiveFile::endBatch() {
+    if (batchDepth_ == 0 || --batchDepth_ > 0)
+        return 0;
+    const std::vector<Change> changes = std::exchange(heldBack_, {});
+    pending_.reset();
+    if (changes.empty())
+        return 0;
+    // Each change is made again on the file as it is now, as its own write would have been: one
+    // that no longer applies (another process changed the file meanwhile) is left out.
+    return writeNow([&](HiveTree& tree) {
+        for (const Change& change : changes)
+            change(tree);
+        return 0;
+    });
+}
+
+int HiveFile::writeNow(const Change& change) {
     if (const int err = makeFolders(file_.parent_path()))
         return err;
     const std::filesystem::path lockPath = file_.string() + ".lock";
@@ -160,7 +198,7 @@ int HiveFile::modify(const std::function<int(HiveTree&)>& change) {
         if (const int err = keepCorruptCopy())
             return err;
     }
-    return writeTree(next);
+    return writeTree(std::move(next));
 }
 
 int HiveFile::keepCorruptCopy() const {
@@ -182,14 +220,15 @@ int HiveFile::keepCorruptCopy() const {
     return fd.close();
 }
 
-int HiveFile::writeTree(const HiveTree& tree) {
+int HiveFile::writeTree(HiveTree tree) {
     // A file the next read would refuse is not written: the current one stays.
     const auto text = serializeHiveUpTo(tree, rootName_, kMaxHiveBytes);
     if (!text)
         return EFBIG;
     if (const int err = replaceFile(file_, *text, 0600))
         return err;
-    tree_ = tree;
+    ++writeCount_;
+    tree_ = std::move(tree);
     corrupt_ = false;
     corruptBytes_.clear();
     struct stat st {};

@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/HiveTree.h"
 
@@ -22,7 +24,8 @@ namespace muralto::platform {
 /// file that is a symbolic link is written where the link leads, and keeps its permissions.
 /// A file with lines that do not parse keeps its good lines; before a write replaces it, its
 /// bytes are copied to "<file>.corrupt-<UTC timestamp>". A write whose file would be larger
-/// than a read accepts (64 MiB) fails with EFBIG.
+/// than a read accepts (64 MiB) fails with EFBIG. A batch gathers many changes into one such
+/// write.
 ///
 /// All results are 0 or an errno value.
 class HiveFile {
@@ -33,9 +36,23 @@ public:
     /// empty hive; a file that cannot be read gives an empty tree and its error.
     int read(const std::function<void(const HiveTree&)>& reader);
 
+    using Change = std::function<int(HiveTree&)>;
+
     /// Applies change to the current tree and writes the result. change returns 0 to write, or
-    /// an errno value to give up without writing. A read-only hive refuses with EACCES.
-    int modify(const std::function<int(HiveTree&)>& change);
+    /// an errno value to give up without writing (leaving the tree as it was). A read-only hive
+    /// refuses with EACCES. Inside a batch, the change is held back instead (see beginBatch), so
+    /// it must own what it uses.
+    int modify(const Change& change);
+
+    /// Holds writes back until the matching endBatch: each modify applies its change to a
+    /// pending tree, which the reads see from then on, and keeps it; nothing is written. Batches
+    /// nest: only the outermost endBatch writes.
+    void beginBatch() { ++batchDepth_; }
+    /// Ends a batch. The outermost applies the changes held back, in their order, to the file
+    /// as it is now and writes the result in one replace, with modify's lock and guarantees:
+    /// 0 or that write's error, and then the file stays as it was. Either way the pending tree
+    /// is dropped: the reads see the file again.
+    int endBatch();
 
     /// How long a write waits for another process to release the lock; 5 seconds unless set.
     void setLockTimeout(std::chrono::milliseconds timeout) { lockTimeout_ = timeout; }
@@ -48,6 +65,8 @@ public:
     const std::filesystem::path& path() const { return file_; }
     /// How often the file was parsed; tells whether an unchanged file was read again.
     std::uint64_t parseCount() const { return parseCount_; }
+    /// How often the file was replaced by a write.
+    std::uint64_t writeCount() const { return writeCount_; }
 
 private:
     struct Identity {
@@ -62,9 +81,11 @@ private:
     static Identity identityOf(const struct stat& st);
 
     int refresh();
+    int writeNow(const Change& change);
+    int holdBack(const Change& change);
     int load(int fd);
     int keepCorruptCopy() const;
-    int writeTree(const HiveTree& tree);
+    int writeTree(HiveTree tree);
     void removeStaleTemporaries(const std::filesystem::path& target) const;
     void forget();
 
@@ -81,6 +102,12 @@ private:
     bool corrupt_ = false;
     std::string corruptBytes_;
     std::uint64_t parseCount_ = 0;
+    std::uint64_t writeCount_ = 0;
+
+    int batchDepth_ = 0;
+    /// The changes held back by the open batch, and the tree they made of the file.
+    std::vector<Change> heldBack_;
+    std::optional<HiveTree> pending_;
 };
 
 /// Where the current user's hive lives:

@@ -19,6 +19,12 @@ bool storedAlready(HiveFile& hive, std::string_view path, std::string_view name,
     return !err && same;
 }
 
+void copyValues(const HiveKey& key, std::vector<RegistryValue>& values) {
+    values.reserve(values.size() + key.values().size());
+    for (const auto& value : key.values())
+        values.push_back({value.name, value.data});
+}
+
 }  // namespace
 
 HiveRegistry::HiveRegistry(std::shared_ptr<HiveFile> currentUser,
@@ -69,7 +75,9 @@ int HiveRegistry::setValue(RootKey root, std::string_view path, std::string_view
     // another process changed the value since, this write could as well have come before it.
     if (storedAlready(hive(root), path, name, data))
         return 0;
-    return hive(root).modify([&](HiveTree& tree) {
+    // The change owns its strings: a batch keeps it until its end.
+    return hive(root).modify([path = std::string(path), name = std::string(name),
+                              data = std::string(data)](HiveTree& tree) {
         HiveKey* key = tree.create(path);
         if (!key)
             return EINVAL;
@@ -92,10 +100,39 @@ int HiveRegistry::enumSubKeys(RootKey root, std::string_view path,
     return err ? err : result;
 }
 
+int HiveRegistry::queryValues(RootKey root, std::string_view path,
+                              std::vector<RegistryValue>& values) {
+    int result = ENOENT;
+    const int err = hive(root).read([&](const HiveTree& tree) {
+        if (const HiveKey* key = tree.find(path)) {
+            copyValues(*key, values);
+            result = 0;
+        }
+    });
+    return err ? err : result;
+}
+
+int HiveRegistry::enumSubKeyValues(RootKey root, std::string_view path,
+                                   std::vector<RegistrySubKey>& subKeys) {
+    int result = ENOENT;
+    const int err = hive(root).read([&](const HiveTree& tree) {
+        const HiveKey* key = tree.find(path);
+        if (!key)
+            return;
+        subKeys.reserve(subKeys.size() + key->children().size());
+        for (const auto& [name, child] : key->children()) {
+            subKeys.push_back({child.name(), {}});
+            copyValues(child, subKeys.back().values);
+        }
+        result = 0;
+    });
+    return err ? err : result;
+}
+
 int HiveRegistry::deleteKey(RootKey root, std::string_view path) {
     if (path.empty())
         return EACCES;  // the root itself is never deleted
-    return hive(root).modify([&](HiveTree& tree) {
+    return hive(root).modify([path = std::string(path)](HiveTree& tree) {
         const HiveKey* key = tree.find(path);
         if (!key)
             return ENOENT;
@@ -108,6 +145,17 @@ int HiveRegistry::deleteKey(RootKey root, std::string_view path) {
 
 std::string HiveRegistry::errorText(int code) {
     return std::strerror(code);
+}
+
+void HiveRegistry::beginBatch() {
+    currentUser_->beginBatch();
+    localMachine_->beginBatch();
+}
+
+int HiveRegistry::endBatch() {
+    const int err = currentUser_->endBatch();
+    const int machineErr = localMachine_->endBatch();
+    return err ? err : machineErr;
 }
 
 void HiveRegistry::limitLockWaits(std::chrono::milliseconds budget) {

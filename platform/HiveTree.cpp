@@ -43,6 +43,9 @@ std::string_view trimLeft(std::string_view s) {
 std::optional<std::string> readQuoted(std::string_view& s) {
     if (s.empty() || s.front() != '"')
         return std::nullopt;
+    const auto plain = [](char c) {
+        return c != '"' && c != '\\' && (c == '\t' || !isControl(static_cast<unsigned char>(c)));
+    };
     std::string out;
     std::size_t i = 1;
     while (i < s.size()) {
@@ -51,13 +54,17 @@ std::optional<std::string> readQuoted(std::string_view& s) {
             s.remove_prefix(i + 1);
             return out;
         }
-        if (c != '\\') {
-            if (isControl(static_cast<unsigned char>(c)) && c != '\t')
-                return std::nullopt;
-            out += c;
-            ++i;
+        if (plain(c)) {
+            // A run of bytes that stand for themselves goes over at once.
+            std::size_t end = i + 1;
+            while (end < s.size() && plain(s[end]))
+                ++end;
+            out.append(s.substr(i, end - i));
+            i = end;
             continue;
         }
+        if (c != '\\')
+            return std::nullopt;
         if (i + 1 >= s.size())
             return std::nullopt;
         const char e = s[i + 1];
@@ -163,9 +170,14 @@ void appendKey(std::string& out, const HiveKey& key, std::string_view path) {
 }  // namespace
 
 bool CaseInsensitiveLess::operator()(std::string_view a, std::string_view b) const {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return static_cast<unsigned char>(foldCase(x)) < static_cast<unsigned char>(foldCase(y));
-    });
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        const auto x = static_cast<unsigned char>(foldCase(a[i]));
+        const auto y = static_cast<unsigned char>(foldCase(b[i]));
+        if (x != y)
+            return x < y;
+    }
+    return a.size() < b.size();
 }
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
@@ -191,17 +203,38 @@ HiveKey::~HiveKey() {
     }
 }
 
+std::size_t HiveKey::valuePosition(std::string_view valueName) const {
+    if (!valueIndex_.empty()) {
+        const auto it = valueIndex_.find(valueName);
+        return it == valueIndex_.end() ? values_.size() : it->second;
+    }
+    const auto it = std::ranges::find_if(
+        values_, [&](const Value& v) { return equalsIgnoringCase(v.name, valueName); });
+    return static_cast<std::size_t>(it - values_.begin());
+}
+
 const std::string* HiveKey::findValue(std::string_view valueName) const {
-    const auto it = valueIndex_.find(valueName);
-    return it == valueIndex_.end() ? nullptr : &values_[it->second].data;
+    const std::size_t at = valuePosition(valueName);
+    return at == values_.size() ? nullptr : &values_[at].data;
 }
 
 void HiveKey::setValue(std::string_view valueName, std::string_view data) {
-    const auto [it, added] = valueIndex_.try_emplace(std::string(valueName), values_.size());
-    if (added) {
-        values_.push_back({std::string(valueName), std::string(data)});
+    takeValue(std::string(valueName), std::string(data));
+}
+
+void HiveKey::takeValue(std::string valueName, std::string data) {
+    if (const std::size_t at = valuePosition(valueName); at < values_.size()) {
+        values_[at].data = std::move(data);
+        return;
+    }
+    values_.push_back({std::move(valueName), std::move(data)});
+    if (values_.size() < kIndexedFrom)
+        return;
+    if (valueIndex_.empty()) {
+        for (std::size_t i = 0; i < values_.size(); ++i)
+            valueIndex_.emplace(values_[i].name, i);
     } else {
-        values_[it->second].data = data;
+        valueIndex_.emplace(values_.back().name, values_.size() - 1);
     }
 }
 
@@ -250,16 +283,28 @@ const HiveKey* HiveTree::find(std::string_view path) const {
     return key;
 }
 
+HiveKey& HiveTree::child(HiveKey& parent, std::string_view name) {
+    HiveKey::Children& children = parent.children_;
+    const CaseInsensitiveLess less;
+    // Keys mostly come in order (a file lists them so): a name past the last goes at the end
+    // after one comparison.
+    auto at = children.end();
+    if (children.empty() || less(std::prev(at)->first, name)) {
+        at = children.end();
+    } else {
+        at = children.lower_bound(name);
+        if (!less(name, at->first))
+            return at->second;
+    }
+    return children.emplace_hint(at, std::string(name), HiveKey(std::string(name)))->second;
+}
+
 HiveKey* HiveTree::create(std::string_view path) {
     if (!isValidPath(path))
         return nullptr;
     HiveKey* key = &root_;
-    for (auto name : splitPath(path)) {
-        auto it = key->children_.find(name);
-        if (it == key->children_.end())
-            it = key->children_.emplace(std::string(name), HiveKey(std::string(name))).first;
-        key = &it->second;
-    }
+    for (auto name : splitPath(path))
+        key = &child(*key, name);
     return key;
 }
 
@@ -317,7 +362,7 @@ ParsedHive parseHive(std::string_view text, std::string_view rootName) {
             ++result.badLines;
             continue;
         }
-        current->setValue(value->name, value->data);
+        current->takeValue(std::move(value->name), std::move(value->data));
     }
     if (sawContent && !sawHeader)
         ++result.badLines;

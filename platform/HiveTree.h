@@ -50,13 +50,21 @@ public:
     const std::string* findValue(std::string_view valueName) const;
     /// Sets or adds a value; an existing value keeps the case of its name.
     void setValue(std::string_view valueName, std::string_view data);
+    /// setValue, taking the strings over.
+    void takeValue(std::string valueName, std::string data);
 
 private:
     friend class HiveTree;
 
+    /// Where the value of that name sits in values_, or values_.size().
+    std::size_t valuePosition(std::string_view valueName) const;
+
+    /// A key with fewer values finds them one by one; from this many on, through valueIndex_.
+    static constexpr std::size_t kIndexedFrom = 8;
+
     std::string name_;
     std::vector<Value> values_;
-    /// Where each value sits in values_, by name.
+    /// Where each value sits in values_, by name; empty below kIndexedFrom values.
     std::map<std::string, std::size_t, CaseInsensitiveLess> valueIndex_;
     Children children_;
 };
@@ -82,6 +90,9 @@ public:
     static bool isValidPath(std::string_view path);
 
 private:
+    /// The sub-key of parent under name, created when missing.
+    static HiveKey& child(HiveKey& parent, std::string_view name);
+
     HiveKey root_;
 };
 

@@ -25,7 +25,32 @@ std::string_view trimBlanks(std::string_view s) {
     return s;
 }
 
+char foldCase(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+    return std::ranges::equal(a, b, [](char x, char y) { return foldCase(x) == foldCase(y); });
+}
+
+/// A stored text as a read with a buffer of bufferLength bytes gives it: up to its first NUL,
+/// or nothing when it does not fit.
+std::optional<std::string> fittingText(std::string data, long bufferLength) {
+    if (bufferLength <= 0 || data.size() + 1 > static_cast<std::size_t>(bufferLength))
+        return std::nullopt;
+    return TakeToken(data, std::string_view("\0", 1));
+}
+
 }  // namespace
+
+std::optional<std::string> SectionValues::text(std::string_view valueName,
+                                               long bufferLength) const {
+    const auto value = std::ranges::find_if(
+        values_, [&](const platform::RegistryValue& v) { return sameName(v.name, valueName); });
+    if (value == values_.end())
+        return std::nullopt;
+    return fittingText(value->data, bufferLength);
+}
 
 std::string TakeToken(std::string& source, std::string_view delimiter) {
     const std::size_t at = source.find(delimiter);
@@ -71,9 +96,8 @@ std::string RegistryTools::GetINIValue(std::string_view application, std::string
         std::string data;
         code = registry_.queryValue(root, path, valueName, data);
         if (code == 0) {
-            if (bufferLength > 0 && data.size() + 1 <= static_cast<std::size_t>(bufferLength)) {
-                return TakeToken(data, std::string_view("\0", 1));
-            }
+            if (auto text = fittingText(std::move(data), bufferLength))
+                return std::move(*text);
             code = EOVERFLOW;  // the value does not fit the buffer offered
         }
     }
@@ -87,8 +111,11 @@ std::string RegistryTools::GetINIValue(std::string_view application, std::string
 void RegistryTools::PutINIValue(std::string_view application, std::string_view section,
                                 std::string_view valueName, std::string_view text,
                                 bool currentUser) {
-    const int code = registry_.setValue(rootOf(currentUser), BuildKeyPath(application, section),
-                                        valueName, text);
+    reportWriteFailure(registry_.setValue(rootOf(currentUser), BuildKeyPath(application, section),
+                                          valueName, text));
+}
+
+void RegistryTools::reportWriteFailure(int code) {
     if (code == 0)
         return;
     if (shownCodes_) {
@@ -116,6 +143,27 @@ int RegistryTools::EnumKeys(std::string_view application, std::string_view secti
     for (auto& name : found)
         names.push_back(TakeToken(name, std::string_view("\0", 1)));
     return 0;
+}
+
+SectionValues RegistryTools::GetSectionValues(std::string_view application,
+                                              std::string_view section, bool currentUser) {
+    std::vector<platform::RegistryValue> values;
+    if (registry_.queryValues(rootOf(currentUser), BuildKeyPath(application, section), values))
+        return {};
+    return SectionValues(std::move(values));
+}
+
+std::vector<std::pair<std::string, SectionValues>> RegistryTools::GetSubSections(
+    std::string_view application, std::string_view section, bool currentUser) {
+    std::vector<platform::RegistrySubKey> found;
+    std::vector<std::pair<std::string, SectionValues>> sections;
+    if (registry_.enumSubKeyValues(rootOf(currentUser), BuildKeyPath(application, section), found))
+        return sections;
+    sections.reserve(found.size());
+    for (auto& key : found)
+        sections.emplace_back(TakeToken(key.name, std::string_view("\0", 1)),
+                              SectionValues(std::move(key.values)));
+    return sections;
 }
 
 int RegistryTools::DeleteKey(std::string_view application, std::string_view section,

@@ -120,20 +120,30 @@ void NewsgroupsPage::AddGroups() {
     newsgroups::clsNewsgroups* groups = host_.Newsgroups();
     if (!groups)
         return;
-    for (std::int32_t i = 1; i <= groups->Count(); ++i) {
-        if (const auto group = groups->Item(i))
-            addToList(group->Name());
-    }
+    QStringList names;
+    names.reserve(groups->Count());
+    for (const auto& group : *groups)
+        names.append(pathToText(group->Name()));
+    // All at once: a hundred thousand entries are one insert into the list, not as many.
+    lstGroups->addItems(names);
+    widenFor(names);
 }
 
 int NewsgroupsPage::addToList(const std::string& name) {
     const QString text = pathToText(name);
     lstGroups->addItem(text);
-    const double nameTwips = i18n::formMetrics(*window()).captionWidth(text);
-    const double perPixel = settings::twipsPerPixel(logicalDpiX());
-    if (edits_.widen(options::groupNameWidth(nameTwips, perPixel)))
-        lstGroups->setHorizontalExtent(edits_.mlMaxGroupWidth);
+    widenFor({text});
     return lstGroups->count() - 1;
+}
+
+void NewsgroupsPage::widenFor(const QStringList& names) {
+    const i18n::FormMetrics metrics = i18n::formMetrics(*window());
+    const double perPixel = settings::twipsPerPixel(logicalDpiX());
+    bool widened = false;
+    for (const QString& text : names)
+        widened |= edits_.widen(options::groupNameWidth(metrics.captionWidth(text), perPixel));
+    if (widened)
+        lstGroups->setHorizontalExtent(edits_.mlMaxGroupWidth);
 }
 
 void NewsgroupsPage::UpdateGroup() {

@@ -82,6 +82,8 @@ private:
     void connectHandlers();
     /// Adds a name to the list and lets the list scroll over it; its row.
     int addToList(const std::string& name);
+    /// Lets the list scroll over the widest of names (measured in the window's font).
+    void widenFor(const QStringList& names);
     void showFields(const options::GroupFields& fields);
     /// The entry named by the list item at row, or none.
     std::shared_ptr<newsgroups::clsNewsgroup> entryAt(int row) const;

@@ -203,6 +203,7 @@ TEST_P(ProgramModes, StartAndEndInOrder) {
     windows.onEndProcess = [&] {
         savedAtTheEnd = host.temp.stored("Settings\\Newsgroups\\alt.a", "MaxFiles");
     };
+    const std::uint64_t writesBefore = host.temp.userHive->writeCount();
     program->Form_MouseMove(10, 10);
     program->Form_MouseMove(10, 30);
     EXPECT_EQ(taken(), c.wakes ? std::string("showCursor, hideCursor, ") + c.end : "");
@@ -210,6 +211,8 @@ TEST_P(ProgramModes, StartAndEndInOrder) {
     program->EndProgram();
     EXPECT_EQ(taken(), c.wakes ? "" : c.end);
     EXPECT_EQ(savedAtTheEnd, "9");
+    // The entry's three missing values, its edit and the saver's flag: one rewrite for all.
+    EXPECT_EQ(host.temp.userHive->writeCount() - writesBefore, 1u);
     EXPECT_FALSE(windows.cursor.hidden());
 }
 

@@ -17,8 +17,9 @@ namespace {
 
 constexpr const char* kRoot = "HKEY_CURRENT_USER";
 
+// The change owns its strings, as a batch that holds it back needs.
 int setValue(HiveFile& hive, const std::string& name, const std::string& data) {
-    return hive.modify([&](HiveTree& tree) {
+    return hive.modify([name, data](HiveTree& tree) {
         tree.create("Software\\Test")->setValue(name, data);
         return 0;
     });
@@ -180,6 +181,48 @@ TEST_F(HiveFileTest, AWriterKilledAtAnyPointLeavesAGoodFileAndNoBlockingLock) {
         EXPECT_TRUE(filesStartingWith(file.parent_path(), "HKCU.reg.tmp-").empty());
     }
     EXPECT_TRUE(filesStartingWith(file.parent_path(), "HKCU.reg.corrupt-").empty());
+}
+
+// A batch keeps the hive's guarantees: its one write takes the lock, merges with what another
+// process wrote meanwhile, and leaves the file as it was when it fails.
+TEST_F(HiveFileTest, ABatchWritesAllItsChangesInOneReplace) {
+    HiveFile hive(file, kRoot);
+    ASSERT_EQ(setValue(hive, "Keep", "me"), 0);
+    const std::string before = test::readFile(file);
+    const std::uint64_t writes = hive.writeCount();
+    hive.beginBatch();
+    hive.beginBatch();  // nested: only the outer end writes
+    for (int i = 0; i < 100; ++i) {
+        const std::string name = "n" + std::to_string(i);
+        ASSERT_EQ(setValue(hive, name, std::to_string(i)), 0);
+    }
+    EXPECT_EQ(getValue(hive, "n42"), "42");  // the reads see what is held back
+    HiveFile other(file, kRoot);
+    ASSERT_EQ(setValue(other, "Other", "theirs"), 0);  // another process, meanwhile
+    EXPECT_EQ(hive.endBatch(), 0);
+    EXPECT_EQ(hive.writeCount(), writes);
+    EXPECT_NE(test::readFile(file), before);  // only the other process's write
+    EXPECT_EQ(getValue(other, "n0"), "<missing>");
+    EXPECT_EQ(hive.endBatch(), 0);
+    EXPECT_EQ(hive.writeCount(), writes + 1);
+    for (const char* name : {"Keep", "Other", "n0", "n99"})
+        EXPECT_NE(getValue(other, name), "<missing>") << name;
+}
+
+TEST_F(HiveFileTest, ABatchWhoseWriteFailsLeavesTheFileAsItWas) {
+    HiveFile hive(file, kRoot);
+    ASSERT_EQ(setValue(hive, "Delay", "60"), 0);
+    const std::string before = test::readFile(file);
+    hive.setLockTimeout(std::chrono::milliseconds(20));
+    hive.beginBatch();
+    ASSERT_EQ(setValue(hive, "Delay", "90"), 0);
+    const int held = ::open((file.string() + ".lock").c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    EXPECT_EQ(hive.endBatch(), EWOULDBLOCK);
+    ::close(held);
+    EXPECT_EQ(test::readFile(file), before);
+    EXPECT_EQ(getValue(hive, "Delay"), "60");  // the reads see the file again
+    EXPECT_EQ(setValue(hive, "Delay", "90"), 0);
 }
 
 }  // namespace

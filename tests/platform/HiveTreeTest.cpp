@@ -62,6 +62,34 @@ TEST(HiveTree, EscapesRoundTripEveryByte) {
     EXPECT_EQ(valueAt(parsed.tree, "k", ""), "default value");
 }
 
+// Few values are looked up one by one and many through an index; keys come in any order. Both
+// ways find every name whatever its case, and keep the first spelling and the order.
+TEST(HiveTree, ManyValuesAndKeysInAnyOrderAreFoundWhateverTheirCase) {
+    for (const int count : {3, 8, 40}) {
+        HiveTree tree;
+        HiveKey& key = *tree.create("K");
+        for (int i = count - 1; i >= 0; --i)
+            key.setValue("Value" + std::to_string(i), std::to_string(i));
+        for (int i = 0; i < count; i += 2)
+            key.setValue("VALUE" + std::to_string(i), "again " + std::to_string(i));
+        ASSERT_EQ(key.values().size(), static_cast<std::size_t>(count)) << count;
+        EXPECT_EQ(key.values().front().name, "Value" + std::to_string(count - 1));
+        for (int i = 0; i < count; ++i) {
+            const std::string* data = key.findValue("value" + std::to_string(i));
+            EXPECT_EQ(data ? *data : "<missing>", (i % 2 ? "" : "again ") + std::to_string(i))
+                << count << " " << i;
+        }
+        EXPECT_EQ(key.findValue("Value" + std::to_string(count)), nullptr);
+
+        for (const char* name : {"m", "Z", "a", "zz", "B", "M", "y"})
+            tree.create(std::string("K\\") + name);
+        std::string order;
+        for (const auto& [name, child] : tree.find("k")->children())
+            order += child.name() + " ";
+        EXPECT_EQ(order, "a B m y Z zz ") << count;
+    }
+}
+
 TEST(HiveTree, NamesIgnoreCaseButKeepTheirFirstSpelling) {
     HiveTree tree;
     tree.create("Software\\Muralto")->setValue("Delay", "60");

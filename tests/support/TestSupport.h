@@ -32,10 +32,12 @@ private:
 struct TempRegistry {
     TempDir dir;
     std::filesystem::path hivePath = dir.path() / "HKCU.reg";
+    /// The user's hive, which tells how often it was written.
+    std::shared_ptr<platform::HiveFile> userHive =
+        std::make_shared<platform::HiveFile>(hivePath, "HKEY_CURRENT_USER");
     platform::HiveRegistry registry{
-        std::make_shared<platform::HiveFile>(hivePath, "HKEY_CURRENT_USER"),
-        std::make_shared<platform::HiveFile>(dir.path() / "HKLM.reg", "HKEY_LOCAL_MACHINE",
-                                             /*readOnly=*/true)};
+        userHive, std::make_shared<platform::HiveFile>(dir.path() / "HKLM.reg",
+                                                       "HKEY_LOCAL_MACHINE", /*readOnly=*/true)};
 };
 
 /// INSTANTIATE_TEST_SUITE_P's name generator for rows with a `name`.
