@@ -94,11 +94,13 @@ check_screen() {
     area=$(work_area)
     "$screencheck" "$@" ${area:+"$area"}
 }
+# shows SCALE: whether the screen shows the bitmap the service holds, placed for SCALE; that
+# bitmap is kept in $shown, since the service may hold another by the time it is reported.
 shows() {
-    local file mode=centre
-    file=$(held)
+    local mode=centre
+    shown=$(held)
     [ "$1" = 2 ] && mode=tile
-    "${desktop}_shot" "$work/shot.png" && check_screen "$work/shot.png" "$file" "$mode" >"$work/screencheck.log"
+    "${desktop}_shot" "$work/shot.png" && check_screen "$work/shot.png" "$shown" "$mode" >"$work/screencheck.log"
 }
 # WIDTHxHEIGHT of a bitmap file, and of the screen.
 bitmap_size() { od -An -td4 -j18 -N8 "$1" | awk '{ print $1 "x" ($2 < 0 ? -$2 : $2) }'; }
@@ -108,8 +110,8 @@ screen_size() { xwininfo -root | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } E
 not_other_placement() {
     local other=tile
     [ "$1" = 2 ] && other=centre
-    [ "$(bitmap_size "$(held)")" != "$(screen_size)" ] || return 0
-    ! check_screen "$work/shot.png" "$(held)" "$other" >"$work/other.log" ||
+    [ "$(bitmap_size "$shown")" != "$(screen_size)" ] || return 0
+    ! check_screen "$work/shot.png" "$shown" "$other" >"$work/other.log" ||
         fail "the screen passes for both placements in $(work_area):" \
             "$(cat "$work/screencheck.log") and $(cat "$work/other.log")"
 }
@@ -141,11 +143,11 @@ check_scale() {
         local deadline=$((SECONDS + 20))
         until shows "$scale"; do
             [ $SECONDS -lt $deadline ] || fail "ScaleFactor $scale: the screen does not show" \
-                "$(held) ($(cat "$work/screencheck.log" 2>/dev/null))"
+                "$shown ($(cat "$work/screencheck.log" 2>/dev/null))"
             sleep 0.1
         done
         not_other_placement "$scale"
-        echo "$desktop: ScaleFactor $scale: the screen shows $(basename "$(held)") in" \
+        echo "$desktop: ScaleFactor $scale: the screen shows $(basename "$shown") in" \
             "$(work_area) ($(cat "$work/screencheck.log"))"
     fi
     echo "$desktop: ScaleFactor $scale: $(basename "$first") then $(basename "$second");" \
