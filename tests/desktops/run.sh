@@ -94,8 +94,8 @@ check_screen() {
     area=$(work_area)
     "$screencheck" "$@" ${area:+"$area"}
 }
-# shows SCALE: whether the screen shows the bitmap the service holds, placed for SCALE; that
-# bitmap is kept in $shown, since the service may hold another by the time it is reported.
+# shows SCALE: whether the screen shows the bitmap the service holds, placed for SCALE. Sets the
+# caller's $shown to that bitmap: the service may hold another by the time it is reported.
 shows() {
     local mode=centre
     shown=$(held)
@@ -105,19 +105,20 @@ shows() {
 # WIDTHxHEIGHT of a bitmap file, and of the screen.
 bitmap_size() { od -An -td4 -j18 -N8 "$1" | awk '{ print $1 "x" ($2 < 0 ? -$2 : $2) }'; }
 screen_size() { xwininfo -root | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
-# The screen must not pass for the other placement: the comparison tells them apart (unless the
-# desktop was handed a bitmap the size of the screen, which shows the same either way).
+# not_other_placement SCALE BITMAP: the screen must not pass for BITMAP's other placement: the
+# comparison tells them apart (unless the desktop was handed a bitmap the size of the screen,
+# which shows the same either way).
 not_other_placement() {
     local other=tile
     [ "$1" = 2 ] && other=centre
-    [ "$(bitmap_size "$shown")" != "$(screen_size)" ] || return 0
-    ! check_screen "$work/shot.png" "$shown" "$other" >"$work/other.log" ||
+    [ "$(bitmap_size "$2")" != "$(screen_size)" ] || return 0
+    ! check_screen "$work/shot.png" "$2" "$other" >"$work/other.log" ||
         fail "the screen passes for both placements in $(work_area):" \
             "$(cat "$work/screencheck.log") and $(cat "$work/other.log")"
 }
 
 check_scale() {
-    local scale=$1 expected first second ms placements
+    local scale=$1 expected first second ms placements shown=
     placements="${desktop}_placements[$((scale - 1))]"
     expected=${!placements}
     start_program "$scale"
@@ -146,7 +147,7 @@ check_scale() {
                 "$shown ($(cat "$work/screencheck.log" 2>/dev/null))"
             sleep 0.1
         done
-        not_other_placement "$scale"
+        not_other_placement "$scale" "$shown"
         echo "$desktop: ScaleFactor $scale: the screen shows $(basename "$shown") in" \
             "$(work_area) ($(cat "$work/screencheck.log"))"
     fi
